@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "log/ActivityLog.h"
+#include "platform/Clock.h"
+#include "platform/MessageBox.h"
+#include "platform/UserName.h"
+
+namespace kiro {
+
+enum ConvertResult : int {
+    kConverted = 0,
+    kSourceCannotBeOpened = -1,
+    kNotDeviceSpectrum = -2,
+    kOutputCannotBeCreated = -3,
+    kKindNotConvertible = -4,
+    kOverwriteDeclined = -5,
+    kUnknownOutputFormat = -6,
+};
+
+// What one conversion needs from its caller; the settings are read at each call.
+struct ConversionContext {
+    int overwritePrompt = 0;  // the prompt is shown only when this is exactly 1
+    IMessageBox& messageBox;
+    CActivityLog& log;
+    const IClock& clock;
+    const IUserName& user;
+};
+
+// Converts one device spectrum file on the PC into the chosen format, next to the
+// source. Never throws: every failure is one of the result codes, and only a
+// successful conversion writes its log line.
+int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
+                        const ConversionContext& context);
+
+// A short English reason for a result code, for command-line reports.
+const char* DescribeConvertResult(int result);
+
+}  // namespace kiro

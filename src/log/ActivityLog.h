@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/Clock.h"
+
+namespace kiro {
+
+inline constexpr const char* kDefaultLogFileName = "LogFile.log";
+
+// The activity log file: created with a three-line header, or continued; one line
+// per event, each on disk as soon as it is written. Entries reach the file only
+// while LogEvents is exactly 1 and the file is open.
+class CActivityLog {
+public:
+    explicit CActivityLog(const IClock& clock);
+    ~CActivityLog();
+    CActivityLog(const CActivityLog&) = delete;
+    CActivityLog& operator=(const CActivityLog&) = delete;
+
+    int LogEvents() const { return m_logEvents; }
+    void SetLogEvents(int logEvents) { m_logEvents = logEvents; }
+    bool IsEnabled() const { return m_logEvents == 1; }
+    const std::string& LogFileName() const { return m_logFileName; }
+    void SetLogFileName(std::string name) { m_logFileName = std::move(name); }
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // At start-up with logging on: continue an existing file, else start a new one.
+    void OpenLogAtStartup();
+    // Creates LogFileName anew (replacing any file) and writes the header.
+    bool StartNewLogFile();
+    // Appends one finished line ending in "\n"; a line that cannot be written whole
+    // is dropped and leaves no fragment behind.
+    void WriteLogEntry(std::string_view line);
+    void FlushLog();
+    void CloseLog();
+
+private:
+    bool OpenFile(int extraFlags);
+    bool WriteWhole(std::string_view text);
+
+    const IClock& m_clock;
+    int m_logEvents = 0;
+    std::string m_logFileName = kDefaultLogFileName;
+    int m_fd = -1;
+};
+
+// "\n" becomes CR LF, as a text-mode file stores it.
+std::string ToTextMode(std::string_view text);
+
+// The three header lines, with their line ends.
+std::string FormatLogHeader(const std::tm& created);
+
+}  // namespace kiro

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace kiro {
+
+enum class AtomicWriteResult {
+    Written,
+    CannotCreate,  // the temporary file could not be made, or the target cannot be replaced
+    WriteFailed,   // the bytes did not all reach the disk; nothing was changed
+};
+
+// Writes a whole file so that readers see either the old file or the complete new
+// one: the bytes go into a temporary file beside the target, which is renamed over
+// the target only once every byte has been written. On any failure the
+// temporary file is removed and an existing target stays as it was.
+class CAtomicFileWriter {
+public:
+    explicit CAtomicFileWriter(std::filesystem::path target);
+    ~CAtomicFileWriter();
+    CAtomicFileWriter(const CAtomicFileWriter&) = delete;
+    CAtomicFileWriter& operator=(const CAtomicFileWriter&) = delete;
+
+    // Creates the temporary file; false when it cannot be created.
+    bool Open();
+    // Appends bytes; false once any write has failed.
+    bool Append(std::string_view bytes);
+    AtomicWriteResult Commit();
+    // Removes the temporary file; the target is untouched.
+    void Abandon();
+
+private:
+    std::filesystem::path m_target;
+    std::filesystem::path m_temporary;
+    int m_fd = -1;
+    bool m_failed = false;
+};
+
+AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+// True when the path names a file (not a folder) that can be opened for reading.
+bool IsReadableFile(const std::filesystem::path& path);
+
+}  // namespace kiro

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <ctime>
+
+namespace kiro {
+
+// The local wall-clock time, injected so that tests can fix it.
+class IClock {
+public:
+    virtual ~IClock() = default;
+    virtual std::tm LocalNow() const = 0;
+};
+
+class CSystemClock final : public IClock {
+public:
+    std::tm LocalNow() const override;
+};
+
+class CFixedClock final : public IClock {
+public:
+    explicit CFixedClock(const std::tm& time) : m_time(time) {}
+    std::tm LocalNow() const override { return m_time; }
+    void Set(const std::tm& time) { m_time = time; }
+
+private:
+    std::tm m_time;
+};
+
+// Builds a calendar time from its fields, with the weekday filled in.
+std::tm MakeLocalTime(int year, int month, int day, int hour, int minute, int second);
+
+}  // namespace kiro

@@ -1,0 +1,38 @@
+#include "platform/UserName.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace kiro {
+
+std::string CSystemUserName::Name() const {
+    const uid_t uid = geteuid();
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
+        return found->pw_name;
+    }
+    return std::to_string(uid);
+}
+
+std::string TruncateUtf8(const std::string& text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) {
+        return text;
+    }
+    std::size_t cut = maxBytes;
+    // Step back over continuation bytes (10xxxxxx) so the cut lands on a character start.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return text.substr(0, cut);
+}
+
+std::string LoggedUserName(const IUserName& user) {
+    return TruncateUtf8(user.Name(), kMaxUserNameBytes);
+}
+
+}  // namespace kiro

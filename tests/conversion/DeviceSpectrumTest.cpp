@@ -1,0 +1,120 @@
+#include "conversion/DeviceSpectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "testdata/SpectrumFixture.h"
+
+namespace kiro {
+namespace {
+
+using testdata::SpectrumFixture;
+
+SpectrumLoadResult LoadBytes(const std::vector<unsigned char>& bytes, CDeviceSpectrum& spectrum) {
+    std::istringstream stream(std::string(bytes.begin(), bytes.end()));
+    return spectrum.Load(stream);
+}
+
+SpectrumFixture SampleFixture() {
+    SpectrumFixture fixture = testdata::MakeAbsorbanceSpectrum();
+    fixture.integrationTimeMs = 65535;
+    fixture.spectraAveraged = 7;
+    fixture.boxcarSmoothing = 3;
+    fixture.referenceChannel = 1;
+    return fixture;
+}
+
+TEST(DeviceSpectrumLoad, ReadsEveryFieldOfACompleteFile) {
+    const SpectrumFixture fixture = SampleFixture();
+    const std::vector<unsigned char> bytes = fixture.Bytes();
+    ASSERT_EQ(bytes.size(), 8254u);
+    ASSERT_EQ(bytes[0], 0xFC);
+    ASSERT_EQ(bytes[3], 0xA8);
+
+    CDeviceSpectrum spectrum;
+    ASSERT_EQ(LoadBytes(bytes, spectrum), SpectrumLoadResult::Loaded);
+    EXPECT_EQ(spectrum.version, 1u);
+    EXPECT_EQ(spectrum.spectrumRole, 3u);
+    EXPECT_EQ(spectrum.dataMode, 1u);
+    EXPECT_EQ(spectrum.wlIntercept, fixture.wlIntercept);
+    EXPECT_EQ(spectrum.wlCoef1, fixture.wlCoef1);
+    EXPECT_EQ(spectrum.wlCoef2, fixture.wlCoef2);
+    EXPECT_EQ(spectrum.wlCoef3, fixture.wlCoef3);
+    EXPECT_EQ(spectrum.integrationTimeMs, 65535);
+    EXPECT_EQ(spectrum.spectraAveraged, 7);
+    EXPECT_EQ(spectrum.boxcarSmoothing, 3);
+    EXPECT_EQ(spectrum.referenceChannel, 1u);
+    EXPECT_EQ(spectrum.values, fixture.values);
+}
+
+TEST(DeviceSpectrumLoad, ReservedBytesAndTrailingBytesChangeNothing) {
+    const SpectrumFixture fixture = SampleFixture();
+    std::vector<unsigned char> bytes = fixture.Bytes();
+    CDeviceSpectrum plain;
+    ASSERT_EQ(LoadBytes(bytes, plain), SpectrumLoadResult::Loaded);
+
+    for (std::size_t at : {38u, 39u, 40u, 41u, 46u, 50u, 61u}) {
+        bytes[at] = 0xEE;
+    }
+    bytes.insert(bytes.end(), {1, 2, 3, 4, 5});
+    CDeviceSpectrum noisy;
+    ASSERT_EQ(LoadBytes(bytes, noisy), SpectrumLoadResult::Loaded);
+    EXPECT_EQ(noisy.values, plain.values);
+    EXPECT_EQ(noisy.referenceChannel, plain.referenceChannel);
+    EXPECT_EQ(noisy.boxcarSmoothing, plain.boxcarSmoothing);
+}
+
+TEST(DeviceSpectrumLoad, RejectsWrongMagicAndOtherVersions) {
+    SpectrumFixture fixture = SampleFixture();
+    fixture.magic = 0xFC56B3A8u;  // the right bytes in the wrong order
+    CDeviceSpectrum spectrum;
+    EXPECT_EQ(LoadBytes(fixture.Bytes(), spectrum), SpectrumLoadResult::NotDeviceSpectrum);
+
+    for (std::uint32_t version : {0u, 2u, 0xFFFFFFFFu}) {
+        SpectrumFixture other = SampleFixture();
+        other.version = version;
+        EXPECT_EQ(LoadBytes(other.Bytes(), spectrum), SpectrumLoadResult::UnknownVersion)
+            << version;
+    }
+}
+
+TEST(DeviceSpectrumLoad, NeverInventsValuesForAShortFile) {
+    const std::vector<unsigned char> whole = SampleFixture().Bytes();
+    for (std::size_t size : {0u, 3u, 4u, 7u, 8u, 61u, 62u, 63u, 8253u}) {
+        const std::vector<unsigned char> cut(whole.begin(),
+                                             whole.begin() + static_cast<long>(size));
+        CDeviceSpectrum spectrum;
+        EXPECT_EQ(LoadBytes(cut, spectrum), SpectrumLoadResult::Truncated) << size;
+    }
+}
+
+TEST(DeviceSpectrumWavelength, FollowsTheCalibrationPolynomial) {
+    CDeviceSpectrum identity;
+    identity.wlCoef1 = 1.0f;
+    EXPECT_EQ(identity.WavelengthAt(0), 0.0);
+    EXPECT_EQ(identity.WavelengthAt(2047), 2047.0);
+
+    CDeviceSpectrum linear;
+    linear.wlIntercept = 200.0f;
+    linear.wlCoef1 = 0.5f;
+    EXPECT_EQ(linear.WavelengthAt(1000), 700.0);
+
+    CDeviceSpectrum cubic;
+    cubic.wlIntercept = 339.8271f;
+    cubic.wlCoef1 = 0.3712846f;
+    cubic.wlCoef2 = -1.673e-5f;
+    cubic.wlCoef3 = -1.052e-9f;
+    // Summed highest order first, each term a separate rounding in double.
+    const double x = 1500.0;
+    volatile double high = static_cast<double>(cubic.wlCoef3) * (x * x * x);
+    volatile double second = static_cast<double>(cubic.wlCoef2) * (x * x);
+    volatile double sum = high + second;
+    volatile double first = static_cast<double>(cubic.wlCoef1) * x;
+    sum = sum + first;
+    sum = sum + static_cast<double>(cubic.wlIntercept);
+    EXPECT_EQ(cubic.WavelengthAt(1500), sum);
+}
+
+}  // namespace
+}  // namespace kiro

@@ -1,0 +1,147 @@
+#include "cli/ConvertCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "cli/LogOption.h"
+#include "cli/TerminalProgress.h"
+#include "conversion/ConvertFile.h"
+#include "conversion/OutputNaming.h"
+
+namespace kiro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Without --overwrite an existing output is kept: the overwrite question is answered No.
+class CKeepExistingOutputs final : public IMessageBox {
+public:
+    MessageAnswer Show(const MessageBoxRequest&) override { return MessageAnswer::No; }
+};
+
+constexpr std::size_t kProgressThreshold = 20;
+
+const std::map<std::string, unsigned>& FormatNames() {
+    static const std::map<std::string, unsigned> names = {
+        {"tab", kFormatTab}, {"comma", kFormatComma}, {"kirobench", kFormatKiroBench},
+        {"spc", kFormatSpc}};
+    return names;
+}
+
+struct SourceList {
+    std::vector<std::string> files;
+    bool allFound = true;
+};
+
+// A directory stands for its plain files, in name order; no recursion.
+SourceList ExpandPaths(const std::vector<std::string>& paths) {
+    SourceList list;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (!fs::is_directory(path, error)) {
+            list.files.push_back(path);
+            continue;
+        }
+        std::vector<std::string> inFolder;
+        for (const auto& entry : fs::directory_iterator(path, error)) {
+            if (entry.is_regular_file(error)) {
+                inFolder.push_back(entry.path().string());
+            }
+        }
+        if (error) {
+            std::printf("%s: cannot read the directory\n", path.c_str());
+            list.allFound = false;
+        } else if (inFolder.empty()) {
+            std::printf("%s: the directory holds no files\n", path.c_str());
+            list.allFound = false;
+        }
+        std::sort(inFolder.begin(), inFolder.end());
+        list.files.insert(list.files.end(), inFolder.begin(), inFolder.end());
+    }
+    return list;
+}
+
+void ReportResult(const std::string& source, unsigned format, int result) {
+    const std::string output = OutputPathFor(source, format).value_or("");
+    if (result == kConverted) {
+        std::printf("converted %s -> %s\n", source.c_str(), output.c_str());
+    } else if (result == kOverwriteDeclined) {
+        std::printf("not converted %s: output exists: %s (use --overwrite to replace it)\n",
+                    source.c_str(), output.c_str());
+    } else if (result == kOutputCannotBeCreated) {
+        std::printf("not converted %s: cannot create the output file %s\n", source.c_str(),
+                    output.c_str());
+    } else {
+        std::printf("not converted %s: %s\n", source.c_str(), DescribeConvertResult(result));
+    }
+}
+
+}  // namespace
+
+unsigned FormatCodeFromName(const std::string& name) { return FormatNames().at(name); }
+
+CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "convert", "Convert device spectrum files on this PC into a desktop format");
+    std::vector<std::string> formatNames;
+    for (const auto& [name, code] : FormatNames()) {
+        formatNames.push_back(name);
+    }
+    command
+        ->add_option("--format,-f", options.format,
+                     "Output format: tab, comma, kirobench or spc (default: tab)")
+        ->check(CLI::IsMember(formatNames));
+    command->add_flag("--overwrite", options.overwrite,
+                      "Replace outputs that already exist (they are kept otherwise)");
+    command->add_option("--log", options.logFile,
+                        "Record each conversion in this activity log file");
+    command
+        ->add_option("PATH", options.paths,
+                     "Device spectrum files, or directories whose files are all tried")
+        ->required();
+    command->footer(
+        "Each output is written next to its source and named after its kind, e.g.\n"
+        "run1.scope_ks -> run1.scope (tab, comma), run1.Master.scope (kirobench),\n"
+        "run1.scope.spc (spc). Exit status: 0 when every file converted, 1 when any did\n"
+        "not, 2 for a usage error.\n\n"
+        "Examples:\n"
+        "  kiroconv-cli convert run1.scope_ks\n"
+        "  kiroconv-cli convert --format spc --overwrite ~/spectra\n"
+        "  kiroconv-cli convert -f kirobench --log LogFile.log a.dark_ks b.reference_ks");
+    return command;
+}
+
+int RunConvert(const ConvertOptions& options) {
+    CSystemClock clock;
+    CSystemUserName user;
+    CActivityLog log(clock);
+    if (!OpenCommandLineLog(log, options.logFile)) {
+        return 1;
+    }
+    CKeepExistingOutputs keepOutputs;
+    const ConversionContext context{options.overwrite ? 0 : 1, keepOutputs, log, clock, user};
+    const unsigned format = FormatCodeFromName(options.format);
+    const SourceList sources = ExpandPaths(options.paths);
+
+    CTerminalProgress progress;
+    if (sources.files.size() < kProgressThreshold) {
+        progress.Disable();
+    }
+    bool allConverted = sources.allFound;
+    for (std::size_t k = 0; k < sources.files.size(); ++k) {
+        const std::string& source = sources.files[k];
+        progress.Show(k + 1, sources.files.size(), source);
+        const int result = ConvertSpectrumFile(source, format, context);
+        progress.Clear();
+        ReportResult(source, format, result);
+        allConverted = allConverted && result == kConverted;
+    }
+    log.FlushLog();
+    std::fflush(stdout);
+    return allConverted ? 0 : 1;
+}
+
+}  // namespace kiro::cli

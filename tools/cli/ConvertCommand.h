@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace kiro::cli {
+
+struct ConvertOptions {
+    std::string format = "tab";
+    bool overwrite = false;
+    std::string logFile;
+    std::vector<std::string> paths;
+};
+
+// Registers "convert" on the application; the options are filled on parsing.
+CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options);
+
+// Converts every file named or found; returns the exit status.
+int RunConvert(const ConvertOptions& options);
+
+// Maps a format name of the command line to its output format code.
+unsigned FormatCodeFromName(const std::string& name);
+
+}  // namespace kiro::cli

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "log/ActivityLog.h"
+
+namespace kiro::cli {
+
+// Opens the activity log named by --log, as the desktop program does with logging
+// on: an existing file is continued, a new one gets its header. An empty name
+// leaves logging off. Reports on standard error and returns false when the file
+// cannot be opened, so that no work goes unrecorded.
+bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName);
+
+}  // namespace kiro::cli

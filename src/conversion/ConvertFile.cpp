@@ -92,6 +92,9 @@ WriteResult WriteOutput(const CDeviceSpectrum& spectrum, const std::string& outp
 
 void LogConversion(const std::string& sourcePath, const std::string& outputPath,
                    unsigned outputFormat, const ConversionContext& context) {
+    if (!context.log.IsEnabled() || !context.log.IsOpen()) {
+        return;
+    }
     std::string line = "User " + LoggedUserName(context.user) + " converted file " + sourcePath +
                        " to " + outputPath + " (a ";
     line += OutputFormatDescription(outputFormat);

@@ -15,7 +15,9 @@ std::uint16_t ReadU16(const unsigned char* at) {
     return static_cast<std::uint16_t>(at[0] | at[1] << 8);
 }
 
-float ReadFloat(const unsigned char* at) { return std::bit_cast<float>(ReadU32(at)); }
+float ReadFloat(const unsigned char* at) {
+    return std::bit_cast<float>(ReadU32(at));
+}
 
 }  // namespace
 

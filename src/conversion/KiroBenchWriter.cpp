@@ -43,8 +43,8 @@ std::string FormatKiroBenchFile(const CDeviceSpectrum& spectrum, const std::tm& 
     return text;
 }
 
-WriteResult WriteKiroBenchFile(const CDeviceSpectrum& spectrum,
-                               const std::filesystem::path& output, const IClock& clock) {
+WriteResult WriteKiroBenchFile(const CDeviceSpectrum& spectrum, const std::filesystem::path& output,
+                               const IClock& clock) {
     const std::string text = FormatKiroBenchFile(spectrum, clock.LocalNow());
     return WriteFileAtomically(output, text) == AtomicWriteResult::Written
                ? WriteResult::Written

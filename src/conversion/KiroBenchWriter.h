@@ -14,7 +14,7 @@ namespace kiro {
 // data lines, end marker. The date line is the time of conversion.
 std::string FormatKiroBenchFile(const CDeviceSpectrum& spectrum, const std::tm& now);
 
-WriteResult WriteKiroBenchFile(const CDeviceSpectrum& spectrum,
-                               const std::filesystem::path& output, const IClock& clock);
+WriteResult WriteKiroBenchFile(const CDeviceSpectrum& spectrum, const std::filesystem::path& output,
+                               const IClock& clock);
 
 }  // namespace kiro

@@ -11,8 +11,10 @@ namespace kiro {
 inline constexpr const char* kLineEnd = "\r\n";
 
 // Formats a number as printf's "%.<precision>f" does in the "C" locale (correctly
-// rounded, "." decimal point, "nan"/"inf" spelled as glibc spells them), without
-// going through printf. Returns the number of characters appended.
+// rounded from the exact binary value, ties to even, "." decimal point, "nan"/"inf"
+// spelled as glibc spells them), without going through printf: exact integer
+// arithmetic for 2 and 3 decimals below 2^53, std::to_chars for the rest. Returns the number
+// of characters appended.
 std::size_t AppendFixed(std::string& out, double value, int precision);
 
 // One data line: wavelength with 2 decimals, the separator, value with 3 decimals, CR LF.

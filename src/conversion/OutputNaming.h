@@ -13,7 +13,9 @@ enum OutputFormatCode : unsigned {
     kFormatSpc = 3,
 };
 
-inline bool IsKnownOutputFormat(unsigned format) { return format <= kFormatSpc; }
+inline bool IsKnownOutputFormat(unsigned format) {
+    return format <= kFormatSpc;
+}
 
 // The suffix an output of this device kind receives, or nothing when the kind does
 // not convert. Kinds compare exactly, letter case included.

@@ -25,13 +25,17 @@ void PutU64(unsigned char* at, std::uint64_t value) {
     }
 }
 
-void PutFloat(unsigned char* at, float value) { PutU32(at, std::bit_cast<std::uint32_t>(value)); }
+void PutFloat(unsigned char* at, float value) {
+    PutU32(at, std::bit_cast<std::uint32_t>(value));
+}
 
 void PutDouble(unsigned char* at, double value) {
     PutU64(at, std::bit_cast<std::uint64_t>(value));
 }
 
-void PutText(unsigned char* at, std::string_view text) { std::memcpy(at, text.data(), text.size()); }
+void PutText(unsigned char* at, std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+}
 
 struct RoleCode {
     std::string_view code;  // empty when the role has no code
@@ -97,8 +101,7 @@ std::uint32_t PackSpcDate(const std::tm& time) {
 std::vector<unsigned char> FormatSpcFile(const CDeviceSpectrum& spectrum, const std::tm& now) {
     std::vector<unsigned char> file(kSpcFileBytes, 0);
     for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
-        PutFloat(file.data() + kXArrayOffset + 4 * i,
-                 static_cast<float>(spectrum.WavelengthAt(i)));
+        PutFloat(file.data() + kXArrayOffset + 4 * i, static_cast<float>(spectrum.WavelengthAt(i)));
         // Copied bit for bit so that NaN payloads survive.
         PutU32(file.data() + kYArrayOffset + 4 * i,
                std::bit_cast<std::uint32_t>(spectrum.values[i]));

@@ -13,7 +13,9 @@ namespace kiro {
 
 CActivityLog::CActivityLog(const IClock& clock) : m_clock(clock) {}
 
-CActivityLog::~CActivityLog() { CloseLog(); }
+CActivityLog::~CActivityLog() {
+    CloseLog();
+}
 
 std::string ToTextMode(std::string_view text) {
     std::string converted;

@@ -49,10 +49,24 @@ bool TargetIsReplaceable(const std::filesystem::path& target) {
 
 CAtomicFileWriter::CAtomicFileWriter(std::filesystem::path target) : m_target(std::move(target)) {}
 
-CAtomicFileWriter::~CAtomicFileWriter() { Abandon(); }
+CAtomicFileWriter::~CAtomicFileWriter() {
+    Abandon();
+}
 
 bool CAtomicFileWriter::Open() {
     if (m_target.filename().empty() || !TargetIsReplaceable(m_target)) {
+        return false;
+    }
+    // When nothing of that name exists yet, write it in place: removing it again on
+    // failure restores the state as surely as a rename would, and saves one.
+    m_fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd >= 0) {
+        m_temporary = m_target;
+        m_inPlace = true;
+        m_failed = false;
+        return true;
+    }
+    if (errno != EEXIST) {
         return false;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -90,7 +104,7 @@ AtomicWriteResult CAtomicFileWriter::Commit() {
         Abandon();
         return AtomicWriteResult::WriteFailed;
     }
-    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+    if (!m_inPlace && ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
         Abandon();
         return AtomicWriteResult::CannotCreate;
     }

@@ -11,10 +11,10 @@ enum class AtomicWriteResult {
     WriteFailed,   // the bytes did not all reach the disk; nothing was changed
 };
 
-// Writes a whole file so that readers see either the old file or the complete new
-// one: the bytes go into a temporary file beside the target, which is renamed over
-// the target only once every byte has been written. On any failure the
-// temporary file is removed and an existing target stays as it was.
+// Writes a whole file so that a failure never leaves a partial file and never
+// destroys an existing one. A file that exists is replaced through a temporary file
+// beside it, renamed over it once every byte is written; a new file is written under
+// its own name and removed again if anything fails.
 class CAtomicFileWriter {
 public:
     explicit CAtomicFileWriter(std::filesystem::path target);
@@ -35,6 +35,7 @@ private:
     std::filesystem::path m_temporary;
     int m_fd = -1;
     bool m_failed = false;
+    bool m_inPlace = false;  // no file of that name existed: written under its own name
 };
 
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);

@@ -7,7 +7,16 @@
 
 namespace kiro {
 
+std::string LookUpAccountName();
+
 std::string CSystemUserName::Name() const {
+    // Looked up once: the account does not change while the program runs, and the
+    // lookup reads the password database each time.
+    static const std::string name = LookUpAccountName();
+    return name;
+}
+
+std::string LookUpAccountName() {
     const uid_t uid = geteuid();
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);

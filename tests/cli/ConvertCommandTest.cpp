@@ -28,8 +28,8 @@ TEST_F(ConvertCommandTest, ConvertsFilesToTabByDefaultAndReportsEach) {
     const auto run = Cli({"convert", dir / "lamp.scope_ks", dir / "dark.dark_ks"});
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.out, "converted " + (dir / "lamp.scope_ks") + " -> " + (dir / "lamp.scope") +
-                           "\nconverted " + (dir / "dark.dark_ks") + " -> " +
-                           (dir / "dark.dark") + "\n");
+                           "\nconverted " + (dir / "dark.dark_ks") + " -> " + (dir / "dark.dark") +
+                           "\n");
     EXPECT_NE(ReadFileBytes(dir / "lamp.scope").find("\t"), std::string::npos);
 }
 
@@ -68,9 +68,9 @@ TEST_F(ConvertCommandTest, ReportsWhyFilesDidNotConvertAndGoesOn) {
     const auto run = Cli({"convert", dir / "fake.scope_ks", dir / "notes.txt",
                           dir / "missing.dark_ks", dir / "lamp.scope_ks"});
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_NE(run.out.find("not converted " + (dir / "fake.scope_ks") +
-                           ": not a device spectrum file\n"),
-              std::string::npos);
+    EXPECT_NE(
+        run.out.find("not converted " + (dir / "fake.scope_ks") + ": not a device spectrum file\n"),
+        std::string::npos);
     EXPECT_NE(run.out.find("not converted " + (dir / "notes.txt") + ": kind not convertible\n"),
               std::string::npos);
     EXPECT_NE(run.out.find("not converted " + (dir / "missing.dark_ks") +

@@ -33,13 +33,39 @@ void ExpectSameAsPrintf(double value) {
 TEST(FixedFormat, MatchesPrintfOnBoundaryValues) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const double specials[] = {0.0,     -0.0,     nan,      -nan,      inf,       -inf,
-                               0.005,   0.015,    0.025,    0.125,     2.675,     1.0005,
-                               -0.005,  -0.0004,  -0.0005,  349.995,   349.9949999,
-                               1e-300,  -1e-300,  5e-324,   1e22,      1e23,      -1e38,
-                               3.4028234663852886e38, std::numeric_limits<double>::max(),
-                               std::numeric_limits<double>::lowest(), 0.5,  1.5, 2.5, 999.9995,
-                               1234.5678, 65535.0, 4294967296.5};
+    const double specials[] = {0.0,
+                               -0.0,
+                               nan,
+                               -nan,
+                               inf,
+                               -inf,
+                               0.005,
+                               0.015,
+                               0.025,
+                               0.125,
+                               2.675,
+                               1.0005,
+                               -0.005,
+                               -0.0004,
+                               -0.0005,
+                               349.995,
+                               349.9949999,
+                               1e-300,
+                               -1e-300,
+                               5e-324,
+                               1e22,
+                               1e23,
+                               -1e38,
+                               3.4028234663852886e38,
+                               std::numeric_limits<double>::max(),
+                               std::numeric_limits<double>::lowest(),
+                               0.5,
+                               1.5,
+                               2.5,
+                               999.9995,
+                               1234.5678,
+                               65535.0,
+                               4294967296.5};
     for (double value : specials) {
         ExpectSameAsPrintf(value);
     }

@@ -68,8 +68,7 @@ TEST(DelimitedAscii, ReportsAnOutputThatCannotBeCreated) {
     EXPECT_EQ(WriteDelimitedAscii(spectrum, dir / "missing/a.scope", '\t'),
               WriteResult::CannotCreate);
     std::filesystem::create_directory(dir / "folder.scope");
-    EXPECT_EQ(WriteDelimitedAscii(spectrum, dir / "folder.scope", '\t'),
-              WriteResult::CannotCreate);
+    EXPECT_EQ(WriteDelimitedAscii(spectrum, dir / "folder.scope", '\t'), WriteResult::CannotCreate);
     EXPECT_EQ(test::ListNames(dir.Path()), std::vector<std::string>{"folder.scope"});
 }
 

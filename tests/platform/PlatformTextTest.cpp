@@ -40,7 +40,9 @@ TEST(UserNameText, CutsAtACharacterBoundary) {
     EXPECT_EQ(TruncateUtf8(std::string(197, 'a') + "\xC3\xA9", 199).size(), 199u);
 }
 
-TEST(UserNameText, TheSystemNameIsNeverEmpty) { EXPECT_FALSE(CSystemUserName().Name().empty()); }
+TEST(UserNameText, TheSystemNameIsNeverEmpty) {
+    EXPECT_FALSE(CSystemUserName().Name().empty());
+}
 
 TEST(AtomicFile, ReplacesOnlyWhenComplete) {
     test::CTempDir dir;

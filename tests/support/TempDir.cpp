@@ -11,7 +11,8 @@
 namespace kiro::test {
 
 CTempDir::CTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kiroconv-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kiroconv-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }

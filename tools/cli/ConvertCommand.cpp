@@ -25,9 +25,10 @@ public:
 constexpr std::size_t kProgressThreshold = 20;
 
 const std::map<std::string, unsigned>& FormatNames() {
-    static const std::map<std::string, unsigned> names = {
-        {"tab", kFormatTab}, {"comma", kFormatComma}, {"kirobench", kFormatKiroBench},
-        {"spc", kFormatSpc}};
+    static const std::map<std::string, unsigned> names = {{"tab", kFormatTab},
+                                                          {"comma", kFormatComma},
+                                                          {"kirobench", kFormatKiroBench},
+                                                          {"spc", kFormatSpc}};
     return names;
 }
 
@@ -81,7 +82,9 @@ void ReportResult(const std::string& source, unsigned format, int result) {
 
 }  // namespace
 
-unsigned FormatCodeFromName(const std::string& name) { return FormatNames().at(name); }
+unsigned FormatCodeFromName(const std::string& name) {
+    return FormatNames().at(name);
+}
 
 CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {
     CLI::App* command = app.add_subcommand(

@@ -15,7 +15,9 @@ constexpr int kBarWidth = 30;
 CTerminalProgress::CTerminalProgress(std::FILE* stream)
     : m_stream(stream), m_enabled(::isatty(::fileno(stream)) == 1) {}
 
-CTerminalProgress::~CTerminalProgress() { Clear(); }
+CTerminalProgress::~CTerminalProgress() {
+    Clear();
+}
 
 void CTerminalProgress::Show(std::size_t done, std::size_t total, const std::string& label) {
     Draw("[" + std::to_string(done) + "/" + std::to_string(total) + "] " + label);

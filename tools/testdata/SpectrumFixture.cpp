@@ -64,14 +64,22 @@ SpectrumFixture Fill(SpectrumFixture s, unsigned seed, double (*shape)(double), 
     return s;
 }
 
-double DarkShape(double) { return 92.0; }
-double ReferenceShape(double nm) { return 92.0 + LampShape(nm); }
+double DarkShape(double) {
+    return 92.0;
+}
+double ReferenceShape(double nm) {
+    return 92.0 + LampShape(nm);
+}
 double AbsorbanceShape(double nm) {
     return 0.02 + 0.85 * Gaussian(nm, 430.0, 18.0) + 0.42 * Gaussian(nm, 515.0, 25.0) +
            0.63 * Gaussian(nm, 662.0, 12.0) + 0.18 * Gaussian(nm, 760.0, 40.0);
 }
-double TransmissionShape(double nm) { return 100.0 * std::pow(10.0, -AbsorbanceShape(nm)); }
-double Flat(double) { return 0.0; }
+double TransmissionShape(double nm) {
+    return 100.0 * std::pow(10.0, -AbsorbanceShape(nm));
+}
+double Flat(double) {
+    return 0.0;
+}
 
 }  // namespace
 
@@ -119,7 +127,8 @@ SpectrumFixture MakeLampSpectrum(unsigned seed) {
     s.integrationTimeMs = 120;
     s.spectraAveraged = 10;
     s.boxcarSmoothing = 2;
-    return Fill(s, seed, [](double nm) { return 92.0 + LampShape(nm); }, 6.0);
+    return Fill(
+        s, seed, [](double nm) { return 92.0 + LampShape(nm); }, 6.0);
 }
 
 SpectrumFixture MakeDarkSpectrum(unsigned seed) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/ConvertCommand.h"
+#include "cli/DeviceCommands.h"
 
 namespace {
 
@@ -18,6 +19,11 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     kiro::cli::ConvertOptions convertOptions;
     CLI::App* convert = kiro::cli::AddConvertCommand(app, convertOptions);
+    kiro::cli::DeviceOptions deviceOptions;
+    const kiro::cli::DeviceCommands device = kiro::cli::AddDeviceCommands(app, deviceOptions);
+    app.footer(
+        "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
+        "default path). Handheld folders may be written with / or \\.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -30,6 +36,21 @@ int main(int argc, char** argv) {
     }
     if (convert->parsed()) {
         return kiro::cli::RunConvert(convertOptions);
+    }
+    if (device.ls->parsed()) {
+        return kiro::cli::RunList(deviceOptions);
+    }
+    if (device.tree->parsed()) {
+        return kiro::cli::RunTree();
+    }
+    if (device.get->parsed()) {
+        return kiro::cli::RunGet(deviceOptions);
+    }
+    if (device.rm->parsed()) {
+        return kiro::cli::RunRemove(deviceOptions);
+    }
+    if (device.mkdir->parsed()) {
+        return kiro::cli::RunMakeDirectory(deviceOptions);
     }
     return kUsageError;
 }

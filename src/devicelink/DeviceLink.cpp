@@ -1,0 +1,259 @@
+#include "devicelink/DeviceLink.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "devicelink/DeviceText.h"
+#include "devicelink/TransferCopy.h"
+#include "platform/Utf16.h"
+
+namespace kiro {
+
+using namespace rapi;
+
+namespace {
+
+// Gives a listing back to the remote API on every path out.
+class CFindBuffer {
+public:
+    explicit CFindBuffer(IRemoteApi& api) : m_api(api) {}
+    ~CFindBuffer() {
+        if (entries != nullptr) {
+            m_api.CeRapiFreeBuffer(entries);
+        }
+    }
+    CFindBuffer(const CFindBuffer&) = delete;
+    CFindBuffer& operator=(const CFindBuffer&) = delete;
+
+    bool Find(const std::u16string& pattern, DWORD flags) {
+        return m_api.CeFindAllFiles(pattern.c_str(), flags, &count, &entries) != FALSE;
+    }
+
+    DWORD count = 0;
+    CE_FIND_DATA* entries = nullptr;
+
+private:
+    IRemoteApi& m_api;
+};
+
+std::u16string EntryName(const CE_FIND_DATA& entry) {
+    std::u16string name;
+    for (std::size_t i = 0; i < MAX_PATH && entry.cFileName[i] != u'\0'; ++i) {
+        name.push_back(entry.cFileName[i]);
+    }
+    return name;
+}
+
+bool IsFolder(const CE_FIND_DATA& entry) {
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+template <typename Text>
+bool IsSafeName(const Text& name) {
+    using Char = typename Text::value_type;
+    const bool onlyDots = name.size() <= 2 && name.find_first_not_of(Char('.')) == Text::npos;
+    if (onlyDots) {
+        return false;  // also the empty name
+    }
+    for (const Char c : name) {
+        if (c == Char('/') || c == Char('\\') || c == Char(0)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsSafeFileName(std::string_view name) { return IsSafeName(name); }
+bool IsSafeFileName(std::u16string_view name) { return IsSafeName(name); }
+
+CDeviceLink::CDeviceLink(IRemoteApi& api, IMessageBox& messageBox)
+    : m_api(api), m_messageBox(messageBox) {}
+
+CDeviceLink::~CDeviceLink() {
+    if (m_bConnected == 1) {
+        Disconnect();
+    }
+}
+
+int CDeviceLink::Connect() {
+    if (m_bConnected != 0) {
+        return kConnectAlreadyInitialised;
+    }
+    RAPIINIT init{kRapiInitRecordSize, nullptr, S_OK};
+    const HRESULT result = m_api.CeRapiInitEx(&init);
+    if (result < 0) {
+        m_bConnected = 0;
+        return result == CERAPI_E_ALREADYINITIALIZED ? kConnectAlreadyInitialised
+                                                      : kConnectGeneralFailure;
+    }
+    const DWORD wait = m_api.WaitForSingleObject(init.heRapiInit, m_connectTimeoutMs);
+    if (wait == WAIT_OBJECT_0) {
+        m_bConnected = 1;
+        return kConnectOk;
+    }
+    // A failed attempt gives the remote API back, so that the next Connect starts
+    // afresh instead of finding it still initialised.
+    m_api.CeRapiUninit();
+    m_bConnected = 0;
+    return wait == WAIT_TIMEOUT ? kConnectTimeout : kConnectGeneralFailure;
+}
+
+int CDeviceLink::Disconnect() {
+    if (m_bConnected != 1) {
+        return 0;
+    }
+    m_bConnected = 0;
+    return m_api.CeRapiUninit();
+}
+
+int CDeviceLink::GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* widePath,
+                                       std::string* narrowPath) const {
+    if (m_bConnected == 0) {
+        return 0;
+    }
+    std::vector<std::string> labels;
+    for (TreeItem item = tree.GetSelectedItem(); item != 0; item = tree.GetParentItem(item)) {
+        labels.push_back(tree.GetItemText(item));
+    }
+    std::string path;
+    for (auto label = labels.rbegin(); label != labels.rend(); ++label) {
+        if (!path.empty() || label != labels.rbegin()) {
+            path.push_back('\\');
+        }
+        path.append(*label);
+    }
+    // Every chain starts at the root item, whose label is dropped.
+    path.erase(0, std::min<std::size_t>(path.size(), 9));
+    if (path.empty()) {
+        path.push_back('\\');
+    }
+    const auto wide = Utf8ToUtf16(path);
+    if (!wide || wide->size() > kMaxPathChars) {
+        return 0;
+    }
+    if (widePath != nullptr) {
+        *widePath = *wide;
+    }
+    if (narrowPath != nullptr) {
+        *narrowPath = path;
+    }
+    return 1;
+}
+
+int CDeviceLink::FillFolderTree(const std::u16string& path, DWORD flags, IDeviceTree& tree,
+                                TreeItem parent) {
+    if (m_bConnected == 0 || path.empty()) {
+        return 0;
+    }
+    const std::u16string pattern = path + u"*";
+    if (pattern.size() > kMaxPathChars) {
+        return 0;  // deeper than a device path can reach
+    }
+    CFindBuffer found(m_api);
+    if (!found.Find(pattern, flags)) {
+        m_messageBox.Show({"Find file failed", "", MessageButtons::Ok, MessageAnswer::Ok,
+                           MessageOwner::Application});
+        return 0;
+    }
+    if (found.count == 0 || found.entries == nullptr) {
+        return 0;
+    }
+    for (DWORD i = 0; i < found.count; ++i) {
+        const CE_FIND_DATA& entry = found.entries[i];
+        const std::u16string name = EntryName(entry);
+        const std::string label = Utf16ToUtf8Lossy(name);
+        if (!IsFolder(entry)) {
+            tree.InsertItem(label, kTreeImageFile, kTreeImageFile, parent);
+            continue;
+        }
+        const TreeItem item = tree.InsertItem(label, kTreeImageFolder, kTreeImageFolder, parent);
+        FillFolderTree(path + name + u"\\", kTreeFindFlags, tree, item);
+        tree.SortChildren(item);
+    }
+    return 1;
+}
+
+int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
+    if (m_bConnected == 0) {
+        return 0;
+    }
+    list.DeleteAllItems();
+    if (folder.empty()) {
+        return 0;
+    }
+    const std::u16string pattern = (folder == u"\\" ? std::u16string() : folder) + u"\\*";
+    if (pattern.size() > kMaxPathChars) {
+        return 1;
+    }
+    CFindBuffer found(m_api);
+    if (!found.Find(pattern, kListFindFlags) || found.entries == nullptr) {
+        return 1;
+    }
+    for (DWORD i = 0; i < found.count; ++i) {
+        const CE_FIND_DATA& entry = found.entries[i];
+        if (IsFolder(entry)) {
+            continue;
+        }
+        const std::u16string name = EntryName(entry);
+        const DeviceFileKind kind = GetFileKind(name);
+        const int item = list.InsertItem(Utf16ToUtf8Lossy(name), kind.code);
+        list.SetItemText(item, 1, kind.text);
+        list.SetItemText(item, 2, FormatDeviceSize(entry.nFileSizeLow));
+        list.SetItemText(item, 3, FormatDeviceDate(entry.ftLastWriteTime));
+    }
+    return 1;
+}
+
+std::int64_t CDeviceLink::TransferFile(const std::u16string& deviceFolder,
+                                       const std::u16string& deviceName,
+                                       const std::string& pcFolder, const std::string& pcName,
+                                       std::uint32_t chunkSize, IProgressBar* progress) {
+    if (m_bConnected == 0) {
+        return 0;
+    }
+    if (deviceFolder.empty() || deviceName.empty()) {
+        return kTransferDevicePathMissing;
+    }
+    if (pcFolder.empty() || pcName.empty()) {
+        return kTransferPcPathMissing;
+    }
+    if (!IsSafeFileName(deviceName) || !IsSafeFileName(pcName)) {
+        return kTransferUnsafeFileName;
+    }
+    const std::u16string devicePath = JoinDevicePath(deviceFolder, deviceName);
+    const std::string pcPath = JoinPcPath(pcFolder, pcName);
+    if (devicePath.size() > kMaxPathChars) {
+        return kTransferDevicePathMissing;
+    }
+    if (pcPath.size() > kMaxPathChars) {
+        return kTransferPcPathMissing;
+    }
+    if (chunkSize == 0) {
+        return kTransferNoChunkBuffer;
+    }
+    CTransferCopy copy(m_api, chunkSize, progress);
+    return copy.Run(devicePath, pcPath);
+}
+
+int CDeviceLink::DeleteDeviceFile(const std::u16string& folder, const std::u16string& name) {
+    if (m_bConnected == 0) {
+        return 0;
+    }
+    const std::u16string path = JoinDevicePath(folder, name);
+    if (path.size() > kMaxPathChars) {
+        return 0;
+    }
+    return m_api.CeDeleteFile(path.c_str()) != FALSE ? 1 : 0;
+}
+
+int CDeviceLink::CreateDeviceDirectory(const std::u16string& path) {
+    if (m_bConnected == 0 || path.size() > kMaxPathChars) {
+        return 0;
+    }
+    return m_api.CeCreateDirectory(path.c_str(), nullptr) != FALSE ? 1 : 0;
+}
+
+}  // namespace kiro

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "devicelink/DeviceControls.h"
+#include "devicelink/FileKinds.h"
+#include "devicelink/RemoteApi.h"
+#include "platform/MessageBox.h"
+
+namespace kiro {
+
+enum ConnectResult : int {
+    kConnectOk = 0,
+    kConnectAlreadyInitialised = -1,
+    kConnectGeneralFailure = -2,
+    kConnectTimeout = -3,
+};
+
+enum TransferResult : int {
+    kTransferDeviceFileCannotBeOpened = -1,
+    kTransferPcFileCannotBeCreated = -2,
+    kTransferDevicePathMissing = -3,  // also: the device path would exceed 259 characters
+    kTransferPcPathMissing = -4,      // also: the PC path would exceed 259 characters
+    kTransferFailedPartWay = -5,      // the copy failed part-way; nothing was kept
+    kTransferUnsafeFileName = -6,     // the name would not stay inside its folder
+    kTransferNoChunkBuffer = -7,
+};
+
+inline constexpr rapi::DWORD kTreeFindFlags =
+    rapi::FAF_FOLDERS_ONLY | rapi::FAF_NAME | rapi::FAF_ATTRIBUTES;  // 16513
+inline constexpr rapi::DWORD kListFindFlags =
+    rapi::FAF_NAME | rapi::FAF_SIZE_LOW | rapi::FAF_LASTWRITE_TIME | rapi::FAF_ATTRIBUTES;  // 169
+inline constexpr const char* kRootItemLabel = "Kiro-SCAN";
+inline constexpr int kTreeImageFolder = 0;
+inline constexpr int kTreeImageFile = 4;
+
+// The program's one link to the handheld. Every operation that touches the handheld
+// does nothing and returns 0 while not connected.
+class CDeviceLink {
+public:
+    CDeviceLink(IRemoteApi& api, IMessageBox& messageBox);
+    ~CDeviceLink();
+    CDeviceLink(const CDeviceLink&) = delete;
+    CDeviceLink& operator=(const CDeviceLink&) = delete;
+
+    int Connect();
+    int Disconnect();
+    bool IsConnected() const { return m_bConnected == 1; }
+
+    // The selected folder as "\" or "\A\B" (wide and, for display, narrow). Returns 0
+    // when not connected or when the path would exceed 259 characters.
+    int GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* widePath,
+                              std::string* narrowPath) const;
+    // Adds the folders below `path` (which ends with "\") under `parent`, depth first.
+    int FillFolderTree(const std::u16string& path, rapi::DWORD flags, IDeviceTree& tree,
+                       TreeItem parent);
+    // Lists the files of a folder ("\" or "\A\B") with kind, size and date texts.
+    int FillFileList(const std::u16string& folder, IFileList& list);
+    static DeviceFileKind GetFileKind(const std::u16string& fileName) {
+        return kiro::GetFileKind(fileName);
+    }
+
+    // Copies one handheld file into a PC folder in chunks, driving the progress bar.
+    // Returns the number of bytes copied (the whole file), 0 when not connected, or a
+    // TransferResult code. A failed copy never leaves a partial file, and never
+    // empties or replaces an existing PC file.
+    std::int64_t TransferFile(const std::u16string& deviceFolder, const std::u16string& deviceName,
+                              const std::string& pcFolder, const std::string& pcName,
+                              std::uint32_t chunkSize, IProgressBar* progress);
+    int DeleteDeviceFile(const std::u16string& folder, const std::u16string& name);
+    int CreateDeviceDirectory(const std::u16string& path);
+
+    // Only tests shorten the wait for the handheld.
+    void SetConnectTimeoutMs(rapi::DWORD milliseconds) { m_connectTimeoutMs = milliseconds; }
+
+    int m_bConnected = 0;
+
+private:
+    IRemoteApi& m_api;
+    IMessageBox& m_messageBox;
+    rapi::DWORD m_connectTimeoutMs = 2000;
+};
+
+// True for a name that stays inside its folder: not empty, ".", "..", and without
+// "/", "\" or NUL.
+bool IsSafeFileName(std::string_view name);
+bool IsSafeFileName(std::u16string_view name);
+
+}  // namespace kiro

@@ -1,0 +1,82 @@
+#include "devicelink/DeviceText.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace kiro {
+namespace {
+
+struct CalendarTime {
+    long long year;
+    unsigned month;
+    unsigned day;
+    unsigned hour;
+    unsigned minute;
+    unsigned second;
+};
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian).
+void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& day) {
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
+    day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    year = static_cast<long long>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+CalendarTime FileTimeToCalendar(const rapi::FILETIME& time) {
+    constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    const long long seconds = static_cast<long long>(ticks / 10000000ULL) - kSecondsFrom1601To1970;
+    long long days = seconds / 86400;
+    long long secondOfDay = seconds % 86400;
+    if (secondOfDay < 0) {
+        secondOfDay += 86400;
+        --days;
+    }
+    CalendarTime calendar{};
+    CivilFromDays(days, calendar.year, calendar.month, calendar.day);
+    calendar.hour = static_cast<unsigned>(secondOfDay / 3600);
+    calendar.minute = static_cast<unsigned>(secondOfDay / 60 % 60);
+    calendar.second = static_cast<unsigned>(secondOfDay % 60);
+    return calendar;
+}
+
+}  // namespace
+
+std::string FormatDeviceDate(const rapi::FILETIME& time) {
+    const CalendarTime t = FileTimeToCalendar(time);
+    const bool afternoon = t.hour >= 12;
+    unsigned hour = t.hour % 12;
+    if (hour == 0) {
+        hour = 12;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%u/%u/%lld  %u:%u:%u %s", t.month, t.day, t.year, hour,
+                  t.minute, t.second, afternoon ? "PM" : "AM");
+    return text;
+}
+
+std::string FormatDeviceSize(std::uint32_t size) { return std::to_string(size) + " bytes"; }
+
+std::u16string JoinDevicePath(const std::u16string& folder, const std::u16string& name) {
+    if (!folder.empty() && folder.back() == u'\\') {
+        return folder + name;
+    }
+    return folder + u'\\' + name;
+}
+
+std::string JoinPcPath(const std::string& folder, const std::string& name) {
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (!folder.empty() && folder.back() == separator) {
+        return folder + name;
+    }
+    return folder + separator + name;
+}
+
+}  // namespace kiro

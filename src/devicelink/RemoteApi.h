@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/rapi/RapiTypes.h"
+
+namespace kiro {
+
+// The remote API as the device link reaches it: one interface, so that tests can
+// put a scripted fake where the real client stands.
+class IRemoteApi {
+public:
+    virtual ~IRemoteApi() = default;
+    virtual rapi::HRESULT CeRapiInitEx(rapi::RAPIINIT* init) = 0;
+    virtual rapi::HRESULT CeRapiUninit() = 0;
+    virtual rapi::DWORD WaitForSingleObject(rapi::HANDLE handle, rapi::DWORD milliseconds) = 0;
+    virtual rapi::BOOL CeFindAllFiles(rapi::LPCWSTR path, rapi::DWORD flags, rapi::DWORD* count,
+                                      rapi::CE_FIND_DATA** entries) = 0;
+    virtual rapi::HRESULT CeRapiFreeBuffer(void* buffer) = 0;
+    virtual rapi::HANDLE CeCreateFile(rapi::LPCWSTR path, rapi::DWORD access, rapi::DWORD share,
+                                      void* security, rapi::DWORD disposition,
+                                      rapi::DWORD attributes, rapi::HANDLE templateFile) = 0;
+    virtual rapi::BOOL CeReadFile(rapi::HANDLE file, void* buffer, rapi::DWORD size,
+                                  rapi::DWORD* read, void* overlapped) = 0;
+    virtual rapi::DWORD CeGetFileSize(rapi::HANDLE file, rapi::DWORD* high) = 0;
+    virtual rapi::BOOL CeCloseHandle(rapi::HANDLE handle) = 0;
+    virtual rapi::BOOL CeDeleteFile(rapi::LPCWSTR path) = 0;
+    virtual rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) = 0;
+};
+
+// The real remote API: forwards to the client of the emulated handheld.
+class CRapiRemoteApi final : public IRemoteApi {
+public:
+    rapi::HRESULT CeRapiInitEx(rapi::RAPIINIT* init) override;
+    rapi::HRESULT CeRapiUninit() override;
+    rapi::DWORD WaitForSingleObject(rapi::HANDLE handle, rapi::DWORD milliseconds) override;
+    rapi::BOOL CeFindAllFiles(rapi::LPCWSTR path, rapi::DWORD flags, rapi::DWORD* count,
+                              rapi::CE_FIND_DATA** entries) override;
+    rapi::HRESULT CeRapiFreeBuffer(void* buffer) override;
+    rapi::HANDLE CeCreateFile(rapi::LPCWSTR path, rapi::DWORD access, rapi::DWORD share,
+                              void* security, rapi::DWORD disposition, rapi::DWORD attributes,
+                              rapi::HANDLE templateFile) override;
+    rapi::BOOL CeReadFile(rapi::HANDLE file, void* buffer, rapi::DWORD size, rapi::DWORD* read,
+                          void* overlapped) override;
+    rapi::DWORD CeGetFileSize(rapi::HANDLE file, rapi::DWORD* high) override;
+    rapi::BOOL CeCloseHandle(rapi::HANDLE handle) override;
+    rapi::BOOL CeDeleteFile(rapi::LPCWSTR path) override;
+    rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) override;
+};
+
+}  // namespace kiro

@@ -1,0 +1,33 @@
+#pragma once
+
+// The remote API functions the device link relies on, with their published names,
+// argument order, types and results. Here they are the client of the emulated
+// handheld (kiroscan-sim), found at $KIROSCAN_SOCKET or the per-user default path.
+
+#include <string>
+
+#include "platform/rapi/RapiTypes.h"
+
+namespace kiro::rapi {
+
+HRESULT CeRapiInitEx(RAPIINIT* pRapiInit);
+HRESULT CeRapiUninit();
+BOOL CeFindAllFiles(LPCWSTR szPath, DWORD dwFlags, DWORD* lpdwFoundCount,
+                    CE_FIND_DATA** ppFindDataArray);
+HRESULT CeRapiFreeBuffer(void* Buffer);
+HANDLE CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
+                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+BOOL CeReadFile(HANDLE hFile, void* lpBuffer, DWORD nNumberOfBytesToRead,
+                DWORD* lpNumberOfBytesRead, void* lpOverlapped);
+DWORD CeGetFileSize(HANDLE hFile, DWORD* lpFileSizeHigh);
+BOOL CeCloseHandle(HANDLE hObject);
+BOOL CeDeleteFile(LPCWSTR lpFileName);
+BOOL CeCreateDirectory(LPCWSTR lpPathName, void* lpSecurityAttributes);
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+
+// Not part of the published interface: why the last attempt to reach the handheld
+// failed, in words for a user ("" when nothing is known).
+std::string LastConnectionProblem();
+
+}  // namespace kiro::rapi

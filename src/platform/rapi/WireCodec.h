@@ -1,0 +1,84 @@
+#pragma once
+
+// The small protocol between the remote API client and the emulated handheld:
+// length-prefixed frames, one request and one reply per call. Every length and
+// count is checked before it is used.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kiro::wire {
+
+inline constexpr std::uint32_t kGreetingMagic = 0x4F52494Bu;  // "KIRO"
+inline constexpr std::uint32_t kProtocolVersion = 1;
+// A listing of tens of thousands of files fits; anything larger is refused unread.
+inline constexpr std::uint32_t kMaxFrameBytes = 32u * 1024 * 1024;
+inline constexpr std::uint32_t kMaxReadBytes = 1024 * 1024;
+inline constexpr std::uint32_t kMaxNameUnits = 260;
+
+enum class Op : std::uint8_t {
+    Hello = 1,
+    FindAllFiles = 2,
+    CreateFile = 3,
+    ReadFile = 4,
+    GetFileSize = 5,
+    CloseHandle = 6,
+    DeleteFile = 7,
+    CreateDirectory = 8,
+};
+
+enum class GreetingStatus : std::uint32_t { Accepted = 0, Busy = 1, WrongVersion = 2 };
+
+class CWireWriter {
+public:
+    explicit CWireWriter(Op op) { PutU8(static_cast<std::uint8_t>(op)); }
+    void PutU8(std::uint8_t value) { m_bytes.push_back(static_cast<char>(value)); }
+    void PutU32(std::uint32_t value);
+    // A UTF-16 text: its unit count, then the units.
+    void PutText(std::u16string_view text);
+    // A byte block: its length, then the bytes.
+    void PutBytes(std::string_view bytes);
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+// Reads a frame body; every Get fails (and all later ones too) once the frame is
+// exhausted or a length is out of range.
+class CWireReader {
+public:
+    explicit CWireReader(std::string_view body) : m_rest(body) {}
+    bool GetU8(std::uint8_t& value);
+    bool GetU32(std::uint32_t& value);
+    bool GetText(std::u16string& text, std::uint32_t maxUnits = kMaxNameUnits);
+    bool GetBytes(std::string& bytes, std::uint32_t maxBytes = kMaxReadBytes);
+    std::size_t Remaining() const { return m_rest.size(); }
+    bool Ok() const { return m_ok; }
+    bool AtEnd() const { return m_ok && m_rest.empty(); }
+
+private:
+    bool Fail() {
+        m_ok = false;
+        return false;
+    }
+    std::string_view m_rest;
+    bool m_ok = true;
+};
+
+enum class FrameStatus { Ok, Closed, TooLarge, Failed, TimedOut };
+
+// Sends a frame (its length, then the body); false when the peer is gone.
+bool SendFrame(int fd, std::string_view body);
+// Receives one frame body. A timeout of -1 waits for ever; otherwise the whole frame
+// must arrive within it. A frame over kMaxFrameBytes is refused before it is read.
+FrameStatus ReceiveFrame(int fd, std::string& body, int timeoutMs = -1);
+
+// Where the handheld listens: $KIROSCAN_SOCKET, else $XDG_RUNTIME_DIR/kiroscan.sock,
+// else /tmp/kiroscan-<uid>.sock.
+std::string DefaultSocketPath();
+
+}  // namespace kiro::wire

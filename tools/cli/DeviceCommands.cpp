@@ -1,0 +1,219 @@
+#include "cli/DeviceCommands.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/DeviceSession.h"
+#include "cli/TerminalProgress.h"
+#include "devicelink/DeviceText.h"
+#include "devicelink/MemoryControls.h"
+#include "platform/Utf16.h"
+
+namespace kiro::cli {
+namespace {
+
+constexpr std::uint32_t kChunkBytes = 4096;
+
+// The link's progress bar, drawn as a text bar on a terminal.
+class CTextProgressBar final : public IProgressBar {
+public:
+    CTextProgressBar(CTerminalProgress& display, std::string label)
+        : m_display(display), m_label(std::move(label)) {}
+    void SetRange(int lower, int upper) override {
+        m_lower = lower;
+        m_upper = upper;
+    }
+    void SetPos(int position) override { m_position = position; }
+    void Repaint() override {
+        const double span = std::max(1, m_upper - m_lower);
+        m_display.ShowBar(m_label, (m_position - m_lower) / span);
+    }
+
+private:
+    CTerminalProgress& m_display;
+    std::string m_label;
+    int m_lower = 0;
+    int m_upper = 1;
+    int m_position = 0;
+};
+
+const char* DescribeTransferResult(std::int64_t result) {
+    switch (result) {
+        case kTransferDeviceFileCannotBeOpened:
+            return "the handheld file cannot be opened";
+        case kTransferPcFileCannotBeCreated:
+            return "the PC file cannot be created (does the target folder exist?)";
+        case kTransferDevicePathMissing:
+            return "the handheld path is empty or too long";
+        case kTransferPcPathMissing:
+            return "the PC path is empty or too long";
+        case kTransferFailedPartWay:
+            return "the copy failed part-way; nothing was kept";
+        case kTransferUnsafeFileName:
+            return "the name would not stay inside the target folder";
+        case kTransferNoChunkBuffer:
+            return "out of memory";
+        default:
+            return "not connected";
+    }
+}
+
+void PrintTree(const CMemoryTree& tree, TreeItem item, int depth) {
+    std::printf("%s%s\n", std::string(2 * static_cast<std::size_t>(depth), ' ').c_str(),
+                tree.NodeAt(item).label.c_str());
+    for (const TreeItem child : tree.Children(item)) {
+        PrintTree(tree, child, depth + 1);
+    }
+}
+
+void PrintLongListing(const CMemoryFileList& list) {
+    std::size_t widths[3] = {0, 0, 0};
+    for (const auto& row : list.Rows()) {
+        for (int column = 0; column < 3; ++column) {
+            widths[column] = std::max(widths[column], row.columns[column].size());
+        }
+    }
+    for (const auto& row : list.Rows()) {
+        std::printf("%-*s  %-*s  %*s  %s\n", static_cast<int>(widths[0]), row.columns[0].c_str(),
+                    static_cast<int>(widths[1]), row.columns[1].c_str(),
+                    static_cast<int>(widths[2]), row.columns[2].c_str(), row.columns[3].c_str());
+    }
+}
+
+CLI::App* AddFolderCommand(CLI::App& app, const char* name, const char* description,
+                           DeviceOptions& options) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->add_option("FOLDER", options.folder,
+                        "Handheld folder, e.g. \"/My Documents\" or \"\\My Documents\"")
+        ->required();
+    command->add_option("NAME", options.names, "File names in that folder")->required();
+    return command;
+}
+
+}  // namespace
+
+DeviceCommands AddDeviceCommands(CLI::App& app, DeviceOptions& options) {
+    DeviceCommands commands;
+    commands.ls = app.add_subcommand("ls", "List the files of a handheld folder");
+    commands.ls->add_option("FOLDER", options.folder, "Handheld folder (default: the root)");
+    commands.ls->add_flag("--long,-l", options.longListing,
+                          "Show the kind, size and date of each file");
+    commands.ls->footer("Examples:\n  kiroconv-cli ls\n  kiroconv-cli ls -l \"/My Documents\"");
+
+    commands.tree = app.add_subcommand("tree", "Show the handheld's folder tree");
+
+    commands.get = AddFolderCommand(app, "get", "Copy handheld files to a PC folder", options);
+    commands.get->add_option("--to", options.targetDirectory, "PC folder to copy into")
+        ->required();
+    commands.get->footer(
+        "Example:\n  kiroconv-cli get \"/My Documents\" lamp.scope_ks dark.dark_ks --to ~/spectra");
+
+    commands.rm = AddFolderCommand(app, "rm", "Delete files on the handheld", options);
+    commands.rm->footer("Example:\n  kiroconv-cli rm \"/My Documents\" noise.scope_ks");
+
+    commands.mkdir = app.add_subcommand("mkdir", "Create a folder on the handheld");
+    commands.mkdir->add_option("PATH", options.folder, "The new folder, e.g. \"/My Documents/Run 7\"")
+        ->required();
+    return commands;
+}
+
+int RunList(const DeviceOptions& options) {
+    CDeviceSession session;
+    if (!session.Connect()) {
+        return 1;
+    }
+    const std::u16string folder = DeviceFolderFromArgument(options.folder);
+    CMemoryFileList list;
+    session.Link().FillFileList(folder, list);
+    if (options.longListing) {
+        PrintLongListing(list);
+    } else {
+        for (const auto& row : list.Rows()) {
+            std::printf("%s\n", row.columns[0].c_str());
+        }
+    }
+    if (list.Rows().empty()) {
+        std::fprintf(stderr, "kiroconv-cli: no files in %s\n", Utf16ToUtf8Lossy(folder).c_str());
+    }
+    return 0;
+}
+
+int RunTree() {
+    CDeviceSession session;
+    if (!session.Connect()) {
+        return 1;
+    }
+    CMemoryTree tree;
+    const TreeItem root = tree.InsertItem(kRootItemLabel, kKindConnectedDevice,
+                                          kKindConnectedDevice, 0);
+    session.Link().FillFolderTree(u"\\", kTreeFindFlags, tree, root);
+    tree.SortChildren(0);
+    tree.SortChildren(root);
+    PrintTree(tree, root, 0);
+    return 0;
+}
+
+int RunGet(const DeviceOptions& options) {
+    CDeviceSession session;
+    if (!session.Connect()) {
+        return 1;
+    }
+    const std::u16string folder = DeviceFolderFromArgument(options.folder);
+    CTerminalProgress display;
+    bool allCopied = true;
+    for (const std::string& name : options.names) {
+        const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
+        const std::string shown = DeviceFolderForDisplay(folder, wideName);
+        CTextProgressBar bar(display, shown);
+        const std::int64_t result = session.Link().TransferFile(
+            folder, wideName, options.targetDirectory, name, kChunkBytes, &bar);
+        display.Clear();
+        if (result >= 0) {
+            std::printf("copied %s -> %s (%lld bytes)\n", shown.c_str(),
+                        JoinPcPath(options.targetDirectory, name).c_str(),
+                        static_cast<long long>(result));
+        } else {
+            std::printf("not copied %s: %s\n", shown.c_str(), DescribeTransferResult(result));
+            allCopied = false;
+        }
+    }
+    return allCopied ? 0 : 1;
+}
+
+int RunRemove(const DeviceOptions& options) {
+    CDeviceSession session;
+    if (!session.Connect()) {
+        return 1;
+    }
+    const std::u16string folder = DeviceFolderFromArgument(options.folder);
+    bool allDeleted = true;
+    for (const std::string& name : options.names) {
+        const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
+        const std::string shown = DeviceFolderForDisplay(folder, wideName);
+        if (IsSafeFileName(wideName) && session.Link().DeleteDeviceFile(folder, wideName) != 0) {
+            std::printf("deleted %s\n", shown.c_str());
+        } else {
+            std::printf("not deleted %s: the handheld refused or has no such file\n", shown.c_str());
+            allDeleted = false;
+        }
+    }
+    return allDeleted ? 0 : 1;
+}
+
+int RunMakeDirectory(const DeviceOptions& options) {
+    CDeviceSession session;
+    if (!session.Connect()) {
+        return 1;
+    }
+    const std::u16string path = DeviceFolderFromArgument(options.folder);
+    const std::string shown = Utf16ToUtf8Lossy(path);
+    if (path == u"\\" || session.Link().CreateDeviceDirectory(path) == 0) {
+        std::printf("Directory creation failed: %s\n", shown.c_str());
+        return 1;
+    }
+    std::printf("created %s\n", shown.c_str());
+    return 0;
+}
+
+}  // namespace kiro::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "devicelink/DeviceLink.h"
+#include "platform/MessageBox.h"
+
+namespace kiro::cli {
+
+// Message boxes of the engine, shown as lines on standard error; the default answer
+// is taken.
+class CStderrMessageBox final : public IMessageBox {
+public:
+    MessageAnswer Show(const MessageBoxRequest& request) override;
+};
+
+// A connection to the handheld for the length of one command.
+class CDeviceSession {
+public:
+    CDeviceSession();
+    ~CDeviceSession();
+    CDeviceSession(const CDeviceSession&) = delete;
+    CDeviceSession& operator=(const CDeviceSession&) = delete;
+
+    // Connects; on failure says why on standard error and returns false.
+    bool Connect();
+    CDeviceLink& Link() { return *m_link; }
+    IMessageBox& MessageBox() { return m_messageBox; }
+
+private:
+    CRapiRemoteApi m_api;
+    CStderrMessageBox m_messageBox;
+    std::unique_ptr<CDeviceLink> m_link;
+};
+
+// A device path as typed: "/" may stand for "\", the leading "\" may be left out and
+// a trailing one is dropped. "" and "/" are the root.
+std::u16string DeviceFolderFromArgument(const std::string& argument);
+std::string DeviceFolderForDisplay(const std::u16string& folder, const std::u16string& name);
+
+}  // namespace kiro::cli

@@ -1,0 +1,443 @@
+#include "sim/SimServer.h"
+
+#include <fnmatch.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+
+#include "platform/Utf16.h"
+#include "platform/rapi/WireCodec.h"
+
+namespace kiro::sim {
+
+using wire::CWireReader;
+using wire::CWireWriter;
+using wire::Op;
+
+namespace {
+
+constexpr std::size_t kMaxOpenFiles = 64;
+constexpr int kFrameTimeoutMs = 5000;
+
+std::string Printable(std::u16string_view text) { return Utf16ToUtf8Lossy(text); }
+
+std::optional<std::string> Reply(const CWireWriter& writer) { return writer.Bytes(); }
+
+std::optional<std::string> OkReply(Op op, bool ok) {
+    CWireWriter reply(op);
+    reply.PutU32(ok ? 1 : 0);
+    return reply.Bytes();
+}
+
+// Reads a request holding one text and nothing else.
+std::optional<std::u16string> SingleText(std::string_view payload) {
+    CWireReader reader(payload);
+    std::u16string text;
+    if (!reader.GetText(text) || !reader.AtEnd()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<std::uint32_t> SingleHandle(std::string_view payload) {
+    CWireReader reader(payload);
+    std::uint32_t handle = 0;
+    if (!reader.GetU32(handle) || !reader.AtEnd()) {
+        return std::nullopt;
+    }
+    return handle;
+}
+
+std::size_t ReadUpTo(int fd, char* into, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, into + done, size - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+// Waits up to milliseconds; false when woken to stop.
+bool SleepUnlessWoken(int wakeFd, int milliseconds) {
+    pollfd entry{wakeFd, POLLIN, 0};
+    return ::poll(&entry, 1, milliseconds) == 0;
+}
+
+std::string BaseName(const std::u16string& path) {
+    const std::size_t separator = path.rfind(u'\\');
+    return Printable(separator == std::u16string::npos ? path : path.substr(separator + 1));
+}
+
+}  // namespace
+
+CSimSession::CSimSession(const CSimFileSystem& files, const SimFaults& faults, std::FILE* log)
+    : m_files(files), m_faults(faults), m_log(log) {}
+
+CSimSession::~CSimSession() {
+    for (auto& [handle, file] : m_open) {
+        ::close(file.fd);
+    }
+}
+
+void CSimSession::Log(const char* format, ...) {
+    if (m_log == nullptr) {
+        return;
+    }
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::fputs("kiroscan-sim: ", m_log);
+    std::vfprintf(m_log, format, arguments);
+    std::fputc('\n', m_log);
+    std::fflush(m_log);
+    va_end(arguments);
+}
+
+std::optional<std::string> CSimSession::Handle(std::string_view request) {
+    if (m_faults.dropAfterRequests && m_requests >= *m_faults.dropAfterRequests) {
+        Log("dropping the connection after %llu requests",
+            static_cast<unsigned long long>(m_requests));
+        return std::nullopt;
+    }
+    ++m_requests;
+    if (request.empty()) {
+        return std::nullopt;
+    }
+    const std::string_view payload = request.substr(1);
+    switch (static_cast<Op>(request[0])) {
+        case Op::FindAllFiles:
+            return Find(payload);
+        case Op::CreateFile:
+            return Open(payload);
+        case Op::ReadFile:
+            return Read(payload);
+        case Op::GetFileSize:
+            return Size(payload);
+        case Op::CloseHandle:
+            return Close(payload);
+        case Op::DeleteFile:
+            return Delete(payload);
+        case Op::CreateDirectory:
+            return MakeDirectory(payload);
+        default:
+            Log("unknown request %u", static_cast<unsigned>(static_cast<unsigned char>(request[0])));
+            return std::nullopt;
+    }
+}
+
+std::optional<std::string> CSimSession::Find(std::string_view payload) {
+    CWireReader reader(payload);
+    std::u16string pattern;
+    std::uint32_t flags = 0;
+    if (!reader.GetText(pattern) || !reader.GetU32(flags) || !reader.AtEnd()) {
+        return std::nullopt;
+    }
+    const auto entries = m_files.Find(pattern, (flags & rapi::FAF_FOLDERS_ONLY) != 0);
+    CWireWriter reply(Op::FindAllFiles);
+    // A listing must fit in one frame; one that would not is answered as a failure.
+    const std::size_t maxEntries = wire::kMaxFrameBytes / (24 + 2 * rapi::MAX_PATH);
+    if (!entries || entries->size() > maxEntries) {
+        Log("FindAllFiles %s -> failed", Printable(pattern).c_str());
+        reply.PutU32(0);
+        reply.PutU32(0);
+        return Reply(reply);
+    }
+    reply.PutU32(1);
+    reply.PutU32(static_cast<std::uint32_t>(entries->size()));
+    for (const SimEntry& entry : *entries) {
+        reply.PutU32(entry.attributes);
+        reply.PutU32(entry.lastWrite.dwLowDateTime);
+        reply.PutU32(entry.lastWrite.dwHighDateTime);
+        reply.PutU32(static_cast<std::uint32_t>(entry.size >> 32));
+        reply.PutU32(static_cast<std::uint32_t>(entry.size));
+        reply.PutText(entry.name);
+    }
+    Log("FindAllFiles %s flags %u -> %zu entries", Printable(pattern).c_str(), flags,
+        entries->size());
+    return Reply(reply);
+}
+
+std::optional<std::string> CSimSession::Open(std::string_view payload) {
+    CWireReader reader(payload);
+    std::u16string path;
+    std::uint32_t access = 0;
+    std::uint32_t share = 0;
+    std::uint32_t disposition = 0;
+    std::uint32_t attributes = 0;
+    if (!reader.GetText(path) || !reader.GetU32(access) || !reader.GetU32(share) ||
+        !reader.GetU32(disposition) || !reader.GetU32(attributes) || !reader.AtEnd()) {
+        return std::nullopt;
+    }
+    int fd = -1;
+    if (access == rapi::GENERIC_READ && disposition == rapi::OPEN_EXISTING &&
+        m_open.size() < kMaxOpenFiles) {
+        fd = m_files.OpenForReading(path);
+    }
+    CWireWriter reply(Op::CreateFile);
+    if (fd < 0) {
+        Log("CreateFile %s -> failed", Printable(path).c_str());
+        reply.PutU32(0);
+        return Reply(reply);
+    }
+    const std::uint32_t handle = m_nextHandle++;
+    m_open[handle] = OpenFile{fd, 0};
+    Log("CreateFile %s -> handle %u", Printable(path).c_str(), handle);
+    reply.PutU32(handle);
+    return Reply(reply);
+}
+
+std::optional<std::string> CSimSession::Read(std::string_view payload) {
+    CWireReader reader(payload);
+    std::uint32_t handle = 0;
+    std::uint32_t size = 0;
+    if (!reader.GetU32(handle) || !reader.GetU32(size) || !reader.AtEnd()) {
+        return std::nullopt;
+    }
+    CWireWriter reply(Op::ReadFile);
+    const auto found = m_open.find(handle);
+    if (found == m_open.end()) {
+        reply.PutU32(0);
+        reply.PutBytes({});
+        return Reply(reply);
+    }
+    OpenFile& file = found->second;
+    size = std::min(size, wire::kMaxReadBytes);
+    bool failing = false;
+    if (m_faults.failReadAfter && file.bytesRead + size > *m_faults.failReadAfter) {
+        size = static_cast<std::uint32_t>(
+            *m_faults.failReadAfter - std::min(file.bytesRead, *m_faults.failReadAfter));
+        failing = true;
+    }
+    std::string data(size, '\0');
+    data.resize(ReadUpTo(file.fd, data.data(), size));
+    file.bytesRead += data.size();
+    // A short read at the end of the file is no failure, even under the fault.
+    failing = failing && data.size() == size;
+    reply.PutU32(failing ? 0 : 1);
+    reply.PutBytes(data);
+    if (m_log != nullptr && failing) {
+        Log("ReadFile handle %u -> failed after %llu bytes", handle,
+            static_cast<unsigned long long>(file.bytesRead));
+    }
+    return Reply(reply);
+}
+
+std::optional<std::string> CSimSession::Size(std::string_view payload) {
+    const auto handle = SingleHandle(payload);
+    if (!handle) {
+        return std::nullopt;
+    }
+    CWireWriter reply(Op::GetFileSize);
+    const auto found = m_open.find(*handle);
+    struct stat info {};
+    if (found == m_open.end() || ::fstat(found->second.fd, &info) != 0) {
+        reply.PutU32(rapi::INVALID_FILE_SIZE);
+        reply.PutU32(0);
+        return Reply(reply);
+    }
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    reply.PutU32(static_cast<std::uint32_t>(size));
+    reply.PutU32(static_cast<std::uint32_t>(size >> 32));
+    return Reply(reply);
+}
+
+std::optional<std::string> CSimSession::Close(std::string_view payload) {
+    const auto handle = SingleHandle(payload);
+    if (!handle) {
+        return std::nullopt;
+    }
+    const auto found = m_open.find(*handle);
+    if (found == m_open.end()) {
+        return OkReply(Op::CloseHandle, false);
+    }
+    ::close(found->second.fd);
+    m_open.erase(found);
+    return OkReply(Op::CloseHandle, true);
+}
+
+std::optional<std::string> CSimSession::Delete(std::string_view payload) {
+    const auto path = SingleText(payload);
+    if (!path) {
+        return std::nullopt;
+    }
+    const bool refused = !m_faults.refuseDeletePattern.empty() &&
+                         ::fnmatch(m_faults.refuseDeletePattern.c_str(), BaseName(*path).c_str(),
+                                   0) == 0;
+    const bool deleted = !refused && m_files.DeleteFile(*path);
+    Log("DeleteFile %s -> %s", Printable(*path).c_str(),
+        deleted ? "deleted" : (refused ? "refused" : "failed"));
+    return OkReply(Op::DeleteFile, deleted);
+}
+
+std::optional<std::string> CSimSession::MakeDirectory(std::string_view payload) {
+    const auto path = SingleText(payload);
+    if (!path) {
+        return std::nullopt;
+    }
+    const bool created = m_files.CreateDirectory(*path);
+    Log("CreateDirectory %s -> %s", Printable(*path).c_str(), created ? "created" : "failed");
+    return OkReply(Op::CreateDirectory, created);
+}
+
+CSimServer::CSimServer(const CSimFileSystem& files, SimFaults faults, std::FILE* log)
+    : m_files(files), m_faults(std::move(faults)), m_log(log) {}
+
+CSimServer::~CSimServer() {
+    DropClient();
+    if (m_listenFd >= 0) {
+        ::close(m_listenFd);
+        ::unlink(m_socketPath.c_str());
+    }
+}
+
+bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) {
+        error = "the socket path is empty or too long";
+        return false;
+    }
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // A socket left behind by a handheld that died is replaced; a live one is not.
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        ::close(probe);
+        error = "another handheld already listens at " + socketPath;
+        return false;
+    }
+    ::close(probe);
+    ::unlink(socketPath.c_str());
+    const mode_t oldMask = ::umask(0177);
+    const bool bound =
+        ::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::umask(oldMask);
+    if (!bound || ::chmod(socketPath.c_str(), 0600) != 0 || ::listen(m_listenFd, 4) != 0) {
+        error = std::string("cannot listen at ") + socketPath + ": " + std::strerror(errno);
+        return false;
+    }
+    m_socketPath = socketPath;
+    return true;
+}
+
+void CSimServer::Run(int wakeFd) {
+    for (;;) {
+        pollfd fds[3] = {{wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}, {m_clientFd, POLLIN, 0}};
+        const int count = m_clientFd >= 0 ? 3 : 2;
+        if (::poll(fds, static_cast<nfds_t>(count), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        if (fds[0].revents != 0) {
+            return;
+        }
+        if (fds[1].revents & POLLIN) {
+            AcceptClient();
+        }
+        if (count == 3 && fds[2].revents != 0) {
+            ServeRequest(wakeFd);
+        }
+    }
+}
+
+void CSimServer::AcceptClient() {
+    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    if (m_clientFd >= 0) {
+        RefuseClient(fd);
+        return;
+    }
+    m_clientFd = fd;
+    m_clientGreeted = false;
+    if (m_log != nullptr) {
+        std::fprintf(m_log, "kiroscan-sim: a client connected\n");
+    }
+}
+
+// Another program already has the handheld: its greeting is answered "busy".
+void CSimServer::RefuseClient(int fd) {
+    std::string hello;
+    if (wire::ReceiveFrame(fd, hello, 1000) == wire::FrameStatus::Ok) {
+        CWireWriter reply(Op::Hello);
+        reply.PutU32(static_cast<std::uint32_t>(wire::GreetingStatus::Busy));
+        reply.PutU32(wire::kProtocolVersion);
+        wire::SendFrame(fd, reply.Bytes());
+    }
+    ::close(fd);
+    if (m_log != nullptr) {
+        std::fprintf(m_log, "kiroscan-sim: refused a second client\n");
+    }
+}
+
+bool CSimServer::GreetClient(int fd, int wakeFd) {
+    std::string hello;
+    if (wire::ReceiveFrame(fd, hello, kFrameTimeoutMs) != wire::FrameStatus::Ok) {
+        return false;
+    }
+    CWireReader reader(hello);
+    std::uint8_t op = 0;
+    std::uint32_t magic = 0;
+    std::uint32_t version = 0;
+    if (!reader.GetU8(op) || op != static_cast<std::uint8_t>(Op::Hello) || !reader.GetU32(magic) ||
+        magic != wire::kGreetingMagic || !reader.GetU32(version) || !reader.AtEnd()) {
+        return false;
+    }
+    if (m_faults.greetingDelayMs > 0 && !SleepUnlessWoken(wakeFd, m_faults.greetingDelayMs)) {
+        return false;
+    }
+    const bool accepted = version == wire::kProtocolVersion;
+    CWireWriter reply(Op::Hello);
+    reply.PutU32(static_cast<std::uint32_t>(accepted ? wire::GreetingStatus::Accepted
+                                                     : wire::GreetingStatus::WrongVersion));
+    reply.PutU32(wire::kProtocolVersion);
+    return wire::SendFrame(fd, reply.Bytes()) && accepted;
+}
+
+void CSimServer::ServeRequest(int wakeFd) {
+    if (!m_clientGreeted) {
+        m_clientGreeted = GreetClient(m_clientFd, wakeFd);
+        if (!m_clientGreeted) {
+            DropClient();
+        } else {
+            m_session.emplace(m_files, m_faults, m_log);
+        }
+        return;
+    }
+    std::string request;
+    if (wire::ReceiveFrame(m_clientFd, request, kFrameTimeoutMs) != wire::FrameStatus::Ok) {
+        DropClient();
+        return;
+    }
+    const auto reply = m_session->Handle(request);
+    if (!reply || !wire::SendFrame(m_clientFd, *reply)) {
+        DropClient();
+    }
+}
+
+void CSimServer::DropClient() {
+    m_session.reset();
+    if (m_clientFd >= 0) {
+        ::close(m_clientFd);
+        m_clientFd = -1;
+        if (m_log != nullptr) {
+            std::fprintf(m_log, "kiroscan-sim: the client left\n");
+        }
+    }
+}
+
+}  // namespace kiro::sim

@@ -66,8 +66,12 @@ bool IsSafeName(const Text& name) {
 
 }  // namespace
 
-bool IsSafeFileName(std::string_view name) { return IsSafeName(name); }
-bool IsSafeFileName(std::u16string_view name) { return IsSafeName(name); }
+bool IsSafeFileName(std::string_view name) {
+    return IsSafeName(name);
+}
+bool IsSafeFileName(std::u16string_view name) {
+    return IsSafeName(name);
+}
 
 CDeviceLink::CDeviceLink(IRemoteApi& api, IMessageBox& messageBox)
     : m_api(api), m_messageBox(messageBox) {}
@@ -87,7 +91,7 @@ int CDeviceLink::Connect() {
     if (result < 0) {
         m_bConnected = 0;
         return result == CERAPI_E_ALREADYINITIALIZED ? kConnectAlreadyInitialised
-                                                      : kConnectGeneralFailure;
+                                                     : kConnectGeneralFailure;
     }
     const DWORD wait = m_api.WaitForSingleObject(init.heRapiInit, m_connectTimeoutMs);
     if (wait == WAIT_OBJECT_0) {

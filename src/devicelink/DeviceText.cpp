@@ -20,7 +20,8 @@ void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& d
     days += 719468;
     const long long era = (days >= 0 ? days : days - 146096) / 146097;
     const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
     const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
     day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
@@ -62,7 +63,9 @@ std::string FormatDeviceDate(const rapi::FILETIME& time) {
     return text;
 }
 
-std::string FormatDeviceSize(std::uint32_t size) { return std::to_string(size) + " bytes"; }
+std::string FormatDeviceSize(std::uint32_t size) {
+    return std::to_string(size) + " bytes";
+}
 
 std::u16string JoinDevicePath(const std::u16string& folder, const std::u16string& name) {
     if (!folder.empty() && folder.back() == u'\\') {

@@ -1,7 +1,7 @@
 #include "devicelink/FileKinds.h"
 
-#include "platform/Utf16.h"
 #include "platform/UserName.h"
+#include "platform/Utf16.h"
 
 namespace kiro {
 namespace {

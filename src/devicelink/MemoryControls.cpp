@@ -7,11 +7,14 @@ namespace kiro {
 bool LessIgnoringCase(const std::string& left, const std::string& right) {
     const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
     return std::lexicographical_compare(
-        left.begin(), left.end(), right.begin(), right.end(),
-        [&](char a, char b) { return lower(static_cast<unsigned char>(a)) < lower(static_cast<unsigned char>(b)); });
+        left.begin(), left.end(), right.begin(), right.end(), [&](char a, char b) {
+            return lower(static_cast<unsigned char>(a)) < lower(static_cast<unsigned char>(b));
+        });
 }
 
-CMemoryTree::CMemoryTree() { m_nodes.emplace_back(); }
+CMemoryTree::CMemoryTree() {
+    m_nodes.emplace_back();
+}
 
 TreeItem CMemoryTree::InsertItem(const std::string& label, int image, int selectedImage,
                                  TreeItem parent) {
@@ -34,9 +37,13 @@ void CMemoryTree::SortChildren(TreeItem parent) {
     });
 }
 
-void CMemoryTree::Expand(TreeItem item) { m_nodes.at(item).expanded = true; }
+void CMemoryTree::Expand(TreeItem item) {
+    m_nodes.at(item).expanded = true;
+}
 
-void CMemoryTree::SelectItem(TreeItem item) { m_selected = item; }
+void CMemoryTree::SelectItem(TreeItem item) {
+    m_selected = item;
+}
 
 TreeItem CMemoryTree::GetParentItem(TreeItem item) const {
     return item < m_nodes.size() ? m_nodes[item].parent : 0;
@@ -55,12 +62,15 @@ TreeItem CMemoryTree::FindChild(TreeItem parent, const std::string& label) const
     return 0;
 }
 
-std::size_t CMemoryTree::ItemCount() const { return m_nodes.size() - 1; }
+std::size_t CMemoryTree::ItemCount() const {
+    return m_nodes.size() - 1;
+}
 
 int CMemoryFileList::InsertItem(const std::string& label, int image) {
-    const auto at = std::upper_bound(
-        m_rows.begin(), m_rows.end(), label,
-        [](const std::string& value, const Row& row) { return LessIgnoringCase(value, row.columns[0]); });
+    const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), label,
+                                     [](const std::string& value, const Row& row) {
+                                         return LessIgnoringCase(value, row.columns[0]);
+                                     });
     const auto index = at - m_rows.begin();
     Row row;
     row.columns[0] = label;
@@ -83,7 +93,8 @@ std::string CMemoryFileList::GetItemText(int item, int column) const {
 }
 
 int CMemoryFileList::GetSelectedCount() const {
-    return static_cast<int>(std::count_if(m_rows.begin(), m_rows.end(), [](const Row& row) { return row.selected; }));
+    return static_cast<int>(
+        std::count_if(m_rows.begin(), m_rows.end(), [](const Row& row) { return row.selected; }));
 }
 
 int CMemoryFileList::GetNextSelectedItem(int after) const {

@@ -31,7 +31,9 @@ public:
     std::string GetItemText(TreeItem item) const override;
 
     const Node& NodeAt(TreeItem item) const { return m_nodes.at(item); }
-    const std::vector<TreeItem>& Children(TreeItem parent) const { return m_nodes.at(parent).children; }
+    const std::vector<TreeItem>& Children(TreeItem parent) const {
+        return m_nodes.at(parent).children;
+    }
     // The child of parent with that label, or 0.
     TreeItem FindChild(TreeItem parent, const std::string& label) const;
     std::size_t ItemCount() const;
@@ -58,7 +60,9 @@ public:
     int GetSelectedCount() const override;
     int GetNextSelectedItem(int after) const override;
 
-    void Select(int item, bool selected = true) { m_rows.at(static_cast<std::size_t>(item)).selected = selected; }
+    void Select(int item, bool selected = true) {
+        m_rows.at(static_cast<std::size_t>(item)).selected = selected;
+    }
     // Selects the rows with these labels; false when one is not listed.
     bool SelectByLabel(const std::string& label);
     const std::vector<Row>& Rows() const { return m_rows; }

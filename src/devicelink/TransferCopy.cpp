@@ -62,7 +62,8 @@ std::int64_t CTransferCopy::Run(const std::u16string& devicePath, const std::str
     std::uint64_t block = 0;
     for (;;) {
         DWORD read = 0;
-        const BOOL readOk = m_api.CeReadFile(source.Handle(), chunk.get(), m_chunkSize, &read, nullptr);
+        const BOOL readOk =
+            m_api.CeReadFile(source.Handle(), chunk.get(), m_chunkSize, &read, nullptr);
         read = std::min(read, m_chunkSize);
         if (readOk != TRUE || !target.Append(std::string_view(chunk.get(), read))) {
             return kTransferFailedPartWay;  // the writer removes its temporary file

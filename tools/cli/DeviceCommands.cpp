@@ -84,8 +84,9 @@ void PrintLongListing(const CMemoryFileList& list) {
 CLI::App* AddFolderCommand(CLI::App& app, const char* name, const char* description,
                            DeviceOptions& options) {
     CLI::App* command = app.add_subcommand(name, description);
-    command->add_option("FOLDER", options.folder,
-                        "Handheld folder, e.g. \"/My Documents\" or \"\\My Documents\"")
+    command
+        ->add_option("FOLDER", options.folder,
+                     "Handheld folder, e.g. \"/My Documents\" or \"\\My Documents\"")
         ->required();
     command->add_option("NAME", options.names, "File names in that folder")->required();
     return command;
@@ -104,8 +105,7 @@ DeviceCommands AddDeviceCommands(CLI::App& app, DeviceOptions& options) {
     commands.tree = app.add_subcommand("tree", "Show the handheld's folder tree");
 
     commands.get = AddFolderCommand(app, "get", "Copy handheld files to a PC folder", options);
-    commands.get->add_option("--to", options.targetDirectory, "PC folder to copy into")
-        ->required();
+    commands.get->add_option("--to", options.targetDirectory, "PC folder to copy into")->required();
     commands.get->footer(
         "Example:\n  kiroconv-cli get \"/My Documents\" lamp.scope_ks dark.dark_ks --to ~/spectra");
 
@@ -113,7 +113,8 @@ DeviceCommands AddDeviceCommands(CLI::App& app, DeviceOptions& options) {
     commands.rm->footer("Example:\n  kiroconv-cli rm \"/My Documents\" noise.scope_ks");
 
     commands.mkdir = app.add_subcommand("mkdir", "Create a folder on the handheld");
-    commands.mkdir->add_option("PATH", options.folder, "The new folder, e.g. \"/My Documents/Run 7\"")
+    commands.mkdir
+        ->add_option("PATH", options.folder, "The new folder, e.g. \"/My Documents/Run 7\"")
         ->required();
     return commands;
 }
@@ -145,8 +146,8 @@ int RunTree() {
         return 1;
     }
     CMemoryTree tree;
-    const TreeItem root = tree.InsertItem(kRootItemLabel, kKindConnectedDevice,
-                                          kKindConnectedDevice, 0);
+    const TreeItem root =
+        tree.InsertItem(kRootItemLabel, kKindConnectedDevice, kKindConnectedDevice, 0);
     session.Link().FillFolderTree(u"\\", kTreeFindFlags, tree, root);
     tree.SortChildren(0);
     tree.SortChildren(root);
@@ -194,7 +195,8 @@ int RunRemove(const DeviceOptions& options) {
         if (IsSafeFileName(wideName) && session.Link().DeleteDeviceFile(folder, wideName) != 0) {
             std::printf("deleted %s\n", shown.c_str());
         } else {
-            std::printf("not deleted %s: the handheld refused or has no such file\n", shown.c_str());
+            std::printf("not deleted %s: the handheld refused or has no such file\n",
+                        shown.c_str());
             allDeleted = false;
         }
     }

@@ -15,7 +15,9 @@ MessageAnswer CStderrMessageBox::Show(const MessageBoxRequest& request) {
 
 CDeviceSession::CDeviceSession() : m_link(std::make_unique<CDeviceLink>(m_api, m_messageBox)) {}
 
-CDeviceSession::~CDeviceSession() { m_link.reset(); }
+CDeviceSession::~CDeviceSession() {
+    m_link.reset();
+}
 
 bool CDeviceSession::Connect() {
     const int result = m_link->Connect();

@@ -25,9 +25,13 @@ namespace {
 constexpr std::size_t kMaxOpenFiles = 64;
 constexpr int kFrameTimeoutMs = 5000;
 
-std::string Printable(std::u16string_view text) { return Utf16ToUtf8Lossy(text); }
+std::string Printable(std::u16string_view text) {
+    return Utf16ToUtf8Lossy(text);
+}
 
-std::optional<std::string> Reply(const CWireWriter& writer) { return writer.Bytes(); }
+std::optional<std::string> Reply(const CWireWriter& writer) {
+    return writer.Bytes();
+}
 
 std::optional<std::string> OkReply(Op op, bool ok) {
     CWireWriter reply(op);
@@ -131,7 +135,8 @@ std::optional<std::string> CSimSession::Handle(std::string_view request) {
         case Op::CreateDirectory:
             return MakeDirectory(payload);
         default:
-            Log("unknown request %u", static_cast<unsigned>(static_cast<unsigned char>(request[0])));
+            Log("unknown request %u",
+                static_cast<unsigned>(static_cast<unsigned char>(request[0])));
             return std::nullopt;
     }
 }
@@ -215,8 +220,8 @@ std::optional<std::string> CSimSession::Read(std::string_view payload) {
     size = std::min(size, wire::kMaxReadBytes);
     bool failing = false;
     if (m_faults.failReadAfter && file.bytesRead + size > *m_faults.failReadAfter) {
-        size = static_cast<std::uint32_t>(
-            *m_faults.failReadAfter - std::min(file.bytesRead, *m_faults.failReadAfter));
+        size = static_cast<std::uint32_t>(*m_faults.failReadAfter -
+                                          std::min(file.bytesRead, *m_faults.failReadAfter));
         failing = true;
     }
     std::string data(size, '\0');
@@ -271,9 +276,9 @@ std::optional<std::string> CSimSession::Delete(std::string_view payload) {
     if (!path) {
         return std::nullopt;
     }
-    const bool refused = !m_faults.refuseDeletePattern.empty() &&
-                         ::fnmatch(m_faults.refuseDeletePattern.c_str(), BaseName(*path).c_str(),
-                                   0) == 0;
+    const bool refused =
+        !m_faults.refuseDeletePattern.empty() &&
+        ::fnmatch(m_faults.refuseDeletePattern.c_str(), BaseName(*path).c_str(), 0) == 0;
     const bool deleted = !refused && m_files.DeleteFile(*path);
     Log("DeleteFile %s -> %s", Printable(*path).c_str(),
         deleted ? "deleted" : (refused ? "refused" : "failed"));

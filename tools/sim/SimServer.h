@@ -13,10 +13,10 @@ namespace kiro::sim {
 
 // Faults the emulated handheld can be told to show, for tests.
 struct SimFaults {
-    std::string refuseDeletePattern;              // names matching this glob are not deleted
-    std::optional<std::uint64_t> failReadAfter;   // each file's reads fail past this many bytes
+    std::string refuseDeletePattern;                 // names matching this glob are not deleted
+    std::optional<std::uint64_t> failReadAfter;      // each file's reads fail past this many bytes
     std::optional<std::uint64_t> dropAfterRequests;  // the connection is dropped after this many
-    int greetingDelayMs = 0;                      // the greeting is answered only after this
+    int greetingDelayMs = 0;                         // the greeting is answered only after this
 };
 
 // One client's view of the handheld: its open files and its request count.

@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
         }
         const kiro::sim::CSimFileSystem files(rootPath);
         kiro::sim::CSimServer server(files, o.faults, o.verbose ? stderr : nullptr);
-        const std::string socketPath = o.socket.empty() ? kiro::wire::DefaultSocketPath() : o.socket;
+        const std::string socketPath =
+            o.socket.empty() ? kiro::wire::DefaultSocketPath() : o.socket;
         std::string error;
         if (!server.Listen(socketPath, error)) {
             std::fprintf(stderr, "kiroscan-sim: %s\n", error.c_str());

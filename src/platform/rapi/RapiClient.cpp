@@ -90,7 +90,9 @@ CRapiClient& CRapiClient::Instance() {
     return client;
 }
 
-CRapiClient::~CRapiClient() { Uninit(); }
+CRapiClient::~CRapiClient() {
+    Uninit();
+}
 
 HRESULT CRapiClient::Init(RAPIINIT* init) {
     if (init == nullptr || init->cbSize < kRapiInitRecordSize) {
@@ -155,7 +157,8 @@ void CRapiClient::SeekHandheld(std::string socketPath) {
             m_changed.notify_all();
             return;
         }
-        m_changed.wait_for(lock, std::chrono::milliseconds(kRetryMs), [this] { return m_stop.load(); });
+        m_changed.wait_for(lock, std::chrono::milliseconds(kRetryMs),
+                           [this] { return m_stop.load(); });
     }
 }
 
@@ -251,8 +254,7 @@ std::optional<bool> CRapiClient::SimpleCall(const CWireWriter& request) {
     return ok != 0;
 }
 
-BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count,
-                               CE_FIND_DATA** entries) {
+BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FIND_DATA** entries) {
     std::lock_guard lock(m_mutex);
     const auto path = PathArgument(pattern);
     if (!path || count == nullptr || entries == nullptr) {
@@ -301,7 +303,7 @@ HRESULT CRapiClient::FreeBuffer(void* buffer) {
     if (found == m_findBuffers.end()) {
         return E_INVALIDARG;
     }
-    delete[] *found;
+    delete[] * found;
     m_findBuffers.erase(found);
     return S_OK;
 }
@@ -438,13 +440,19 @@ std::string CRapiClient::LastProblem() {
 
 // The published entry points.
 
-HRESULT CeRapiInitEx(RAPIINIT* pRapiInit) { return CRapiClient::Instance().Init(pRapiInit); }
-HRESULT CeRapiUninit() { return CRapiClient::Instance().Uninit(); }
+HRESULT CeRapiInitEx(RAPIINIT* pRapiInit) {
+    return CRapiClient::Instance().Init(pRapiInit);
+}
+HRESULT CeRapiUninit() {
+    return CRapiClient::Instance().Uninit();
+}
 BOOL CeFindAllFiles(LPCWSTR szPath, DWORD dwFlags, DWORD* lpdwFoundCount,
                     CE_FIND_DATA** ppFindDataArray) {
     return CRapiClient::Instance().FindAllFiles(szPath, dwFlags, lpdwFoundCount, ppFindDataArray);
 }
-HRESULT CeRapiFreeBuffer(void* Buffer) { return CRapiClient::Instance().FreeBuffer(Buffer); }
+HRESULT CeRapiFreeBuffer(void* Buffer) {
+    return CRapiClient::Instance().FreeBuffer(Buffer);
+}
 HANDLE CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                     void* /*lpSecurityAttributes*/, DWORD dwCreationDisposition,
                     DWORD dwFlagsAndAttributes, HANDLE /*hTemplateFile*/) {
@@ -458,14 +466,20 @@ BOOL CeReadFile(HANDLE hFile, void* lpBuffer, DWORD nNumberOfBytesToRead,
 DWORD CeGetFileSize(HANDLE hFile, DWORD* lpFileSizeHigh) {
     return CRapiClient::Instance().FileSize(hFile, lpFileSizeHigh);
 }
-BOOL CeCloseHandle(HANDLE hObject) { return CRapiClient::Instance().Close(hObject); }
-BOOL CeDeleteFile(LPCWSTR lpFileName) { return CRapiClient::Instance().DeleteFile(lpFileName); }
+BOOL CeCloseHandle(HANDLE hObject) {
+    return CRapiClient::Instance().Close(hObject);
+}
+BOOL CeDeleteFile(LPCWSTR lpFileName) {
+    return CRapiClient::Instance().DeleteFile(lpFileName);
+}
 BOOL CeCreateDirectory(LPCWSTR lpPathName, void* /*lpSecurityAttributes*/) {
     return CRapiClient::Instance().CreateDirectory(lpPathName);
 }
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
     return CRapiClient::Instance().Wait(hHandle, dwMilliseconds);
 }
-std::string LastConnectionProblem() { return CRapiClient::Instance().LastProblem(); }
+std::string LastConnectionProblem() {
+    return CRapiClient::Instance().LastProblem();
+}
 
 }  // namespace kiro::rapi

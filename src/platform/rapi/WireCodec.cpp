@@ -78,7 +78,9 @@ FrameStatus ReceiveExactly(int fd, char* into, std::size_t size,
 
 }  // namespace
 
-void CWireWriter::PutU32(std::uint32_t value) { AppendU32(m_bytes, value); }
+void CWireWriter::PutU32(std::uint32_t value) {
+    AppendU32(m_bytes, value);
+}
 
 void CWireWriter::PutText(std::u16string_view text) {
     PutU32(static_cast<std::uint32_t>(text.size()));
@@ -178,7 +180,8 @@ std::string DefaultSocketPath() {
         explicitPath != nullptr && *explicitPath != '\0') {
         return explicitPath;
     }
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && *runtime != '\0') {
         return std::string(runtime) + "/kiroscan.sock";
     }
     return "/tmp/kiroscan-" + std::to_string(::getuid()) + ".sock";

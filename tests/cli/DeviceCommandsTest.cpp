@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "cli/RunProgram.h"
+#include "devicelink/DeviceLink.h"
+#include "sim/SimProcess.h"
+#include "support/Fakes.h"
+
+namespace kiro {
+namespace {
+
+using test::CSimProcess;
+
+class DeviceCommandsTest : public ::testing::Test {
+protected:
+    test::ProgramResult Cli(const std::vector<std::string>& args) {
+        return test::RunProgram(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+    }
+
+    CSimProcess sim{{"--refuse-delete", "*.log_ks"}};
+    test::CTempDir pcDir;
+};
+
+TEST_F(DeviceCommandsTest, ListsTheDemoHandheld) {
+    auto run = Cli({"ls", "/My Documents"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.out.find("lamp.scope_ks\n"), std::string::npos);
+    EXPECT_EQ(run.out.find("Series"), std::string::npos) << "folders are not files";
+
+    run = Cli({"ls", "--long", "\\My Documents"});
+    EXPECT_NE(run.out.find("lamp.scope_ks  "), std::string::npos);
+    EXPECT_NE(run.out.find("Kiro-SCAN Experiment"), std::string::npos);
+    EXPECT_NE(run.out.find("8254 bytes  12/5/2026  9:0:0 AM\n"), std::string::npos);
+
+    run = Cli({"ls"});
+    EXPECT_EQ(run.out, "readme.html\n");
+    run = Cli({"ls", "/My Documents/Empty"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("no files"), std::string::npos);
+}
+
+TEST_F(DeviceCommandsTest, ShowsTheFolderTree) {
+    const auto run = Cli({"tree"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out,
+              "Kiro-SCAN\n"
+              "  My Documents\n"
+              "    Empty\n"
+              "    Series\n"
+              "      2026-12-05\n"
+              "  Program Files\n"
+              "    Kiro-SCAN\n"
+              "  Temp\n"
+              "  Windows\n");
+}
+
+TEST_F(DeviceCommandsTest, CopiesFilesAndReportsFailures) {
+    auto run = Cli(
+        {"get", "/My Documents", "lamp.scope_ks", "dark.dark_ks", "--to", pcDir.Path().string()});
+    EXPECT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_NE(run.out.find("copied \\My Documents\\lamp.scope_ks -> "), std::string::npos);
+    EXPECT_EQ(test::ReadFileBytes(pcDir / "dark.dark_ks"),
+              test::ReadFileBytes(sim.Root() / "My Documents/dark.dark_ks"));
+
+    run = Cli({"get", "/My Documents", "missing.scope_ks", "--to", pcDir.Path().string()});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("cannot be opened"), std::string::npos);
+    run = Cli({"get", "/My Documents", "lamp.scope_ks", "--to", pcDir / "nowhere"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(Cli({"get", "/My Documents", "lamp.scope_ks"}).exitStatus, 2) << "--to is required";
+}
+
+TEST_F(DeviceCommandsTest, DeletesAndCreatesOnTheHandheld) {
+    auto run = Cli({"rm", "/My Documents", "noise.scope_ks", "session.log_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("deleted \\My Documents\\noise.scope_ks\n"), std::string::npos);
+    EXPECT_NE(run.out.find("not deleted \\My Documents\\session.log_ks"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(sim.Root() / "My Documents/session.log_ks"));
+
+    run = Cli({"mkdir", "/Temp/Run 7"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(sim.Root() / "Temp/Run 7"));
+    run = Cli({"mkdir", "/Temp/Run 7"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("Directory creation failed"), std::string::npos);
+}
+
+TEST_F(DeviceCommandsTest, ASecondClientIsRefusedRatherThanKeptWaiting) {
+    test::CSocketEnvironment environment(sim.SocketPath());
+    CRapiRemoteApi api;
+    test::CRecordingMessageBox messageBox;
+    CDeviceLink holder(api, messageBox);
+    ASSERT_EQ(holder.Connect(), kConnectOk);
+    const auto start = std::chrono::steady_clock::now();
+    const auto run = Cli({"ls"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("already serving another program"), std::string::npos);
+}
+
+TEST(DeviceCommandsUnreachable, SayWhyAndFail) {
+    test::CTempDir nowhere;
+    const auto run = test::RunProgram(KIROCONV_CLI_PATH, {"tree"},
+                                      {"KIROSCAN_SOCKET=" + (nowhere / "none.sock")});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("Timeout looking for Kiro-SCAN"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+}
+
+}  // namespace
+}  // namespace kiro

@@ -1,0 +1,98 @@
+#include "sim/SimProcess.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace kiro::test {
+namespace {
+
+bool CanConnect(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+CSimProcess::CSimProcess(const std::vector<std::string>& extraArgs, bool demo)
+    : m_socket((m_dir.Path() / "h.sock").string()) {
+    std::vector<std::string> args = {KIROSCAN_SIM_PATH, demo ? "--demo" : "--root", Root().string(),
+                                     "--socket", m_socket};
+    if (!demo) {
+        std::filesystem::create_directories(Root());
+    }
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start kiroscan-sim");
+    }
+    for (int i = 0; i < 500 && !CanConnect(m_socket); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+CSimProcess::~CSimProcess() {
+    Stop();
+}
+
+int CSimProcess::Stop() {
+    if (m_pid <= 0) {
+        return -1;
+    }
+    ::kill(m_pid, SIGTERM);
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void CSimProcess::Kill() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+}
+
+CSocketEnvironment::CSocketEnvironment(const std::string& socketPath) {
+    const char* saved = std::getenv("KIROSCAN_SOCKET");
+    m_hadValue = saved != nullptr;
+    m_saved = m_hadValue ? saved : "";
+    ::setenv("KIROSCAN_SOCKET", socketPath.c_str(), 1);
+}
+
+CSocketEnvironment::~CSocketEnvironment() {
+    if (m_hadValue) {
+        ::setenv("KIROSCAN_SOCKET", m_saved.c_str(), 1);
+    } else {
+        ::unsetenv("KIROSCAN_SOCKET");
+    }
+}
+
+}  // namespace kiro::test

@@ -1,5 +1,8 @@
 #include "sim/SimServer.h"
 
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
 #include <fnmatch.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -363,6 +366,11 @@ void CSimServer::AcceptClient() {
     if (fd < 0) {
         return;
     }
+    // A client that has already hung up (a quick probe, a killed program) no longer
+    // holds the handheld.
+    if (m_clientFd >= 0 && ClientHasLeft()) {
+        DropClient();
+    }
     if (m_clientFd >= 0) {
         RefuseClient(fd);
         return;
@@ -372,6 +380,11 @@ void CSimServer::AcceptClient() {
     if (m_log != nullptr) {
         std::fprintf(m_log, "kiroscan-sim: a client connected\n");
     }
+}
+
+bool CSimServer::ClientHasLeft() const {
+    pollfd entry{m_clientFd, POLLRDHUP, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLRDHUP | POLLERR)) != 0;
 }
 
 // Another program already has the handheld: its greeting is answered "busy".

@@ -70,6 +70,7 @@ public:
 
 private:
     void AcceptClient();
+    bool ClientHasLeft() const;
     void RefuseClient(int fd);
     bool GreetClient(int fd, int wakeFd);
     void ServeRequest(int wakeFd);

@@ -68,20 +68,20 @@ std::size_t CMemoryTree::ItemCount() const {
 
 int CMemoryFileList::InsertItem(const std::string& label, int image) {
     const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), label,
-                                     [](const std::string& value, const Row& row) {
-                                         return LessIgnoringCase(value, row.columns[0]);
+                                     [](const std::string& value, const std::unique_ptr<Row>& row) {
+                                         return LessIgnoringCase(value, row->columns[0]);
                                      });
     const auto index = at - m_rows.begin();
-    Row row;
-    row.columns[0] = label;
-    row.image = image;
-    m_rows.insert(at, row);
+    auto row = std::make_unique<Row>();
+    row->columns[0] = label;
+    row->image = image;
+    m_rows.insert(at, std::move(row));
     return static_cast<int>(index);
 }
 
 void CMemoryFileList::SetItemText(int item, int column, const std::string& text) {
     if (item >= 0 && item < GetItemCount() && column >= 0 && column < 4) {
-        m_rows[static_cast<std::size_t>(item)].columns[column] = text;
+        m_rows[static_cast<std::size_t>(item)]->columns[column] = text;
     }
 }
 
@@ -89,17 +89,17 @@ std::string CMemoryFileList::GetItemText(int item, int column) const {
     if (item < 0 || item >= GetItemCount() || column < 0 || column >= 4) {
         return {};
     }
-    return m_rows[static_cast<std::size_t>(item)].columns[column];
+    return m_rows[static_cast<std::size_t>(item)]->columns[column];
 }
 
 int CMemoryFileList::GetSelectedCount() const {
     return static_cast<int>(
-        std::count_if(m_rows.begin(), m_rows.end(), [](const Row& row) { return row.selected; }));
+        std::count_if(m_rows.begin(), m_rows.end(), [](const std::unique_ptr<Row>& row) { return row->selected; }));
 }
 
 int CMemoryFileList::GetNextSelectedItem(int after) const {
     for (int i = std::max(after + 1, 0); i < GetItemCount(); ++i) {
-        if (m_rows[static_cast<std::size_t>(i)].selected) {
+        if (m_rows[static_cast<std::size_t>(i)]->selected) {
             return i;
         }
     }
@@ -107,9 +107,9 @@ int CMemoryFileList::GetNextSelectedItem(int after) const {
 }
 
 bool CMemoryFileList::SelectByLabel(const std::string& label) {
-    for (Row& row : m_rows) {
-        if (row.columns[0] == label) {
-            row.selected = true;
+    for (const auto& row : m_rows) {
+        if (row->columns[0] == label) {
+            row->selected = true;
             return true;
         }
     }

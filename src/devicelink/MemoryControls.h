@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,14 +62,15 @@ public:
     int GetNextSelectedItem(int after) const override;
 
     void Select(int item, bool selected = true) {
-        m_rows.at(static_cast<std::size_t>(item)).selected = selected;
+        m_rows.at(static_cast<std::size_t>(item))->selected = selected;
     }
     // Selects the rows with these labels; false when one is not listed.
     bool SelectByLabel(const std::string& label);
-    const std::vector<Row>& Rows() const { return m_rows; }
+    const Row& RowAt(int item) const { return *m_rows.at(static_cast<std::size_t>(item)); }
 
 private:
-    std::vector<Row> m_rows;
+    // Rows are held by pointer so that inserting in the middle moves pointers only.
+    std::vector<std::unique_ptr<Row>> m_rows;
 };
 
 // Ascending, ignoring ASCII letter case, as the original controls sorted.

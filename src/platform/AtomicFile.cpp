@@ -11,6 +11,9 @@
 namespace kiro {
 namespace {
 
+// Small appends are gathered into writes of this size.
+constexpr std::size_t kWriteBlockBytes = 256 * 1024;
+
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, int attempt) {
     static std::atomic<unsigned> counter{0};
     std::string name = "." + target.filename().string() + ".kiro-" + std::to_string(getpid()) +
@@ -88,7 +91,26 @@ bool CAtomicFileWriter::Append(std::string_view bytes) {
     if (m_fd < 0 || m_failed) {
         return false;
     }
-    m_failed = !WriteAll(m_fd, bytes);
+    if (m_pending.size() + bytes.size() <= kWriteBlockBytes) {
+        m_pending.append(bytes);
+        return true;
+    }
+    if (!Flush()) {
+        return false;
+    }
+    if (bytes.size() >= kWriteBlockBytes) {
+        m_failed = !WriteAll(m_fd, bytes);
+    } else {
+        m_pending.assign(bytes);
+    }
+    return !m_failed;
+}
+
+bool CAtomicFileWriter::Flush() {
+    if (!m_pending.empty()) {
+        m_failed = m_failed || !WriteAll(m_fd, m_pending);
+        m_pending.clear();
+    }
     return !m_failed;
 }
 
@@ -96,6 +118,7 @@ AtomicWriteResult CAtomicFileWriter::Commit() {
     if (m_fd < 0) {
         return AtomicWriteResult::CannotCreate;
     }
+    Flush();
     // No fsync: the rename already guarantees that no reader sees a partial file, and
     // a sync per output would make batch conversions many times slower.
     const bool closed = ::close(m_fd) == 0;
@@ -113,6 +136,7 @@ AtomicWriteResult CAtomicFileWriter::Commit() {
 }
 
 void CAtomicFileWriter::Abandon() {
+    m_pending.clear();
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

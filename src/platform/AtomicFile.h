@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace kiro {
@@ -24,14 +25,18 @@ public:
 
     // Creates the temporary file; false when it cannot be created.
     bool Open();
-    // Appends bytes; false once any write has failed.
+    // Appends bytes (gathered in memory and written in large blocks); false once any
+    // write has failed.
     bool Append(std::string_view bytes);
     AtomicWriteResult Commit();
     // Removes the temporary file; the target is untouched.
     void Abandon();
 
 private:
+    bool Flush();
+
     std::filesystem::path m_target;
+    std::string m_pending;
     std::filesystem::path m_temporary;
     int m_fd = -1;
     bool m_failed = false;

@@ -183,7 +183,7 @@ TEST_F(DeviceLinkTest, ListsFilesWithKindSizeAndDate) {
     EXPECT_EQ(list.GetItemText(0, 1), "TXT file");
     EXPECT_EQ(list.GetItemText(0, 2), "0 bytes");
     EXPECT_EQ(list.GetItemText(1, 0), "b.scope_ks");
-    EXPECT_EQ(list.Rows()[1].image, 5);
+    EXPECT_EQ(list.RowAt(1).image, 5);
     EXPECT_EQ(list.GetItemText(1, 1), "Kiro-SCAN File");
     EXPECT_EQ(list.GetItemText(1, 2), "1024 bytes");
     EXPECT_EQ(list.GetItemText(1, 3), "7/3/1999  2:7:9 PM");

@@ -69,12 +69,14 @@ void PrintTree(const CMemoryTree& tree, TreeItem item, int depth) {
 
 void PrintLongListing(const CMemoryFileList& list) {
     std::size_t widths[3] = {0, 0, 0};
-    for (const auto& row : list.Rows()) {
+    for (int item = 0; item < list.GetItemCount(); ++item) {
+        const auto& row = list.RowAt(item);
         for (int column = 0; column < 3; ++column) {
             widths[column] = std::max(widths[column], row.columns[column].size());
         }
     }
-    for (const auto& row : list.Rows()) {
+    for (int item = 0; item < list.GetItemCount(); ++item) {
+        const auto& row = list.RowAt(item);
         std::printf("%-*s  %-*s  %*s  %s\n", static_cast<int>(widths[0]), row.columns[0].c_str(),
                     static_cast<int>(widths[1]), row.columns[1].c_str(),
                     static_cast<int>(widths[2]), row.columns[2].c_str(), row.columns[3].c_str());
@@ -130,11 +132,11 @@ int RunList(const DeviceOptions& options) {
     if (options.longListing) {
         PrintLongListing(list);
     } else {
-        for (const auto& row : list.Rows()) {
-            std::printf("%s\n", row.columns[0].c_str());
+        for (int item = 0; item < list.GetItemCount(); ++item) {
+            std::printf("%s\n", list.RowAt(item).columns[0].c_str());
         }
     }
-    if (list.Rows().empty()) {
+    if (list.GetItemCount() == 0) {
         std::fprintf(stderr, "kiroconv-cli: no files in %s\n", Utf16ToUtf8Lossy(folder).c_str());
     }
     return 0;

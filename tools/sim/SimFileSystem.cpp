@@ -93,9 +93,15 @@ std::optional<std::vector<SimEntry>> CSimFileSystem::Find(std::u16string_view pa
         const std::string name = item.path().filename().string();
         const auto wide = Utf8ToUtf16(name);
         struct stat info {};
-        if (!wide || wide->size() >= rapi::MAX_PATH || !IsInside(item.path()) ||
-            ::stat(item.path().c_str(), &info) != 0 ||
-            ::fnmatch(mask->c_str(), name.c_str(), FNM_CASEFOLD) != 0) {
+        if (!wide || wide->size() >= rapi::MAX_PATH ||
+            ::fnmatch(mask->c_str(), name.c_str(), FNM_CASEFOLD) != 0 ||
+            ::lstat(item.path().c_str(), &info) != 0) {
+            continue;
+        }
+        // Only a symbolic link can lead out of the root; it is shown as what it
+        // points to when that stays inside.
+        if (S_ISLNK(info.st_mode) &&
+            (!IsInside(item.path()) || ::stat(item.path().c_str(), &info) != 0)) {
             continue;
         }
         const bool isFolder = S_ISDIR(info.st_mode);

@@ -349,11 +349,16 @@ bool CRapiClient::FetchMore(std::uint32_t handle, ReadAhead& ahead, std::size_t 
         ahead.failed = true;
         return false;
     }
-    ahead.buffered.erase(0, ahead.position);
+    const std::size_t received = data.size();
+    if (ahead.position == ahead.buffered.size()) {
+        ahead.buffered.swap(data);
+    } else {
+        ahead.buffered.erase(0, ahead.position);
+        ahead.buffered += data;
+    }
     ahead.position = 0;
-    ahead.buffered += data;
     ahead.failed = ok == 0;
-    ahead.endOfFile = ok != 0 && data.size() < size;
+    ahead.endOfFile = ok != 0 && received < size;
     return true;
 }
 

@@ -76,7 +76,8 @@ void MakeHandheld(const fs::path& root) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
     const fs::path simPath = fs::path(argv[0]).parent_path() / "../tools/kiroscan-sim";
-    const fs::path work = fs::temp_directory_path() / ("kiroconv-transfer-" + std::to_string(getpid()));
+    const fs::path work =
+        fs::temp_directory_path() / ("kiroconv-transfer-" + std::to_string(getpid()));
     MakeHandheld(work / "handheld");
     fs::create_directories(work / "pc");
     const std::string socket = (work / "h.sock").string();
@@ -96,8 +97,8 @@ int main(int argc, char** argv) {
     double bestFind = 1e9;
     for (int round = 0; round < rounds; ++round) {
         auto start = Clock::now();
-        const auto copied = link.TransferFile(u"\\", u"big.bin", (work / "pc").string(), "big.bin",
-                                              4096, nullptr);
+        const auto copied =
+            link.TransferFile(u"\\", u"big.bin", (work / "pc").string(), "big.bin", 4096, nullptr);
         bestTransfer = std::min(bestTransfer, SecondsSince(start));
         if (copied != 16 << 20) {
             std::fprintf(stderr, "transfer failed: %lld\n", static_cast<long long>(copied));
@@ -125,8 +126,8 @@ int main(int argc, char** argv) {
     std::printf("best of %d rounds\n", rounds);
     std::printf("TransferFile 16 MiB  %8.4f s\n", bestTransfer);
     std::printf("cp 16 MiB            %8.4f s   ratio %.2f\n", bestCopy, bestTransfer / bestCopy);
-    std::printf("list 10,000 files    %8.4f s   (of which the remote search %.4f s)\n",
-                bestList, bestFind);
+    std::printf("list 10,000 files    %8.4f s   (of which the remote search %.4f s)\n", bestList,
+                bestFind);
     ::kill(sim, SIGTERM);
     ::waitpid(sim, nullptr, 0);
     fs::remove_all(work);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "devicelink/DeviceLink.h"
+#include "platform/Utf16.h"
+
 namespace kiro {
 
 bool LessIgnoringCase(const std::string& left, const std::string& right) {
@@ -94,7 +97,8 @@ std::string CMemoryFileList::GetItemText(int item, int column) const {
 
 int CMemoryFileList::GetSelectedCount() const {
     return static_cast<int>(
-        std::count_if(m_rows.begin(), m_rows.end(), [](const std::unique_ptr<Row>& row) { return row->selected; }));
+        std::count_if(m_rows.begin(), m_rows.end(),
+                      [](const std::unique_ptr<Row>& row) { return row->selected; }));
 }
 
 int CMemoryFileList::GetNextSelectedItem(int after) const {
@@ -114,6 +118,29 @@ bool CMemoryFileList::SelectByLabel(const std::string& label) {
         }
     }
     return false;
+}
+
+}  // namespace kiro
+
+namespace kiro {
+
+TreeItem SelectDeviceFolder(CMemoryTree& tree, const std::u16string& folder) {
+    TreeItem item = tree.InsertItem(kRootItemLabel, kKindConnectedDevice, kKindConnectedDevice, 0);
+    const std::string path = Utf16ToUtf8Lossy(folder);
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        if (end > start) {
+            item = tree.InsertItem(path.substr(start, end - start), kTreeImageFolder,
+                                   kTreeImageFolder, item);
+        }
+        start = end + 1;
+    }
+    tree.SelectItem(item);
+    return item;
 }
 
 }  // namespace kiro

@@ -73,6 +73,10 @@ private:
     std::vector<std::unique_ptr<Row>> m_rows;
 };
 
+// Builds the chain of tree items from the root item "Kiro-SCAN" down to a device
+// folder ("\" or "\A\B") and selects its end, as if the user had picked it.
+TreeItem SelectDeviceFolder(CMemoryTree& tree, const std::u16string& folder);
+
 // Ascending, ignoring ASCII letter case, as the original controls sorted.
 bool LessIgnoringCase(const std::string& left, const std::string& right);
 

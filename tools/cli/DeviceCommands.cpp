@@ -38,27 +38,6 @@ private:
     int m_position = 0;
 };
 
-const char* DescribeTransferResult(std::int64_t result) {
-    switch (result) {
-        case kTransferDeviceFileCannotBeOpened:
-            return "the handheld file cannot be opened";
-        case kTransferPcFileCannotBeCreated:
-            return "the PC file cannot be created (does the target folder exist?)";
-        case kTransferDevicePathMissing:
-            return "the handheld path is empty or too long";
-        case kTransferPcPathMissing:
-            return "the PC path is empty or too long";
-        case kTransferFailedPartWay:
-            return "the copy failed part-way; nothing was kept";
-        case kTransferUnsafeFileName:
-            return "the name would not stay inside the target folder";
-        case kTransferNoChunkBuffer:
-            return "out of memory";
-        default:
-            return "not connected";
-    }
-}
-
 void PrintTree(const CMemoryTree& tree, TreeItem item, int depth) {
     std::printf("%s%s\n", std::string(2 * static_cast<std::size_t>(depth), ' ').c_str(),
                 tree.NodeAt(item).label.c_str());

@@ -41,6 +41,27 @@ bool CDeviceSession::Connect() {
     return false;
 }
 
+const char* DescribeTransferResult(std::int64_t result) {
+    switch (result) {
+        case kTransferDeviceFileCannotBeOpened:
+            return "the handheld file cannot be opened";
+        case kTransferPcFileCannotBeCreated:
+            return "the PC file cannot be created (does the target folder exist?)";
+        case kTransferDevicePathMissing:
+            return "the handheld path is empty or too long";
+        case kTransferPcPathMissing:
+            return "the PC path is empty or too long";
+        case kTransferFailedPartWay:
+            return "the copy failed part-way; nothing was kept";
+        case kTransferUnsafeFileName:
+            return "the name would not stay inside the target folder";
+        case kTransferNoChunkBuffer:
+            return "out of memory";
+        default:
+            return "not connected";
+    }
+}
+
 std::u16string DeviceFolderFromArgument(const std::string& argument) {
     std::string path = argument;
     for (char& c : path) {

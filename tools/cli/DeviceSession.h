@@ -37,6 +37,9 @@ private:
 // A device path as typed: "/" may stand for "\", the leading "\" may be left out and
 // a trailing one is dropped. "" and "/" are the root.
 std::u16string DeviceFolderFromArgument(const std::string& argument);
+// Why a copy from the handheld failed, in words for a user.
+const char* DescribeTransferResult(std::int64_t result);
+
 std::string DeviceFolderForDisplay(const std::u16string& folder, const std::u16string& name);
 
 }  // namespace kiro::cli

@@ -4,6 +4,7 @@
 
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceCommands.h"
+#include "cli/TransferCommand.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     CLI::App* convert = kiro::cli::AddConvertCommand(app, convertOptions);
     kiro::cli::DeviceOptions deviceOptions;
     const kiro::cli::DeviceCommands device = kiro::cli::AddDeviceCommands(app, deviceOptions);
+    kiro::cli::TransferOptions transferOptions;
+    CLI::App* transfer = kiro::cli::AddTransferCommand(app, transferOptions);
     app.footer(
         "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
         "default path). Handheld folders may be written with / or \\.");
@@ -36,6 +39,9 @@ int main(int argc, char** argv) {
     }
     if (convert->parsed()) {
         return kiro::cli::RunConvert(convertOptions);
+    }
+    if (transfer->parsed()) {
+        return kiro::cli::RunTransfer(transferOptions);
     }
     if (device.ls->parsed()) {
         return kiro::cli::RunList(deviceOptions);

@@ -1,0 +1,184 @@
+#include "transfer/TransferJob.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "conversion/ConvertFile.h"
+#include "devicelink/DeviceText.h"
+#include "platform/TimeText.h"
+#include "platform/Utf16.h"
+#include "transfer/TransferActions.h"
+#include "transfer/TransferTexts.h"
+
+namespace kiro {
+namespace {
+
+constexpr std::uint32_t kChunkBytes = 4096;
+constexpr int kMaxProgressRange = 65535;
+// The list's texts are read as into the original fixed buffers.
+constexpr std::size_t kMaxNameChars = 259;
+constexpr std::size_t kMaxSizeTextChars = 49;
+
+std::string Bounded(std::string text, std::size_t maxChars) {
+    return TruncateUtf8(text, maxChars);
+}
+
+std::string FailureSummary(int failures, int handled) {
+    return "The transfer finished with failures: " + std::to_string(failures) + " of " +
+           std::to_string(handled) + (handled == 1 ? " file was" : " files were") +
+           " not handled as asked.";
+}
+
+}  // namespace
+
+bool IsConversionFailure(int convertResult) {
+    return convertResult != kConverted && convertResult != kKindNotConvertible &&
+           convertResult != kOverwriteDeclined;
+}
+
+CTransferJob::CTransferJob(TransferJobEnvironment environment, int connectState,
+                           TransferSettings settings)
+    : m_env(std::move(environment)),
+      m_connectState(connectState),
+      m_settings(std::move(settings)) {}
+
+TransferOutcome CTransferJob::RunTransferJob() {
+    TransferOutcome outcome;
+    if (m_connectState != 0) {
+        return outcome;
+    }
+    m_env.link.GetSelectedFolderPath(m_env.tree, &m_deviceFolder, nullptr);
+    m_selected = m_env.list.GetSelectedCount();
+    if (m_selected == 0) {
+        m_env.messageBox.Show({"No files selected.", "File Transfer Error", MessageButtons::Ok,
+                               MessageAnswer::Ok, MessageOwner::MainWindow});
+        return outcome;
+    }
+    outcome.started = true;
+    outcome.selected = m_selected;
+    m_env.totalProgress.SetRange(0, std::min(m_selected, kMaxProgressRange));
+    std::string lastUser;
+    int item = m_env.list.GetNextSelectedItem(-1);
+    while (item != -1 && m_bCancel == 0) {
+        lastUser = LoggedUserName(m_env.user);
+        ShowTotal(outcome.handled);
+        const int next = m_env.list.GetNextSelectedItem(item);
+        HandleFile(item, lastUser);
+        ++outcome.handled;
+        m_env.fileProgress.Repaint();
+        m_env.totalProgress.Repaint();
+        if (m_env.drainMessages) {
+            m_env.drainMessages();
+        }
+        item = next;
+    }
+    Finish(outcome, lastUser);
+    return outcome;
+}
+
+void CTransferJob::ShowTotal(int done) {
+    const int position =
+        m_selected > kMaxProgressRange
+            ? static_cast<int>(static_cast<long long>(done) * kMaxProgressRange / m_selected)
+            : done;
+    m_env.totalProgress.SetPos(position);
+}
+
+void CTransferJob::HandleFile(int item, const std::string& user) {
+    TransferFileRecord record;
+    record.name = Bounded(m_env.list.GetItemText(item, 0), kMaxNameChars);
+    const std::u16string wideName = Utf8ToUtf16(record.name).value_or(u"");
+    const DeviceFileKind kind = GetFileKind(wideName);
+    record.kindCode = kind.code;
+    record.kindText = kind.text;
+    record.devicePath = Utf16ToUtf8Lossy(JoinDevicePath(m_deviceFolder, wideName));
+    record.localPath = JoinPcPath(m_settings.targetDirectory, record.name);
+
+    TransferFileTexts texts;
+    texts.user = user;
+    texts.timeStamp = FormatTimeStamp(m_env.clock.LocalNow());
+    texts.devicePath = record.devicePath;
+    texts.localPath = record.localPath;
+    texts.sizeText = Bounded(m_env.list.GetItemText(item, 2), kMaxSizeTextChars);
+    texts.kindText = kind.text;
+
+    const int action = m_settings.defaultAction;
+    if (action < 0 || action >= kActionCount) {
+        m_records.push_back(record);
+        return;  // an unknown action does nothing to the file
+    }
+    m_env.status.SetText(CopyStatusText(action, texts));
+    if (CopyFile(record, texts)) {
+        const bool convertible = !IsNeverConverted(kind.code);
+        if (ConvertsFiles(action) && !convertible) {
+            record.skippedConversion = true;
+            m_env.log.WriteLogEntry(NoConversionLine(texts));
+        } else {
+            if (ConvertsFiles(action)) {
+                ConvertCopy(record);
+            }
+            if (IsMoveAction(action)) {
+                DeleteRemote(record, texts);
+            } else if (action == kActionConvertOnly) {
+                DeleteLocal(record, texts);
+            }
+        }
+    }
+    m_records.push_back(record);
+}
+
+bool CTransferJob::CopyFile(TransferFileRecord& record, const TransferFileTexts& texts) {
+    const std::u16string wideName = Utf8ToUtf16(record.name).value_or(u"");
+    record.copyResult =
+        m_env.link.TransferFile(m_deviceFolder, wideName, m_settings.targetDirectory, record.name,
+                                kChunkBytes, &m_env.fileProgress);
+    // Only a copy of the whole file counts; the link reports 0 also when it has lost
+    // the handheld.
+    record.copied = record.copyResult >= 0 && m_env.link.IsConnected();
+    record.failed = !record.copied;
+    m_env.log.WriteLogEntry(CopiedLine(texts, record.copied));
+    return record.copied;
+}
+
+void CTransferJob::ConvertCopy(TransferFileRecord& record) {
+    record.convertResult = m_env.convert(record.localPath, m_settings.outputFormat);
+    record.failed = record.failed || IsConversionFailure(*record.convertResult);
+}
+
+void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts) {
+    m_env.status.SetText(DeletingRemoteStatusText(texts));
+    const std::u16string wideName = Utf8ToUtf16(record.name).value_or(u"");
+    record.remoteDeleted = m_env.link.DeleteDeviceFile(m_deviceFolder, wideName) != 0;
+    record.failed = record.failed || !*record.remoteDeleted;
+    m_env.log.WriteLogEntry(RemoteDeleteLine(texts, *record.remoteDeleted));
+}
+
+void CTransferJob::DeleteLocal(TransferFileRecord& record, const TransferFileTexts& texts) {
+    record.localDeleted = ::unlink(record.localPath.c_str()) == 0;
+    record.failed = record.failed || !*record.localDeleted;
+    m_env.log.WriteLogEntry(LocalDeleteLine(texts, *record.localDeleted));
+}
+
+void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser) {
+    if (m_bCancel == 1) {
+        outcome.cancelled = true;
+        m_env.log.WriteLogEntry(
+            CancelledLine(lastUser.empty() ? LoggedUserName(m_env.user) : lastUser));
+    }
+    if (IsMoveAction(m_settings.defaultAction)) {
+        m_env.frameStatus.SetText("Getting Directory Contents");
+        std::u16string folder;
+        if (m_env.link.GetSelectedFolderPath(m_env.tree, &folder, nullptr) != 0) {
+            m_env.link.FillFileList(folder, m_env.list);
+        }
+    }
+    m_env.log.FlushLog();
+    outcome.failures = static_cast<int>(std::count_if(
+        m_records.begin(), m_records.end(), [](const TransferFileRecord& r) { return r.failed; }));
+    if (outcome.failures > 0) {
+        m_env.status.SetText(FailureSummary(outcome.failures, outcome.handled));
+    }
+}
+
+}  // namespace kiro

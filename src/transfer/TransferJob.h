@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "devicelink/DeviceLink.h"
+#include "log/ActivityLog.h"
+#include "platform/Clock.h"
+#include "platform/TextPane.h"
+#include "platform/UserName.h"
+
+namespace kiro {
+
+// The settings a job works with, copied when it starts.
+struct TransferSettings {
+    std::string targetDirectory;
+    int defaultAction = 0;
+    unsigned outputFormat = 0;
+};
+
+// What happened to one selected file.
+struct TransferFileRecord {
+    std::string name;
+    std::string devicePath;
+    std::string localPath;
+    int kindCode = 0;
+    std::string kindText;
+    std::int64_t copyResult = 0;  // bytes copied, or a TransferResult code
+    bool copied = false;
+    std::optional<int> convertResult;   // a ConvertResult, when the conversion ran
+    bool skippedConversion = false;     // experiment or log file
+    std::optional<bool> remoteDeleted;  // when a deletion on the handheld was tried
+    std::optional<bool> localDeleted;   // when the PC copy was to be removed
+    bool failed = false;                // any step failed
+};
+
+struct TransferOutcome {
+    bool started = false;  // false after an early return: not connected, nothing selected
+    bool cancelled = false;
+    int selected = 0;
+    int handled = 0;
+    int failures = 0;
+};
+
+// What the job needs from the window around it.
+struct TransferJobEnvironment {
+    CDeviceLink& link;
+    const IDeviceTree& tree;
+    IFileList& list;
+    CActivityLog& log;
+    const IClock& clock;
+    const IUserName& user;
+    IMessageBox& messageBox;
+    IProgressBar& fileProgress;
+    IProgressBar& totalProgress;
+    ITextPane& status;       // the job's own status text
+    ITextPane& frameStatus;  // the main window's status bar
+    // Converts one PC file in the given format; returns a ConvertResult.
+    std::function<int(const std::string& localPath, unsigned outputFormat)> convert;
+    // Dispatches waiting messages, so that Cancel is seen between files.
+    std::function<void()> drainMessages;
+};
+
+// Applies the action to every file selected in the list: copies each from the
+// handheld into the target directory and, by the action, converts the copy, deletes
+// the handheld's file, or keeps only the converted output. A handheld file is
+// deleted only after its complete copy is on the PC.
+class CTransferJob {
+public:
+    CTransferJob(TransferJobEnvironment environment, int connectState, TransferSettings settings);
+
+    // Looked at before each file.
+    void Cancel() { m_bCancel = 1; }
+    bool IsCancelled() const { return m_bCancel != 0; }
+
+    TransferOutcome RunTransferJob();
+    const std::vector<TransferFileRecord>& Records() const { return m_records; }
+
+private:
+    void HandleFile(int item, const std::string& user);
+    bool CopyFile(TransferFileRecord& record, const struct TransferFileTexts& texts);
+    void ConvertCopy(TransferFileRecord& record);
+    void DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts);
+    void DeleteLocal(TransferFileRecord& record, const TransferFileTexts& texts);
+    void ShowTotal(int done);
+    void Finish(TransferOutcome& outcome, const std::string& lastUser);
+
+    TransferJobEnvironment m_env;
+    int m_connectState;
+    TransferSettings m_settings;
+    int m_bCancel = 0;
+    std::u16string m_deviceFolder;
+    int m_selected = 0;
+    std::vector<TransferFileRecord> m_records;
+};
+
+// The conversion's results that mean it failed, as opposed to declining a file whose
+// kind does not convert or whose output the user chose to keep.
+bool IsConversionFailure(int convertResult);
+
+}  // namespace kiro

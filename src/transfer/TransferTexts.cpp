@@ -1,0 +1,61 @@
+#include "transfer/TransferTexts.h"
+
+#include "transfer/TransferActions.h"
+
+namespace kiro {
+namespace {
+
+const char* CopyVerb(int action) {
+    switch (action) {
+        case kActionCopyAndConvert:
+            return "Copying and converting ";
+        case kActionMoveOnly:
+            return "Moving ";
+        case kActionMoveAndConvert:
+            return "Moving and converting ";
+        case kActionConvertOnly:
+            return "Copying for conversion ";
+        default:
+            return "Copying ";
+    }
+}
+
+std::string FailurePrefix(bool succeeded) {
+    return succeeded ? "" : "**FAILURE** ";
+}
+
+}  // namespace
+
+std::string CopyStatusText(int action, const TransferFileTexts& file) {
+    return CopyVerb(action) + file.devicePath + " to " + file.localPath + "\n" + file.sizeText;
+}
+
+std::string DeletingRemoteStatusText(const TransferFileTexts& file) {
+    return "Deleting remote file " + file.devicePath;
+}
+
+std::string CopiedLine(const TransferFileTexts& file, bool succeeded) {
+    return FailurePrefix(succeeded) + "User " + file.user + " copied file " + file.devicePath +
+           " (" + file.sizeText + ") to " + file.localPath + " on " + file.timeStamp + "\n";
+}
+
+std::string NoConversionLine(const TransferFileTexts& file) {
+    return "No conversion necessary for file " + file.devicePath + " (filetype " + file.kindText +
+           ")\n";
+}
+
+std::string RemoteDeleteLine(const TransferFileTexts& file, bool succeeded) {
+    return FailurePrefix(succeeded) + "User " + file.user + " deleted remote file " +
+           file.devicePath + " on " + file.timeStamp + "\n";
+}
+
+std::string LocalDeleteLine(const TransferFileTexts& file, bool succeeded) {
+    return FailurePrefix(succeeded) + "User " + file.user + " deleted local file " +
+           file.localPath + " on " + file.timeStamp + "\n";
+}
+
+std::string CancelledLine(const std::string& user) {
+    return "User " + user + " cancelled file transfer and conversion\n";
+}
+
+}  // namespace kiro

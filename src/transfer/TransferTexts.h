@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace kiro {
+
+// The names a transfer job fills its texts with, for one file. Paths are already
+// joined: the device path as "\Folder\name", the local path in the PC's own form.
+struct TransferFileTexts {
+    std::string user;
+    std::string timeStamp;
+    std::string devicePath;  // device folder and file name
+    std::string localPath;   // target directory and file name
+    std::string sizeText;    // "1234 bytes", as the file list shows it
+    std::string kindText;
+};
+
+// The status text shown while a file is copied for an action.
+std::string CopyStatusText(int action, const TransferFileTexts& file);
+std::string DeletingRemoteStatusText(const TransferFileTexts& file);
+
+// The activity log lines a job writes, each ending with "\n".
+std::string CopiedLine(const TransferFileTexts& file, bool succeeded);
+std::string NoConversionLine(const TransferFileTexts& file);
+std::string RemoteDeleteLine(const TransferFileTexts& file, bool succeeded);
+std::string LocalDeleteLine(const TransferFileTexts& file, bool succeeded);
+std::string CancelledLine(const std::string& user);
+
+}  // namespace kiro

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "cli/RunProgram.h"
+#include "sim/SimProcess.h"
+
+namespace kiro {
+namespace {
+
+using test::CSimProcess;
+
+class TransferCommandTest : public ::testing::Test {
+protected:
+    test::ProgramResult Cli(std::vector<std::string> args) {
+        return test::RunProgram(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+    }
+    bool OnHandheld(const std::string& name) {
+        return std::filesystem::exists(sim.Root() / "My Documents" / name);
+    }
+
+    CSimProcess sim{{"--refuse-delete", "noise.*"}};
+    test::CTempDir pcDir;
+};
+
+TEST_F(TransferCommandTest, MoveAndConvertFromTheDemoHandheld) {
+    const std::string logPath = pcDir / "LogFile.log";
+    const auto run =
+        Cli({"transfer", "--action", "move-convert", "--format", "spc", "--log", logPath, "--to",
+             pcDir.Path().string(), "/My Documents", "lamp.scope_ks", "session.log_ks"});
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_TRUE(std::filesystem::exists(pcDir / "lamp.scope.spc"));
+    EXPECT_TRUE(std::filesystem::exists(pcDir / "lamp.scope_ks"));
+    EXPECT_FALSE(OnHandheld("lamp.scope_ks"));
+    EXPECT_TRUE(OnHandheld("session.log_ks")) << "log files are never converted, so not moved";
+    EXPECT_NE(run.out.find("deleted \\My Documents\\lamp.scope_ks on the handheld"),
+              std::string::npos);
+    const std::string log = test::ReadFileBytes(logPath);
+    const std::size_t copied = log.find("copied file \\My Documents\\lamp.scope_ks (8254 bytes)");
+    const std::size_t converted = log.find("(a Grams/32-compatible SPC File)");
+    const std::size_t deleted = log.find("deleted remote file \\My Documents\\lamp.scope_ks");
+    EXPECT_LT(copied, converted);
+    EXPECT_LT(converted, deleted);
+    EXPECT_NE(deleted, std::string::npos);
+    EXPECT_NE(log.find("No conversion necessary for file \\My Documents\\session.log_ks"),
+              std::string::npos);
+}
+
+TEST_F(TransferCommandTest, ConvertOnlyLeavesJustTheOutputs) {
+    const auto run =
+        Cli({"transfer", "-a", "convert-only", "-f", "kirobench", "--to", pcDir.Path().string(),
+             "/My Documents", "dark.dark_ks", "dye-mix.absorbance_ks"});
+    EXPECT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_EQ(test::ListNames(pcDir.Path()),
+              (std::vector<std::string>{"dark.Master.dark", "dye-mix.Master.absorbance"}));
+    EXPECT_TRUE(OnHandheld("dark.dark_ks"));
+}
+
+TEST_F(TransferCommandTest, ReportsFailuresAndKeepsTheHandheldFiles) {
+    auto run = Cli({"transfer", "-a", "move", "--to", pcDir.Path().string(), "/My Documents",
+                    "noise.scope_ks", "absent.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("FAILED to delete \\My Documents\\noise.scope_ks on the handheld"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("absent.scope_ks is not on the handheld"), std::string::npos);
+    EXPECT_TRUE(OnHandheld("noise.scope_ks"));
+
+    run = Cli(
+        {"transfer", "-a", "move", "--to", pcDir / "missing", "/My Documents", "lamp.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("FAILED to copy"), std::string::npos);
+    EXPECT_TRUE(OnHandheld("lamp.scope_ks"));
+}
+
+TEST_F(TransferCommandTest, KeepsExistingOutputsUnlessToldToOverwrite) {
+    test::WriteFileBytes(pcDir / "lamp.scope", "mine");
+    auto run = Cli({"transfer", "-a", "copy-convert", "--to", pcDir.Path().string(),
+                    "/My Documents", "lamp.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(test::ReadFileBytes(pcDir / "lamp.scope"), "mine");
+    run = Cli({"transfer", "-a", "copy-convert", "--overwrite", "--to", pcDir.Path().string(),
+               "/My Documents", "lamp.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(test::ReadFileBytes(pcDir / "lamp.scope"), "mine");
+}
+
+TEST_F(TransferCommandTest, RejectsBadUsage) {
+    EXPECT_EQ(Cli({"transfer", "--to", ".", "/My Documents", "a"}).exitStatus, 2);
+    EXPECT_EQ(Cli({"transfer", "-a", "teleport", "--to", ".", "/", "a"}).exitStatus, 2);
+    EXPECT_EQ(Cli({"transfer", "-a", "copy", "/", "a"}).exitStatus, 2);
+    EXPECT_EQ(Cli({"transfer", "-a", "copy", "--to", "."}).exitStatus, 2);
+}
+
+}  // namespace
+}  // namespace kiro

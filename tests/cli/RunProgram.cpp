@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +40,98 @@ void DrainPipes(int outFd, int errFd, ProgramResult& result) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> WithEnvironment(const std::vector<std::string>& extra) {
+    std::vector<std::string> entries;
+    for (char** e = environ; *e != nullptr; ++e) {
+        entries.emplace_back(*e);
+    }
+    entries.insert(entries.end(), extra.begin(), extra.end());
+    return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings) {
+        pointers.push_back(s.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+CRunningProgram::CRunningProgram(const std::string& program, const std::vector<std::string>& args,
+                                 const std::vector<std::string>& extraEnvironment) {
+    int outPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> argStrings = {program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<std::string> envStrings = WithEnvironment(extraEnvironment);
+    std::vector<char*> argv = Pointers(argStrings);
+    std::vector<char*> envp = Pointers(envStrings);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(outPipe[1]);
+    if (spawned != 0) {
+        ::close(outPipe[0]);
+        throw std::runtime_error("cannot start " + program);
+    }
+    m_pid = pid;
+    m_out = outPipe[0];
+}
+
+CRunningProgram::~CRunningProgram() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    if (m_out >= 0) {
+        ::close(m_out);
+    }
+}
+
+bool CRunningProgram::ReadLine(std::string& line) {
+    for (;;) {
+        const std::size_t end = m_buffer.find('\n');
+        if (end != std::string::npos) {
+            line = m_buffer.substr(0, end);
+            m_buffer.erase(0, end + 1);
+            return true;
+        }
+        char chunk[4096];
+        const ssize_t got = ::read(m_out, chunk, sizeof chunk);
+        if (got <= 0) {
+            return false;
+        }
+        m_buffer.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+void CRunningProgram::Signal(int signalNumber) { ::kill(m_pid, signalNumber); }
+
+int CRunningProgram::Wait(std::string& restOfOutput) {
+    char chunk[4096];
+    ssize_t got;
+    while ((got = ::read(m_out, chunk, sizeof chunk)) > 0) {
+        m_buffer.append(chunk, static_cast<std::size_t>(got));
+    }
+    restOfOutput = m_buffer;
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& extraEnvironment) {

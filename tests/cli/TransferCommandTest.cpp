@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "cli/RunProgram.h"
 #include "sim/SimProcess.h"
@@ -80,6 +81,38 @@ TEST_F(TransferCommandTest, KeepsExistingOutputsUnlessToldToOverwrite) {
                "/My Documents", "lamp.scope_ks"});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_NE(test::ReadFileBytes(pcDir / "lamp.scope"), "mine");
+}
+
+TEST(TransferCommandInterrupt, CtrlCCancelsBetweenFiles) {
+    CSimProcess sim({}, false);
+    std::vector<std::string> args = {"transfer", "-a", "move", "--log", "", "--to", "", "/"};
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "big-" + std::to_string(1000 + i) + ".bin";
+        test::WriteFileBytes(sim.Root() / name, std::string(1 << 20, 'x'));
+        args.push_back(name);
+    }
+    test::CTempDir pcDir;
+    args[4] = pcDir / "LogFile.log";
+    args[6] = pcDir.Path().string();
+    test::CRunningProgram cli(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+    std::string line;
+    ASSERT_TRUE(cli.ReadLine(line));
+    EXPECT_EQ(line.rfind("copied \\big-1000.bin", 0), 0u) << line;
+    cli.Signal(SIGINT);
+    std::string rest;
+    EXPECT_EQ(cli.Wait(rest), 1);
+    EXPECT_NE(rest.find("cancelled: "), std::string::npos) << rest;
+    EXPECT_EQ(rest.find("big-1199.bin"), std::string::npos) << "the job stopped early";
+    EXPECT_NE(test::ReadFileBytes(pcDir / "LogFile.log").find("cancelled file transfer"),
+              std::string::npos);
+    // Whatever was moved is complete on the PC; the rest is still on the handheld.
+    for (const auto& name : test::ListNames(pcDir.Path())) {
+        if (name != "LogFile.log") {
+            EXPECT_EQ(std::filesystem::file_size(pcDir / name), 1u << 20) << name;
+            EXPECT_FALSE(std::filesystem::exists(sim.Root() / name)) << name;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::exists(sim.Root() / "big-1199.bin"));
 }
 
 TEST_F(TransferCommandTest, RejectsBadUsage) {

@@ -1,0 +1,112 @@
+// Moves 1,000 small spectrum files with conversion from kiroscan-sim
+// (`kiroconv-cli transfer --action move-convert`) against the sum of copying them
+// (`kiroconv-cli get`) and converting them locally (`kiroconv-cli convert`).
+//
+//   kiroconv_move_bench [FILE_COUNT] [ROUNDS]
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "testdata/SpectrumFixture.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Timed(const std::string& command) {
+    const auto start = Clock::now();
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "failed: %.80s...\n", command.c_str());
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::vector<std::string> FillFolder(const fs::path& folder, int count) {
+    fs::create_directories(folder);
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        names.push_back("s" + std::to_string(i) + ".scope_ks");
+        kiro::testdata::MakeLampSpectrum(static_cast<unsigned>(i)).WriteTo(folder / names.back());
+    }
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names) {
+        text += " " + name;
+    }
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    const fs::path tools = fs::path(argv[0]).parent_path() / "../tools";
+    const fs::path work = fs::temp_directory_path() / ("kiroconv-move-" + std::to_string(getpid()));
+    const fs::path root = work / "handheld";
+    const std::string socket = (work / "h.sock").string();
+    fs::create_directories(root);
+    std::vector<std::string> simArgs = {(tools / "kiroscan-sim").string(), "--root", root.string(),
+                                        "--socket", socket};
+    std::vector<char*> argvSim;
+    for (auto& a : simArgs) {
+        argvSim.push_back(a.data());
+    }
+    argvSim.push_back(nullptr);
+    pid_t sim = 0;
+    posix_spawn(&sim, argvSim[0], nullptr, nullptr, argvSim.data(), environ);
+    for (int i = 0; i < 500 && !fs::exists(socket); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::setenv("KIROSCAN_SOCKET", socket.c_str(), 1);
+    const std::string cli = (tools / "kiroconv-cli").string();
+
+    double bestMove = 1e9;
+    double bestCopy = 1e9;
+    double bestConvert = 1e9;
+    for (int round = 0; round < rounds; ++round) {
+        const auto names = FillFolder(root / "Data", count);
+        const fs::path moved = work / "moved";
+        const fs::path copied = work / "copied";
+        fs::create_directories(moved);
+        fs::create_directories(copied);
+        ::sync();
+        bestCopy = std::min(bestCopy, Timed(cli + " get /Data" + Joined(names) + " --to " +
+                                            copied.string() + " > /dev/null"));
+        bestConvert =
+            std::min(bestConvert, Timed(cli + " convert " + copied.string() + " > /dev/null"));
+        ::sync();
+        bestMove = std::min(bestMove, Timed(cli + " transfer -a move-convert --to " +
+                                            moved.string() + " /Data" + Joined(names) +
+                                            " > /dev/null"));
+        fs::remove_all(moved);
+        fs::remove_all(copied);
+        fs::remove_all(root / "Data");
+    }
+    std::printf("%d spectrum files, best of %d rounds\n", count, rounds);
+    std::printf("transfer move-convert   %8.3f s\n", bestMove);
+    std::printf("get + convert           %8.3f s  (%.3f + %.3f)\n", bestCopy + bestConvert,
+                bestCopy, bestConvert);
+    std::printf("ratio                   %8.2f\n", bestMove / (bestCopy + bestConvert));
+    ::kill(sim, SIGTERM);
+    ::waitpid(sim, nullptr, 0);
+    fs::remove_all(work);
+    return 0;
+}

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace fs = std::filesystem;
 

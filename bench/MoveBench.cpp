@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/LineFormatter.h"
 #include "conversion/SpcWriter.h"
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "conversion/DelimitedAsciiWriter.h"
-#include "conversion/DeviceSpectrum.h"
+#include "conversion/DeviceFileRecord.h"
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/SpcWriter.h"

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "conversion/DeviceSpectrum.h"
+#include "conversion/DeviceFileRecord.h"
 #include "conversion/WriteResult.h"
 
 namespace kiro {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "conversion/DeviceSpectrum.h"
+#include "conversion/DeviceFileRecord.h"
 #include "conversion/WriteResult.h"
 #include "platform/Clock.h"
 

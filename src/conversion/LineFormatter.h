@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "conversion/DeviceSpectrum.h"
+#include "conversion/DeviceFileRecord.h"
 
 namespace kiro {
 

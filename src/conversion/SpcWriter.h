@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "conversion/DeviceSpectrum.h"
+#include "conversion/DeviceFileRecord.h"
 #include "conversion/WriteResult.h"
 #include "platform/Clock.h"
 

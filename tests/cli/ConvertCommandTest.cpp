@@ -2,7 +2,7 @@
 
 #include "cli/RunProgram.h"
 #include "support/TempDir.h"
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace kiro {
 namespace {

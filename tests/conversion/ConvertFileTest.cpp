@@ -5,7 +5,7 @@
 #include "conversion/OutputNaming.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace kiro {
 namespace {

@@ -36,8 +36,8 @@ TEST(OutputSuffix, OtherKindsDoNotConvert) {
 }
 
 TEST(OutputPath, KindIsTakenAfterTheLastDotOfTheWholePath) {
-    EXPECT_EQ(SplitSourcePath("C:\\data\\run.1\\spec.dark_ks").kind, "dark_ks");
-    EXPECT_EQ(SplitSourcePath("C:\\data\\run.1\\spec").kind, "1\\spec");
+    EXPECT_EQ(SplitSourcePath("C:\\data\\run.1\\scan.dark_ks").kind, "dark_ks");
+    EXPECT_EQ(SplitSourcePath("C:\\data\\run.1\\scan").kind, "1\\scan");
     EXPECT_EQ(SplitSourcePath("noextension").base, "");
     EXPECT_EQ(SplitSourcePath("noextension").kind, "noextension");
     EXPECT_FALSE(OutputPathFor("/data/run.1/plain", kFormatTab).has_value());

@@ -7,7 +7,7 @@
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/SpcWriter.h"
 #include "support/TempDir.h"
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace kiro {
 namespace {

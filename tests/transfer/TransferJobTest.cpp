@@ -8,7 +8,7 @@
 #include "devicelink/RecordingProgressBar.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 #include "transfer/TransferActions.h"
 
 namespace kiro {

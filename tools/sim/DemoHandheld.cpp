@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace kiro::sim {
 

@@ -3,7 +3,7 @@
 #include <exception>
 #include <filesystem>
 
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -1,4 +1,4 @@
-#include "conversion/DeviceSpectrum.h"
+#include "conversion/DeviceFileRecord.h"
 
 #include <bit>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "conversion/DeviceSpectrum.h"
+#include "conversion/DeviceFileRecord.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace kiro {
 namespace {

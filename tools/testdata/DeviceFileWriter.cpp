@@ -1,4 +1,4 @@
-#include "testdata/SpectrumFixture.h"
+#include "testdata/DeviceFileWriter.h"
 
 #include <bit>
 #include <cmath>

@@ -86,17 +86,21 @@ unsigned FormatCodeFromName(const std::string& name) {
     return FormatNames().at(name);
 }
 
+void AddFormatOption(CLI::App& command, std::string& format) {
+    std::vector<std::string> names;
+    for (const auto& [name, code] : FormatNames()) {
+        names.push_back(name);
+    }
+    command
+        .add_option("--format,-f", format,
+                    "Output format: tab, comma, kirobench or spc (default: tab)")
+        ->check(CLI::IsMember(names));
+}
+
 CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {
     CLI::App* command = app.add_subcommand(
         "convert", "Convert device spectrum files on this PC into a desktop format");
-    std::vector<std::string> formatNames;
-    for (const auto& [name, code] : FormatNames()) {
-        formatNames.push_back(name);
-    }
-    command
-        ->add_option("--format,-f", options.format,
-                     "Output format: tab, comma, kirobench or spc (default: tab)")
-        ->check(CLI::IsMember(formatNames));
+    AddFormatOption(*command, options.format);
     command->add_flag("--overwrite", options.overwrite,
                       "Replace outputs that already exist (they are kept otherwise)");
     command->add_option("--log", options.logFile,

@@ -22,6 +22,9 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options);
 // Converts every file named or found; returns the exit status.
 int RunConvert(const ConvertOptions& options);
 
+// Adds --format/-f with the four format names to a command.
+void AddFormatOption(CLI::App& command, std::string& format);
+
 // Maps a format name of the command line to its output format code.
 unsigned FormatCodeFromName(const std::string& name);
 

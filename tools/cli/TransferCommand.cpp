@@ -160,10 +160,7 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
                      "copy, copy-convert, move, move-convert or convert-only")
         ->required()
         ->check(CLI::IsMember(actions));
-    command
-        ->add_option("--format,-f", options.format,
-                     "Output format: tab, comma, kirobench or spc (default: tab)")
-        ->check(CLI::IsMember({"tab", "comma", "kirobench", "spc"}));
+    AddFormatOption(*command, options.format);
     command->add_flag("--overwrite", options.overwrite,
                       "Replace converted outputs that already exist (they are kept otherwise)");
     command->add_option("--to", options.targetDirectory, "PC folder to copy into")->required();

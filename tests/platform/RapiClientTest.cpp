@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "platform/rapi/Rapi.h"
+#include "platform/rapi/WireCodec.h"
+#include "sim/SimProcess.h"
+#include "support/TempDir.h"
+
+namespace kiro::rapi {
+namespace {
+
+using wire::CWireWriter;
+using wire::Op;
+
+// A handheld that greets the client and then answers every request with the bytes
+// the test gives it, however wrong they are.
+class CHostileHandheld {
+public:
+    explicit CHostileHandheld(std::function<std::string(const std::string&)> answer)
+        : m_answer(std::move(answer)), m_socket(m_dir / "hostile.sock") {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, m_socket.c_str(), sizeof address.sun_path - 1);
+        m_listen = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listen, 1);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~CHostileHandheld() {
+        ::shutdown(m_listen, SHUT_RDWR);
+        ::close(m_listen);
+        m_thread.join();
+    }
+    const std::string& SocketPath() const { return m_socket; }
+
+private:
+    void Serve() {
+        const int fd = ::accept(m_listen, nullptr, nullptr);
+        if (fd < 0) {
+            return;
+        }
+        std::string request;
+        if (wire::ReceiveFrame(fd, request, 5000) == wire::FrameStatus::Ok) {
+            CWireWriter hello(Op::Hello);
+            hello.PutU32(0);
+            hello.PutU32(wire::kProtocolVersion);
+            wire::SendFrame(fd, hello.Bytes());
+        }
+        while (wire::ReceiveFrame(fd, request, 5000) == wire::FrameStatus::Ok) {
+            const std::string reply = m_answer(request);
+            if (reply.empty() || !wire::SendFrame(fd, reply)) {
+                break;
+            }
+        }
+        ::close(fd);
+    }
+
+    std::function<std::string(const std::string&)> m_answer;
+    test::CTempDir m_dir;
+    std::string m_socket;
+    int m_listen = -1;
+    std::thread m_thread;
+};
+
+std::string ListingReply(std::uint32_t count, const std::u16string& name) {
+    CWireWriter reply(Op::FindAllFiles);
+    reply.PutU32(1);
+    reply.PutU32(count);
+    for (int i = 0; i < 5; ++i) {
+        reply.PutU32(0);
+    }
+    reply.PutText(name);
+    return reply.Bytes();
+}
+
+bool Connect() {
+    RAPIINIT init{kRapiInitRecordSize, nullptr, S_OK};
+    return CeRapiInitEx(&init) == S_OK &&
+           WaitForSingleObject(init.heRapiInit, 2000) == WAIT_OBJECT_0;
+}
+
+TEST(RapiClient, RefusesAListingWithAnImpossibleCount) {
+    CHostileHandheld handheld([](const std::string&) { return ListingReply(0xFFFFFFFFu, u"a"); });
+    test::CSocketEnvironment environment(handheld.SocketPath());
+    ASSERT_TRUE(Connect());
+    DWORD count = 7;
+    CE_FIND_DATA* entries = nullptr;
+    EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(entries, nullptr);
+    EXPECT_NE(LastConnectionProblem().find("malformed"), std::string::npos);
+    EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE) << "the connection is gone";
+    CeRapiUninit();
+}
+
+TEST(RapiClient, RefusesANameLongerThanARecordHolds) {
+    CHostileHandheld handheld(
+        [](const std::string&) { return ListingReply(1, std::u16string(300, u'n')); });
+    test::CSocketEnvironment environment(handheld.SocketPath());
+    ASSERT_TRUE(Connect());
+    DWORD count = 0;
+    CE_FIND_DATA* entries = nullptr;
+    EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
+    EXPECT_EQ(entries, nullptr);
+    CeRapiUninit();
+}
+
+TEST(RapiClient, NeverTakesShortDataAfterAFailedReadForTheEndOfAFile) {
+    CHostileHandheld handheld([](const std::string& request) {
+        const Op op = static_cast<Op>(request[0]);
+        CWireWriter reply(op);
+        if (op == Op::CreateFile) {
+            reply.PutU32(5);
+        } else if (op == Op::ReadFile) {
+            reply.PutU32(0);  // failed, after 100 bytes
+            reply.PutBytes(std::string(100, 'r'));
+        } else {
+            reply.PutU32(1);
+        }
+        return reply.Bytes();
+    });
+    test::CSocketEnvironment environment(handheld.SocketPath());
+    ASSERT_TRUE(Connect());
+    HANDLE file = CeCreateFile(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char buffer[4096];
+    DWORD read = 99;
+    EXPECT_EQ(CeReadFile(file, buffer, sizeof buffer, &read, nullptr), FALSE);
+    EXPECT_EQ(read, 0u);
+    EXPECT_EQ(CeReadFile(file, buffer, 10, &read, nullptr), FALSE);
+    CeCloseHandle(file);
+    CeRapiUninit();
+}
+
+TEST(RapiClient, ATooLongPathNeverLeavesThePc) {
+    int requests = 0;
+    CHostileHandheld handheld([&requests](const std::string& request) {
+        ++requests;
+        CWireWriter reply(static_cast<Op>(request[0]));
+        reply.PutU32(1);
+        return reply.Bytes();
+    });
+    test::CSocketEnvironment environment(handheld.SocketPath());
+    ASSERT_TRUE(Connect());
+    const std::u16string longPath = u"\\" + std::u16string(300, u'x');
+    EXPECT_EQ(CeDeleteFile(longPath.c_str()), FALSE);
+    EXPECT_EQ(CeCreateDirectory(longPath.c_str(), nullptr), FALSE);
+    EXPECT_EQ(CeCreateFile(longPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(requests, 0);
+    EXPECT_EQ(CeRapiUninit(), S_OK);
+    EXPECT_EQ(CeRapiUninit(), E_FAIL) << "nothing left to end";
+}
+
+TEST(RapiClient, InitialisingTwiceIsRefused) {
+    test::CTempDir nowhere;
+    test::CSocketEnvironment environment(nowhere / "none.sock");
+    RAPIINIT init{kRapiInitRecordSize, nullptr, S_OK};
+    ASSERT_EQ(CeRapiInitEx(&init), S_OK);
+    RAPIINIT again{kRapiInitRecordSize, nullptr, S_OK};
+    EXPECT_EQ(CeRapiInitEx(&again), CERAPI_E_ALREADYINITIALIZED);
+    EXPECT_EQ(WaitForSingleObject(init.heRapiInit, 100), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(&again, 100), WAIT_FAILED);
+    RAPIINIT small{4, nullptr, S_OK};
+    EXPECT_EQ(CeRapiInitEx(&small), E_INVALIDARG);
+    CeRapiUninit();
+}
+
+}  // namespace
+}  // namespace kiro::rapi

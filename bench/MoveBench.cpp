@@ -93,9 +93,9 @@ int main(int argc, char** argv) {
         bestConvert =
             std::min(bestConvert, Timed(cli + " convert " + copied.string() + " > /dev/null"));
         ::sync();
-        bestMove = std::min(bestMove, Timed(cli + " transfer -a move-convert --to " +
-                                            moved.string() + " /Data" + Joined(names) +
-                                            " > /dev/null"));
+        bestMove =
+            std::min(bestMove, Timed(cli + " transfer -a move-convert --to " + moved.string() +
+                                     " /Data" + Joined(names) + " > /dev/null"));
         fs::remove_all(moved);
         fs::remove_all(copied);
         fs::remove_all(root / "Data");

@@ -1,7 +1,6 @@
 #include "conversion/ConvertFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,19 +20,14 @@ namespace {
 class CSourceFile {
 public:
     explicit CSourceFile(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        struct stat info {};
-        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || S_ISDIR(info.st_mode))) {
-            Close();
-        }
-    }
+        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
     ~CSourceFile() { Close(); }
     CSourceFile(const CSourceFile&) = delete;
     CSourceFile& operator=(const CSourceFile&) = delete;
 
     bool IsOpen() const { return m_fd >= 0; }
 
-    // Reads up to size bytes; -1 on a read error.
+    // Reads up to size bytes; -1 on a read error (a folder fails here too).
     ssize_t ReadUpTo(unsigned char* buffer, std::size_t size) {
         std::size_t total = 0;
         while (total < size) {

@@ -1,19 +1,20 @@
 #include "conversion/LineFormatter.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace kiro {
 namespace {
 
-__extension__ typedef unsigned __int128 Uint128;
-
 constexpr double kTwoTo53 = 9007199254740992.0;
 // Longest text of the general path: 309 integer digits, sign, point, decimals.
 constexpr std::size_t kMaxFixedChars = 400;
+constexpr std::size_t kMaxLineChars = 2 * kMaxFixedChars + 4;
 
 template <int Precision>
 constexpr std::uint64_t kScale = 10 * kScale<Precision - 1>;
@@ -21,41 +22,65 @@ template <>
 constexpr std::uint64_t kScale<0> = 1;
 
 // Rounds mantissa * 2^-shift * 10^Precision to the nearest integer, ties to even,
-// exactly: the same rounding printf applies to the exact binary value.
+// exactly: the same rounding printf applies to the exact binary value. The mantissa
+// has at most 53 bits and the scale at most 10, so the product fits in 64 bits.
 template <int Precision>
 std::uint64_t ScaledAndRounded(std::uint64_t mantissa, int shift) {
-    const Uint128 product = static_cast<Uint128>(mantissa) * kScale<Precision>;
-    if (shift <= 0) {
-        return static_cast<std::uint64_t>(product << -shift);
+    const std::uint64_t product = mantissa * kScale<Precision>;
+    if (shift == 0) {
+        return product;
     }
-    if (shift > 100) {
-        return 0;  // the product is below 2^83, so below half of 2^shift
+    if (shift >= 64) {
+        return 0;  // the product is below 2^63, so below half of 2^shift
     }
-    const Uint128 one = 1;
-    std::uint64_t quotient = static_cast<std::uint64_t>(product >> shift);
-    const Uint128 remainder = product & ((one << shift) - 1);
-    const Uint128 half = one << (shift - 1);
+    std::uint64_t quotient = product >> shift;
+    const std::uint64_t remainder = product & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
     if (remainder > half || (remainder == half && (quotient & 1) != 0)) {
         ++quotient;
     }
     return quotient;
 }
 
-char* WriteDigits(char* out, std::uint64_t number, int minimumDigits) {
-    char digits[24];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + number % 10);
-        number /= 10;
-    } while (number != 0 || count < minimumDigits);
-    while (count > 0) {
-        *out++ = digits[--count];
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+int DigitCount(std::uint64_t number) {
+    int count = 1;
+    while (number >= 100) {
+        number /= 100;
+        count += 2;
     }
-    return out;
+    return number >= 10 ? count + 1 : count;
 }
 
-// Finite numbers whose scaled value stays below 2^63, in exact integer arithmetic;
-// nullptr leaves the rest to the general path.
+// Writes a number with at least minimumDigits digits, two at a time from the right.
+char* WriteDigits(char* out, std::uint64_t number, int minimumDigits) {
+    const int count = std::max(DigitCount(number), minimumDigits);
+    char* at = out + count;
+    while (number >= 100) {
+        const auto pair = static_cast<std::size_t>(number % 100) * 2;
+        number /= 100;
+        *--at = kDigitPairs[pair + 1];
+        *--at = kDigitPairs[pair];
+    }
+    if (number >= 10) {
+        const auto pair = static_cast<std::size_t>(number) * 2;
+        *--at = kDigitPairs[pair + 1];
+        *--at = kDigitPairs[pair];
+    } else {
+        *--at = static_cast<char>('0' + number);
+    }
+    while (at > out) {
+        *--at = '0';
+    }
+    return out + count;
+}
+
+// Finite numbers below 2^53 (so that the binary exponent is never positive), in
+// exact integer arithmetic; nullptr leaves the rest to the general path.
 template <int Precision>
 char* WriteFixedExact(char* out, double value) {
     static_assert(Precision >= 1 && Precision <= 3);
@@ -107,22 +132,37 @@ std::size_t AppendFixed(std::string& out, double value, int precision) {
     return static_cast<std::size_t>(end - buffer);
 }
 
+// Writes one data line at out, which has room for kMaxLineChars.
+char* WriteSpectrumLine(char* out, const CDeviceSpectrum& spectrum, std::size_t point,
+                        char separator) {
+    out = WriteFixed(out, spectrum.WavelengthAt(point), 2);
+    *out++ = separator;
+    out = WriteFixed(out, static_cast<double>(spectrum.values[point]), 3);
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
 void AppendSpectrumLine(std::string& out, const CDeviceSpectrum& spectrum, std::size_t point,
                         char separator) {
-    char line[2 * kMaxFixedChars + 4];
-    char* end = WriteFixed(line, spectrum.WavelengthAt(point), 2);
-    *end++ = separator;
-    end = WriteFixed(end, static_cast<double>(spectrum.values[point]), 3);
-    *end++ = '\r';
-    *end++ = '\n';
+    char line[kMaxLineChars];
+    const char* end = WriteSpectrumLine(line, spectrum, point, separator);
     out.append(line, static_cast<std::size_t>(end - line));
 }
 
 void AppendSpectrumLines(std::string& out, const CDeviceSpectrum& spectrum, char separator) {
-    out.reserve(out.size() + kSpectrumPointCount * 24);
+    // The lines are written straight into the string: room for typical lines is made
+    // up front, and more whenever a line might not fit.
+    std::size_t used = out.size();
+    out.resize(used + kSpectrumPointCount * 24 + kMaxLineChars);
     for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
-        AppendSpectrumLine(out, spectrum, i, separator);
+        if (out.size() - used < kMaxLineChars) {
+            out.resize(out.size() * 2);
+        }
+        used = static_cast<std::size_t>(
+            WriteSpectrumLine(out.data() + used, spectrum, i, separator) - out.data());
     }
+    out.resize(used);
 }
 
 }  // namespace kiro

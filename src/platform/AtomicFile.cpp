@@ -57,7 +57,7 @@ CAtomicFileWriter::~CAtomicFileWriter() {
 }
 
 bool CAtomicFileWriter::Open() {
-    if (m_target.filename().empty() || !TargetIsReplaceable(m_target)) {
+    if (m_target.filename().empty()) {
         return false;
     }
     // When nothing of that name exists yet, write it in place: removing it again on
@@ -69,7 +69,7 @@ bool CAtomicFileWriter::Open() {
         m_failed = false;
         return true;
     }
-    if (errno != EEXIST) {
+    if (errno != EEXIST || !TargetIsReplaceable(m_target)) {
         return false;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {

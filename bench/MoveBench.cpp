@@ -57,7 +57,7 @@ std::string Joined(const std::vector<std::string>& names) {
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
     const fs::path tools = fs::path(argv[0]).parent_path() / "../tools";
     const fs::path work = fs::temp_directory_path() / ("kiroconv-move-" + std::to_string(getpid()));
     const fs::path root = work / "handheld";

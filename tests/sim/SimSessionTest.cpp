@@ -100,15 +100,19 @@ TEST_F(SimSessionTest, RefusesPathsThatLeaveTheRoot) {
     for (const std::u16string& path :
          {std::u16string(u"\\..\\secret.txt"), std::u16string(u"\\Data\\..\\..\\secret.txt"),
           std::u16string(u"C:\\secret.txt"), std::u16string(u"/etc/passwd"),
-          std::u16string(u"\\Data\\link"), std::u16string(u"\\escape\\secret.txt"),
-          std::u16string(u"\\Data/../../secret.txt"), std::u16string(u"\\Data\\.\\a.scope_ks"),
-          std::u16string(u"\\Data\\a.scope_ks\0x", 19), u"\\" + std::u16string(259, u'a'),
-          std::u16string(u"\\"), std::u16string(u"\\Data")}) {
+          std::u16string(u"\\escape\\secret.txt"), std::u16string(u"\\Data/../../secret.txt"),
+          std::u16string(u"\\Data\\.\\a.scope_ks"), std::u16string(u"\\Data\\a.scope_ks\0x", 19),
+          u"\\" + std::u16string(259, u'a'), std::u16string(u"\\"), std::u16string(u"\\Data")}) {
         EXPECT_EQ(Open(path), 0u) << std::string(path.begin(), path.end());
         EXPECT_FALSE(Delete(path));
     }
-    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "secret.txt"));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "root/Data"));
+    // A link that points out of the root cannot be read through; deleting it removes
+    // only the link.
+    EXPECT_EQ(Open(u"\\Data\\link"), 0u);
+    EXPECT_TRUE(Delete(u"\\Data\\link"));
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.Path() / "root/Data/link"));
+    EXPECT_EQ(test::ReadFileBytes(dir.Path() / "secret.txt"), "outside the handheld");
 }
 
 TEST_F(SimSessionTest, ReadsOpenFilesAndClampsHugeCounts) {

@@ -1,11 +1,15 @@
 #include "sim/SimFileSystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 #include "platform/Utf16.h"
 
@@ -23,6 +27,24 @@ bool IsAcceptableComponent(const std::string& part) {
            part.find('/') == std::string::npos && part.find('\0') == std::string::npos;
 }
 
+// Closes a descriptor on every path out.
+class CFd {
+public:
+    explicit CFd(int fd) : m_fd(fd) {}
+    ~CFd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    int Get() const { return m_fd; }
+    int Release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
 }  // namespace
 
 rapi::FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) {
@@ -32,21 +54,7 @@ rapi::FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds) 
     return {static_cast<rapi::DWORD>(ticks), static_cast<rapi::DWORD>(ticks >> 32)};
 }
 
-CSimFileSystem::CSimFileSystem(const fs::path& root) : m_root(fs::canonical(root)) {}
-
-bool CSimFileSystem::IsInside(const fs::path& hostPath) const {
-    std::error_code error;
-    const fs::path resolved = fs::weakly_canonical(hostPath, error);
-    if (error) {
-        return false;
-    }
-    const std::string text = resolved.string();
-    const std::string root = m_root.string();
-    return text == root || (text.size() > root.size() && text.compare(0, root.size(), root) == 0 &&
-                            text[root.size()] == '/');
-}
-
-std::optional<fs::path> CSimFileSystem::Resolve(std::u16string_view devicePath) const {
+std::optional<std::string> RelativeDevicePath(std::u16string_view devicePath) {
     if (devicePath.empty() || devicePath.front() != u'\\' || devicePath.size() > kMaxDevicePath) {
         return std::nullopt;
     }
@@ -54,7 +62,7 @@ std::optional<fs::path> CSimFileSystem::Resolve(std::u16string_view devicePath) 
     if (!utf8) {
         return std::nullopt;
     }
-    fs::path host = m_root;
+    std::string relative;
     std::size_t start = 1;
     while (start <= utf8->size()) {
         std::size_t end = utf8->find('\\', start);
@@ -66,14 +74,51 @@ std::optional<fs::path> CSimFileSystem::Resolve(std::u16string_view devicePath) 
             if (!IsAcceptableComponent(part)) {
                 return std::nullopt;
             }
-            host /= part;
+            relative += (relative.empty() ? "" : "/") + part;
         }
         start = end + 1;
     }
-    if (!IsInside(host)) {
+    return relative.empty() ? "." : relative;
+}
+
+CSimFileSystem::CSimFileSystem(const fs::path& root)
+    : m_root(fs::canonical(root)),
+      m_rootFd(::open(m_root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {
+    if (m_rootFd < 0) {
+        throw std::runtime_error("cannot open " + m_root.string());
+    }
+    const CFd probe(OpenBeneath(".", O_PATH | O_DIRECTORY));
+    if (probe.Get() < 0 && errno == ENOSYS) {
+        ::close(m_rootFd);
+        throw std::runtime_error("this kernel cannot confine paths (openat2, Linux 5.6 or later)");
+    }
+}
+
+CSimFileSystem::~CSimFileSystem() {
+    ::close(m_rootFd);
+}
+
+int CSimFileSystem::OpenBeneath(const std::string& relativePath, int flags) const {
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    return static_cast<int>(
+        ::syscall(SYS_openat2, m_rootFd, relativePath.c_str(), &how, sizeof how));
+}
+
+std::optional<std::pair<int, std::string>> CSimFileSystem::OpenParent(
+    std::u16string_view devicePath) const {
+    const auto relative = RelativeDevicePath(devicePath);
+    if (!relative || *relative == ".") {
         return std::nullopt;
     }
-    return host;
+    const std::size_t slash = relative->rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : relative->substr(0, slash);
+    const int fd = OpenBeneath(parent, O_PATH | O_DIRECTORY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    return std::make_pair(fd, relative->substr(slash == std::string::npos ? 0 : slash + 1));
 }
 
 std::optional<std::vector<SimEntry>> CSimFileSystem::Find(std::u16string_view pattern,
@@ -82,27 +127,33 @@ std::optional<std::vector<SimEntry>> CSimFileSystem::Find(std::u16string_view pa
     if (lastSeparator == std::u16string_view::npos) {
         return std::nullopt;
     }
-    const auto folder = Resolve(lastSeparator == 0 ? u"\\" : pattern.substr(0, lastSeparator));
+    const auto folder =
+        RelativeDevicePath(lastSeparator == 0 ? u"\\" : pattern.substr(0, lastSeparator));
     const auto mask = Utf16ToUtf8(pattern.substr(lastSeparator + 1));
-    std::error_code error;
-    if (!folder || !mask || !fs::is_directory(*folder, error)) {
+    if (!folder || !mask) {
+        return std::nullopt;
+    }
+    CFd folderFd(OpenBeneath(*folder, O_RDONLY | O_DIRECTORY));
+    DIR* directory = folderFd.Get() >= 0 ? ::fdopendir(::dup(folderFd.Get())) : nullptr;
+    if (directory == nullptr) {
         return std::nullopt;
     }
     std::vector<SimEntry> entries;
-    for (const auto& item : fs::directory_iterator(*folder, error)) {
-        const std::string name = item.path().filename().string();
+    while (const dirent* item = ::readdir(directory)) {
+        const std::string name = item->d_name;
         const auto wide = Utf8ToUtf16(name);
         struct stat info {};
-        if (!wide || wide->size() >= rapi::MAX_PATH ||
+        if (name == "." || name == ".." || !wide || wide->size() >= rapi::MAX_PATH ||
             ::fnmatch(mask->c_str(), name.c_str(), FNM_CASEFOLD) != 0 ||
-            ::lstat(item.path().c_str(), &info) != 0) {
+            ::fstatat(folderFd.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;
         }
-        // Only a symbolic link can lead out of the root; it is shown as what it
-        // points to when that stays inside.
-        if (S_ISLNK(info.st_mode) &&
-            (!IsInside(item.path()) || ::stat(item.path().c_str(), &info) != 0)) {
-            continue;
+        // A symbolic link is shown as what it points to, and only when that stays inside.
+        if (S_ISLNK(info.st_mode)) {
+            CFd target(OpenBeneath((*folder == "." ? "" : *folder + "/") + name, O_PATH));
+            if (target.Get() < 0 || ::fstat(target.Get(), &info) != 0) {
+                continue;
+            }
         }
         const bool isFolder = S_ISDIR(info.st_mode);
         if (foldersOnly && !isFolder) {
@@ -115,38 +166,44 @@ std::optional<std::vector<SimEntry>> CSimFileSystem::Find(std::u16string_view pa
         entry.size = isFolder ? 0 : static_cast<std::uint64_t>(info.st_size);
         entries.push_back(entry);
     }
-    if (error) {
-        return std::nullopt;
-    }
+    ::closedir(directory);
     return entries;
 }
 
 int CSimFileSystem::OpenForReading(std::u16string_view devicePath) const {
-    const auto host = Resolve(devicePath);
-    if (!host || *host == m_root) {
+    const auto relative = RelativeDevicePath(devicePath);
+    if (!relative) {
         return -1;
     }
-    const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    CFd fd(OpenBeneath(*relative, O_RDONLY | O_NONBLOCK));
     struct stat info {};
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(fd);
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return -1;
     }
-    return fd;
+    return fd.Release();
 }
 
 bool CSimFileSystem::DeleteFile(std::u16string_view devicePath) const {
-    const auto host = Resolve(devicePath);
-    struct stat info {};
-    if (!host || *host == m_root || ::lstat(host->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    const auto parent = OpenParent(devicePath);
+    if (!parent) {
         return false;
     }
-    return ::unlink(host->c_str()) == 0;
+    CFd folder(parent->first);
+    struct stat info {};
+    if (::fstatat(folder.Get(), parent->second.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    return ::unlinkat(folder.Get(), parent->second.c_str(), 0) == 0;
 }
 
 bool CSimFileSystem::CreateDirectory(std::u16string_view devicePath) const {
-    const auto host = Resolve(devicePath);
-    return host && *host != m_root && ::mkdir(host->c_str(), 0777) == 0;
+    const auto parent = OpenParent(devicePath);
+    if (!parent) {
+        return false;
+    }
+    CFd folder(parent->first);
+    return ::mkdirat(folder.Get(), parent->second.c_str(), 0777) == 0;
 }
 
 }  // namespace kiro::sim

@@ -17,15 +17,17 @@ struct SimEntry {
 };
 
 // The handheld's file system: a folder of the PC, with "\" as its root. Every path
-// is confined to that folder: no "..", no absolute path, no symbolic link out of it.
+// is confined to that folder: malformed names are refused here, and the kernel
+// resolves each path beneath the root (no "..", no absolute path, no symbolic link
+// out of it).
 class CSimFileSystem {
 public:
     explicit CSimFileSystem(const std::filesystem::path& root);
+    ~CSimFileSystem();
+    CSimFileSystem(const CSimFileSystem&) = delete;
+    CSimFileSystem& operator=(const CSimFileSystem&) = delete;
 
     const std::filesystem::path& Root() const { return m_root; }
-    // The host path for a device path ("\" or "\A\b.txt"), or nothing when the path is
-    // malformed or would leave the root.
-    std::optional<std::filesystem::path> Resolve(std::u16string_view devicePath) const;
     // Entries of the folder of a pattern "\A\*" matching its last part; nothing when
     // the folder cannot be listed.
     std::optional<std::vector<SimEntry>> Find(std::u16string_view pattern, bool foldersOnly) const;
@@ -35,10 +37,19 @@ public:
     bool CreateDirectory(std::u16string_view devicePath) const;
 
 private:
-    bool IsInside(const std::filesystem::path& hostPath) const;
+    // Opens a path relative to the root, never resolving outside it; -1 on failure.
+    int OpenBeneath(const std::string& relativePath, int flags) const;
+    // The folder holding a device path, opened, and the last name in it.
+    std::optional<std::pair<int, std::string>> OpenParent(std::u16string_view devicePath) const;
 
     std::filesystem::path m_root;
+    int m_rootFd = -1;
 };
+
+// The part of a device path below "\" ("." for the root itself), or nothing when it
+// is malformed: not starting with "\", over 259 characters, not UTF-16, or holding a
+// component ".", "..", or one with "/" or NUL in it.
+std::optional<std::string> RelativeDevicePath(std::u16string_view devicePath);
 
 rapi::FILETIME FileTimeFromUnix(std::int64_t seconds, std::int64_t nanoseconds);
 

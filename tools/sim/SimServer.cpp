@@ -10,6 +10,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
@@ -227,8 +228,10 @@ std::optional<std::string> CSimSession::Read(std::string_view payload) {
                                           std::min(file.bytesRead, *m_faults.failReadAfter));
         failing = true;
     }
-    std::string data(size, '\0');
-    data.resize(ReadUpTo(file.fd, data.data(), size));
+    // One buffer serves every read, so a large request for a small file costs nothing
+    // extra.
+    m_readBuffer.resize(std::max<std::size_t>(m_readBuffer.size(), size));
+    const std::string_view data(m_readBuffer.data(), ReadUpTo(file.fd, m_readBuffer.data(), size));
     file.bytesRead += data.size();
     // A short read at the end of the file is no failure, even under the fault.
     failing = failing && data.size() == size;

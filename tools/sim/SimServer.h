@@ -52,6 +52,7 @@ private:
     std::map<std::uint32_t, OpenFile> m_open;
     std::uint32_t m_nextHandle = 1;
     std::uint64_t m_requests = 0;
+    std::string m_readBuffer;
 };
 
 // Serves the handheld on a Unix-domain socket, one client at a time; a second one

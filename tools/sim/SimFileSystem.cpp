@@ -134,10 +134,15 @@ std::optional<std::vector<SimEntry>> CSimFileSystem::Find(std::u16string_view pa
         return std::nullopt;
     }
     CFd folderFd(OpenBeneath(*folder, O_RDONLY | O_DIRECTORY));
-    DIR* directory = folderFd.Get() >= 0 ? ::fdopendir(::dup(folderFd.Get())) : nullptr;
+    if (folderFd.Get() < 0) {
+        return std::nullopt;
+    }
+    CFd listed(::dup(folderFd.Get()));
+    DIR* directory = listed.Get() >= 0 ? ::fdopendir(listed.Get()) : nullptr;
     if (directory == nullptr) {
         return std::nullopt;
     }
+    listed.Release();  // now owned by the directory stream
     std::vector<SimEntry> entries;
     while (const dirent* item = ::readdir(directory)) {
         const std::string name = item->d_name;

@@ -1,7 +1,6 @@
 #include "devicelink/DeviceLink.h"
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "devicelink/DeviceText.h"

@@ -65,10 +65,6 @@ TreeItem CMemoryTree::FindChild(TreeItem parent, const std::string& label) const
     return 0;
 }
 
-std::size_t CMemoryTree::ItemCount() const {
-    return m_nodes.size() - 1;
-}
-
 int CMemoryFileList::InsertItem(const std::string& label, int image) {
     const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), label,
                                      [](const std::string& value, const std::unique_ptr<Row>& row) {

@@ -37,7 +37,6 @@ public:
     }
     // The child of parent with that label, or 0.
     TreeItem FindChild(TreeItem parent, const std::string& label) const;
-    std::size_t ItemCount() const;
 
 private:
     std::vector<Node> m_nodes;  // index 0 is the invisible top level

@@ -88,11 +88,11 @@ void CTransferJob::ShowTotal(int done) {
 void CTransferJob::HandleFile(int item, const std::string& user) {
     TransferFileRecord record;
     record.name = Bounded(m_env.list.GetItemText(item, 0), kMaxNameChars);
-    const std::u16string wideName = Utf8ToUtf16(record.name).value_or(u"");
-    const DeviceFileKind kind = GetFileKind(wideName);
+    record.deviceName = Utf8ToUtf16(record.name).value_or(u"");
+    const DeviceFileKind kind = GetFileKind(record.deviceName);
     record.kindCode = kind.code;
     record.kindText = kind.text;
-    record.devicePath = Utf16ToUtf8Lossy(JoinDevicePath(m_deviceFolder, wideName));
+    record.devicePath = Utf16ToUtf8Lossy(JoinDevicePath(m_deviceFolder, record.deviceName));
     record.localPath = JoinPcPath(m_settings.targetDirectory, record.name);
 
     TransferFileTexts texts;
@@ -129,10 +129,9 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
 }
 
 bool CTransferJob::CopyFile(TransferFileRecord& record, const TransferFileTexts& texts) {
-    const std::u16string wideName = Utf8ToUtf16(record.name).value_or(u"");
     record.copyResult =
-        m_env.link.TransferFile(m_deviceFolder, wideName, m_settings.targetDirectory, record.name,
-                                kChunkBytes, &m_env.fileProgress);
+        m_env.link.TransferFile(m_deviceFolder, record.deviceName, m_settings.targetDirectory,
+                                record.name, kChunkBytes, &m_env.fileProgress);
     // Only a copy of the whole file counts; the link reports 0 also when it has lost
     // the handheld.
     record.copied = record.copyResult >= 0 && m_env.link.IsConnected();
@@ -148,8 +147,7 @@ void CTransferJob::ConvertCopy(TransferFileRecord& record) {
 
 void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts) {
     m_env.status.SetText(DeletingRemoteStatusText(texts));
-    const std::u16string wideName = Utf8ToUtf16(record.name).value_or(u"");
-    record.remoteDeleted = m_env.link.DeleteDeviceFile(m_deviceFolder, wideName) != 0;
+    record.remoteDeleted = m_env.link.DeleteDeviceFile(m_deviceFolder, record.deviceName) != 0;
     record.failed = record.failed || !*record.remoteDeleted;
     m_env.log.WriteLogEntry(RemoteDeleteLine(texts, *record.remoteDeleted));
 }

@@ -24,6 +24,7 @@ struct TransferSettings {
 // What happened to one selected file.
 struct TransferFileRecord {
     std::string name;
+    std::u16string deviceName;  // the same name as the handheld knows it
     std::string devicePath;
     std::string localPath;
     int kindCode = 0;
@@ -74,7 +75,6 @@ public:
 
     // Looked at before each file.
     void Cancel() { m_bCancel = 1; }
-    bool IsCancelled() const { return m_bCancel != 0; }
 
     TransferOutcome RunTransferJob();
     const std::vector<TransferFileRecord>& Records() const { return m_records; }

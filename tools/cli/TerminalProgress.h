@@ -14,7 +14,6 @@ public:
     CTerminalProgress(const CTerminalProgress&) = delete;
     CTerminalProgress& operator=(const CTerminalProgress&) = delete;
 
-    bool IsShown() const { return m_enabled; }
     void Disable() { m_enabled = false; }
     // "[k/N] label" with an optional bar of the fraction done.
     void Show(std::size_t done, std::size_t total, const std::string& label);

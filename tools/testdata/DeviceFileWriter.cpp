@@ -67,7 +67,7 @@ SpectrumFixture Fill(SpectrumFixture s, unsigned seed, double (*shape)(double), 
 double DarkShape(double) {
     return 92.0;
 }
-double ReferenceShape(double nm) {
+double LampAboveDark(double nm) {
     return 92.0 + LampShape(nm);
 }
 double AbsorbanceShape(double nm) {
@@ -121,58 +121,53 @@ SpectrumFixture WithTypicalCalibration(SpectrumFixture fixture) {
     return fixture;
 }
 
-SpectrumFixture MakeLampSpectrum(unsigned seed) {
+namespace {
+
+// A calibrated spectrum of the given role, measured with the usual settings.
+SpectrumFixture Measured(std::uint32_t role, std::uint32_t dataMode = 0) {
     SpectrumFixture s = WithTypicalCalibration({});
-    s.spectrumRole = 2;
+    s.spectrumRole = role;
+    s.dataMode = dataMode;
     s.integrationTimeMs = 120;
     s.spectraAveraged = 10;
+    return s;
+}
+
+}  // namespace
+
+SpectrumFixture MakeLampSpectrum(unsigned seed) {
+    SpectrumFixture s = Measured(2);
     s.boxcarSmoothing = 2;
-    return Fill(
-        s, seed, [](double nm) { return 92.0 + LampShape(nm); }, 6.0);
+    return Fill(s, seed, LampAboveDark, 6.0);
 }
 
 SpectrumFixture MakeDarkSpectrum(unsigned seed) {
-    SpectrumFixture s = WithTypicalCalibration({});
-    s.spectrumRole = 0;
-    s.integrationTimeMs = 120;
-    s.spectraAveraged = 10;
-    return Fill(s, seed, DarkShape, 4.0);
+    return Fill(Measured(0), seed, DarkShape, 4.0);
 }
 
 SpectrumFixture MakeReferenceSpectrum(unsigned seed) {
-    SpectrumFixture s = WithTypicalCalibration({});
-    s.spectrumRole = 1;
-    s.integrationTimeMs = 120;
-    s.spectraAveraged = 10;
+    SpectrumFixture s = Measured(1);
     s.referenceChannel = 1;
-    return Fill(s, seed, ReferenceShape, 6.0);
+    return Fill(s, seed, LampAboveDark, 6.0);
 }
 
 SpectrumFixture MakeAbsorbanceSpectrum(unsigned seed) {
-    SpectrumFixture s = WithTypicalCalibration({});
-    s.spectrumRole = 3;
-    s.dataMode = 1;
-    s.integrationTimeMs = 120;
-    s.spectraAveraged = 10;
+    SpectrumFixture s = Measured(3, 1);
     s.boxcarSmoothing = 3;
     s.referenceChannel = 1;
     return Fill(s, seed, AbsorbanceShape, 0.004);
 }
 
 SpectrumFixture MakeTransmissionSpectrum(unsigned seed) {
-    SpectrumFixture s = WithTypicalCalibration({});
-    s.spectrumRole = 3;
-    s.dataMode = 2;
-    s.integrationTimeMs = 120;
-    s.spectraAveraged = 10;
+    SpectrumFixture s = Measured(3, 2);
     s.referenceChannel = 1;
     return Fill(s, seed, TransmissionShape, 0.3);
 }
 
 SpectrumFixture MakeNoiseSpectrum(unsigned seed) {
-    SpectrumFixture s = WithTypicalCalibration({});
-    s.spectrumRole = 2;
+    SpectrumFixture s = Measured(2);
     s.integrationTimeMs = 5;
+    s.spectraAveraged = 1;
     return Fill(s, seed, Flat, 25.0);
 }
 

@@ -6,10 +6,14 @@
 #include "devicelink/DeviceText.h"
 #include "devicelink/TransferCopy.h"
 #include "platform/Utf16.h"
+#include "platform/rapi/RapiConstants.h"
 
 namespace kiro {
 
 using namespace rapi;
+
+static_assert(kTreeFindFlags == (FAF_FOLDERS_ONLY | FAF_NAME | FAF_ATTRIBUTES));
+static_assert(kListFindFlags == (FAF_NAME | FAF_SIZE_LOW | FAF_LASTWRITE_TIME | FAF_ATTRIBUTES));
 
 namespace {
 

@@ -27,10 +27,10 @@ enum TransferResult : int {
     kTransferNoChunkBuffer = -7,
 };
 
-inline constexpr rapi::DWORD kTreeFindFlags =
-    rapi::FAF_FOLDERS_ONLY | rapi::FAF_NAME | rapi::FAF_ATTRIBUTES;  // 16513
-inline constexpr rapi::DWORD kListFindFlags =
-    rapi::FAF_NAME | rapi::FAF_SIZE_LOW | rapi::FAF_LASTWRITE_TIME | rapi::FAF_ATTRIBUTES;  // 169
+// Folders only, name, attributes.
+inline constexpr rapi::DWORD kTreeFindFlags = 16513;
+// Name, low size word, last write time, attributes.
+inline constexpr rapi::DWORD kListFindFlags = 169;
 inline constexpr const char* kRootItemLabel = "Kiro-SCAN";
 inline constexpr int kTreeImageFolder = 0;
 inline constexpr int kTreeImageFile = 4;

@@ -19,8 +19,8 @@ std::string FormatDeviceSize(std::uint32_t size);
 std::u16string JoinDevicePath(const std::u16string& folder, const std::u16string& name);
 std::string JoinPcPath(const std::string& folder, const std::string& name);
 
-// The longest device or PC path the link accepts, in characters (MAX_PATH less the
-// terminator).
+// The longest device or PC path the link accepts, in characters (the remote API's path limit less
+// the terminator).
 inline constexpr std::size_t kMaxPathChars = 259;
 
 }  // namespace kiro

@@ -1,6 +1,7 @@
 #include "devicelink/RemoteApi.h"
 
 #include "platform/rapi/Rapi.h"
+#include "platform/rapi/RapiConstants.h"
 
 namespace kiro {
 

@@ -6,6 +6,7 @@
 
 #include "devicelink/DeviceLink.h"
 #include "platform/AtomicFile.h"
+#include "platform/rapi/RapiConstants.h"
 
 namespace kiro {
 

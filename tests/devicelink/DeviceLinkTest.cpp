@@ -4,6 +4,7 @@
 
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/MemoryControls.h"
+#include "platform/rapi/RapiConstants.h"
 #include "support/Fakes.h"
 
 namespace kiro {

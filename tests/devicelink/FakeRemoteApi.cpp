@@ -1,4 +1,5 @@
 #include "devicelink/FakeRemoteApi.h"
+#include "platform/rapi/RapiConstants.h"
 
 #include <algorithm>
 #include <cstring>

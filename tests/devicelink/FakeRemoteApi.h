@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devicelink/RemoteApi.h"
+#include "platform/rapi/RapiConstants.h"
 
 namespace kiro::test {
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/rapi/Rapi.h"
+#include "platform/rapi/RapiConstants.h"
 #include "platform/rapi/WireCodec.h"
 #include "sim/SimProcess.h"
 #include "support/TempDir.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "platform/rapi/RapiConstants.h"
 #include "platform/rapi/WireCodec.h"
 #include "sim/SimServer.h"
 #include "support/TempDir.h"

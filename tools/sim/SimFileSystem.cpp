@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/Utf16.h"
+#include "platform/rapi/RapiConstants.h"
 
 namespace kiro::sim {
 

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/Utf16.h"
+#include "platform/rapi/RapiConstants.h"
 #include "platform/rapi/WireCodec.h"
 
 namespace kiro::sim {

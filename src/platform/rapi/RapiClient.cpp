@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/rapi/Rapi.h"
+#include "platform/rapi/RapiConstants.h"
 
 namespace kiro::rapi {
 namespace {

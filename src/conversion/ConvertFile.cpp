@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "conversion/DelimitedAsciiWriter.h"
 #include "conversion/DeviceFileRecord.h"
@@ -100,36 +101,48 @@ void LogConversion(const std::string& sourcePath, const std::string& outputPath,
 
 int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
                         const ConversionContext& context) {
+    return ConvertSpectrumFileAs(sourcePath, sourcePath, outputFormat, context);
+}
+
+int ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
+                          unsigned outputFormat, const ConversionContext& context) {
+    const auto failed = [&context](int result, int error) {
+        if (context.systemError != nullptr) {
+            *context.systemError = error;
+        }
+        return result;
+    };
     if (!IsKnownOutputFormat(outputFormat)) {
-        return kUnknownOutputFormat;
+        return failed(kUnknownOutputFormat, 0);
     }
-    const std::optional<std::string> outputPath = OutputPathFor(sourcePath, outputFormat);
+    const std::optional<std::string> outputPath = OutputPathFor(namedAs, outputFormat);
     if (!outputPath) {
-        return kKindNotConvertible;
+        return failed(kKindNotConvertible, 0);
     }
-    CSourceFile source(sourcePath);
+    CSourceFile source(readFrom);
     if (!source.IsOpen()) {
-        return kSourceCannotBeOpened;
+        return failed(kSourceCannotBeOpened, errno);
     }
     // Asked before the source is read, so declining never costs a read.
     if (OverwriteDeclined(*outputPath, context)) {
-        return kOverwriteDeclined;
+        return failed(kOverwriteDeclined, 0);
     }
     unsigned char bytes[kDeviceFileBytes];
     const ssize_t size = source.ReadUpTo(bytes, sizeof bytes);
+    const int readError = errno;
     source.Close();
     if (size < 0) {
-        return kSourceCannotBeOpened;
+        return failed(kSourceCannotBeOpened, readError);
     }
     CDeviceSpectrum spectrum;
     if (spectrum.Load(bytes, static_cast<std::size_t>(size)) != SpectrumLoadResult::Loaded) {
-        return kNotDeviceSpectrum;
+        return failed(kNotDeviceSpectrum, 0);
     }
     if (WriteOutput(spectrum, *outputPath, outputFormat, context.clock) != WriteResult::Written) {
-        return kOutputCannotBeCreated;
+        return failed(kOutputCannotBeCreated, errno);
     }
-    LogConversion(sourcePath, *outputPath, outputFormat, context);
-    return kConverted;
+    LogConversion(namedAs, *outputPath, outputFormat, context);
+    return failed(kConverted, 0);
 }
 
 const char* DescribeConvertResult(int result) {
@@ -151,6 +164,19 @@ const char* DescribeConvertResult(int result) {
         default:
             return "unknown result";
     }
+}
+
+}  // namespace kiro
+
+namespace kiro {
+
+std::string DescribeConvertResult(int result, int systemError) {
+    std::string text = DescribeConvertResult(result);
+    if (systemError != 0 && (result == kSourceCannotBeOpened || result == kOutputCannotBeCreated)) {
+        text += ": ";
+        text += std::strerror(systemError);
+    }
+    return text;
 }
 
 }  // namespace kiro

@@ -26,6 +26,9 @@ struct ConversionContext {
     CActivityLog& log;
     const IClock& clock;
     const IUserName& user;
+    // When given, receives the system's reason (an errno value) for results -1 and
+    // -3, and 0 otherwise.
+    int* systemError = nullptr;
 };
 
 // Converts one device spectrum file on the PC into the chosen format, next to the
@@ -34,7 +37,16 @@ struct ConversionContext {
 int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
                         const ConversionContext& context);
 
-// A short English reason for a result code, for command-line reports.
+// The same, reading the bytes from `readFrom` while the output is named after, placed
+// beside and logged as `namedAs`: a transfer that converts a copy kept under a
+// temporary name.
+int ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
+                          unsigned outputFormat, const ConversionContext& context);
+
+// A short English reason for a result code, for reports to the user.
 const char* DescribeConvertResult(int result);
+// The same, with the system's reason appended when there is one ("cannot create the
+// output file: No space left on device").
+std::string DescribeConvertResult(int result, int systemError);
 
 }  // namespace kiro

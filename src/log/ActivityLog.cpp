@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/AtomicFile.h"
+#include "platform/DisplayText.h"
 
 namespace kiro {
 
@@ -44,37 +46,71 @@ void CActivityLog::OpenLogAtStartup() {
     if (!IsEnabled()) {
         return;
     }
-    if (IsReadableFile(m_logFileName)) {
-        OpenFile(0);
+    // An empty file has lost its header (an older run stopped before writing it):
+    // start it afresh instead of continuing it.
+    struct stat info {};
+    if (IsReadableFile(m_logFileName) && ::stat(m_logFileName.c_str(), &info) == 0 &&
+        info.st_size > 0) {
+        OpenForAppend();
         return;
     }
     StartNewLogFile();
 }
 
+bool CActivityLog::Fail(int error) {
+    m_error = error != 0 ? error : EIO;
+    return false;
+}
+
+bool CActivityLog::OpenForAppend() {
+    CloseLog();
+    m_error = 0;
+    m_fd = ::open(m_logFileName.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    return m_fd >= 0 || Fail(errno);
+}
+
 bool CActivityLog::StartNewLogFile() {
-    if (!OpenFile(O_CREAT | O_TRUNC)) {
-        return false;
+    CloseLog();
+    m_error = 0;
+    const std::filesystem::path target(m_logFileName);
+    if (target.filename().empty()) {
+        return Fail(EISDIR);
     }
-    WriteWhole(FormatLogHeader(m_clock.LocalNow()));
+    RemoveStaleTemporaries(target.has_parent_path() ? target.parent_path() : ".");
+    const std::filesystem::path temporary = TemporaryPathFor(target);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return Fail(errno);
+    }
+    m_fd = fd;
+    // The file keeps this descriptor once renamed, so later entries go to it.
+    if (!WriteWhole(FormatLogHeader(m_clock.LocalNow())) ||
+        ::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = m_error != 0 ? m_error : errno;
+        ::unlink(temporary.c_str());
+        CloseLog();
+        return Fail(error);
+    }
     return true;
 }
 
-bool CActivityLog::OpenFile(int extraFlags) {
-    CloseLog();
-    m_fd = ::open(m_logFileName.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | extraFlags, 0666);
-    return m_fd >= 0;
-}
-
-void CActivityLog::WriteLogEntry(std::string_view line) {
+bool CActivityLog::WriteLogEntry(std::string_view line) {
     if (!IsEnabled() || !IsOpen()) {
-        return;
+        return true;
     }
-    WriteWhole(ToTextMode(line));
+    const bool finished = line.ends_with('\n');
+    if (finished) {
+        line.remove_suffix(1);
+    }
+    std::string text = EscapeControlCharacters(line);
+    if (finished) {
+        text.push_back('\n');
+    }
+    return WriteWhole(ToTextMode(text));
 }
 
 bool CActivityLog::WriteWhole(std::string_view text) {
-    struct stat before {};
-    const bool sized = ::fstat(m_fd, &before) == 0;
     ssize_t written;
     do {
         written = ::write(m_fd, text.data(), text.size());
@@ -82,13 +118,17 @@ bool CActivityLog::WriteWhole(std::string_view text) {
     if (written == static_cast<ssize_t>(text.size())) {
         return true;
     }
-    // A full disk took part of the line: cut it off so the log holds only whole lines.
-    if (written > 0 && sized) {
-        if (::ftruncate(m_fd, before.st_size) != 0) {
-            return false;
+    const int error = written < 0 ? errno : ENOSPC;
+    // A full disk took part of the line. Cut the fragment off, but only while it is
+    // still the end of the file: never cut lines another program appended after it.
+    if (written > 0) {
+        const off_t end = ::lseek(m_fd, 0, SEEK_CUR);
+        struct stat info {};
+        if (end >= written && ::fstat(m_fd, &info) == 0 && info.st_size == end) {
+            [[maybe_unused]] const int ignored = ::ftruncate(m_fd, end - written);
         }
     }
-    return false;
+    return Fail(error);
 }
 
 void CActivityLog::FlushLog() {

@@ -28,22 +28,30 @@ public:
 
     // At start-up with logging on: continue an existing file, else start a new one.
     void OpenLogAtStartup();
-    // Creates LogFileName anew (replacing any file) and writes the header.
+    // Creates LogFileName anew (replacing any file) and writes the header. The new
+    // file appears under its name only once the header is on it.
     bool StartNewLogFile();
-    // Appends one finished line ending in "\n"; a line that cannot be written whole
-    // is dropped and leaves no fragment behind.
-    void WriteLogEntry(std::string_view line);
+    // Appends one finished line ending in "\n", with control characters inside it
+    // shown escaped. A line that cannot be written whole is dropped; false then, and
+    // LastError() tells why.
+    bool WriteLogEntry(std::string_view line);
     void FlushLog();
     void CloseLog();
 
+    // The system's reason (an errno value) for the last failure to open the log or
+    // write a line; 0 when none since the log was last opened.
+    int LastError() const { return m_error; }
+
 private:
-    bool OpenFile(int extraFlags);
+    bool OpenForAppend();
     bool WriteWhole(std::string_view text);
+    bool Fail(int error);
 
     const IClock& m_clock;
     int m_logEvents = 0;
     std::string m_logFileName = kDefaultLogFileName;
     int m_fd = -1;
+    int m_error = 0;
 };
 
 // "\n" becomes CR LF, as a text-mode file stores it.

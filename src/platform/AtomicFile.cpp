@@ -1,25 +1,29 @@
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <mutex>
+#include <set>
 #include <string>
+
+#include "platform/UserName.h"
 
 namespace kiro {
 namespace {
 
 // Small appends are gathered into writes of this size.
 constexpr std::size_t kWriteBlockBytes = 256 * 1024;
-
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, int attempt) {
-    static std::atomic<unsigned> counter{0};
-    std::string name = "." + target.filename().string() + ".kiro-" + std::to_string(getpid()) +
-                       "-" + std::to_string(counter++) + "-" + std::to_string(attempt) + ".tmp";
-    return target.parent_path() / name;
-}
+constexpr std::string_view kTemporaryMark = ".kiro-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+// Leaves room for the mark, the numbers and the suffix within a 255-byte file name.
+constexpr std::size_t kMaxNameInTemporary = 200;
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -27,7 +31,11 @@ bool WriteAll(int fd, std::string_view bytes) {
         if (written < 0 && errno == EINTR) {
             continue;
         }
-        if (written <= 0) {
+        if (written < 0) {
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -37,18 +45,134 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 // An existing target that we may not write (or that is not a plain file) must not be
 // replaced behind the user's back: creating it is refused as a plain write would be.
-bool TargetIsReplaceable(const std::filesystem::path& target) {
+bool TargetIsReplaceable(const std::filesystem::path& target, bool& exists) {
     struct stat info {};
-    if (::lstat(target.c_str(), &info) != 0) {
+    exists = ::lstat(target.c_str(), &info) == 0;
+    if (!exists) {
         return errno == ENOENT;
     }
     if (S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
         return false;
     }
     return ::access(target.c_str(), W_OK) == 0;
 }
 
+std::filesystem::path FolderOf(const std::filesystem::path& target) {
+    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+}
+
+bool SyncPath(const std::filesystem::path& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
+}
+
+// The folder's own entry in its parent needs one sync per process, when the folder is
+// first used; every new file in it needs a sync of the folder itself.
+bool SyncFolder(const std::filesystem::path& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> synced;
+    if (!SyncPath(folder, O_RDONLY | O_DIRECTORY)) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    const std::string key = std::filesystem::absolute(folder).lexically_normal().string();
+    if (synced.count(key) == 0) {
+        const std::filesystem::path parent = std::filesystem::path(key).parent_path();
+        if (!SyncPath(parent.empty() ? "/" : parent, O_RDONLY | O_DIRECTORY)) {
+            return false;
+        }
+        synced.insert(key);
+    }
+    return true;
+}
+
+// The owner process of one of our temporary names, or 0 when the name is not ours.
+pid_t OwnerOfTemporary(std::string_view name) {
+    if (name.size() < 2 || name.front() != '.' || !name.ends_with(kTemporarySuffix)) {
+        return 0;
+    }
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (mark == std::string_view::npos || mark == 0) {
+        return 0;
+    }
+    const char* first = name.data() + mark + kTemporaryMark.size();
+    const char* last = name.data() + name.size() - kTemporarySuffix.size();
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(first, last, pid);
+    if (error != std::errc() || end == first || end == last || *end != '-' || pid <= 0) {
+        return 0;
+    }
+    for (const char* p = end + 1; p != last; ++p) {
+        if (*p < '0' || *p > '9') {
+            return 0;
+        }
+    }
+    return pid;
+}
+
+bool ProcessIsGone(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
 }  // namespace
+
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
+    static std::atomic<unsigned> counter{0};
+    const std::string name = TruncateUtf8(target.filename().string(), kMaxNameInTemporary);
+    return FolderOf(target) / ("." + name + std::string(kTemporaryMark) + std::to_string(getpid()) +
+                               "-" + std::to_string(counter++) + std::string(kTemporarySuffix));
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!cleaned.insert(folder.string()).second) {
+            return;
+        }
+    }
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) {
+        return;
+    }
+    const int saved = errno;
+    while (const dirent* entry = ::readdir(directory)) {
+        const pid_t owner = OwnerOfTemporary(entry->d_name);
+        if (owner != 0 && owner != getpid() && ProcessIsGone(owner)) {
+            ::unlinkat(::dirfd(directory), entry->d_name, 0);
+        }
+    }
+    ::closedir(directory);
+    errno = saved;
+}
+
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system without the flag: a hard link is just as exclusive.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
+bool SyncFileToDisk(const std::filesystem::path& path) {
+    return SyncPath(path, O_RDONLY) && SyncFolder(FolderOf(path));
+}
 
 CAtomicFileWriter::CAtomicFileWriter(std::filesystem::path target) : m_target(std::move(target)) {}
 
@@ -56,39 +180,38 @@ CAtomicFileWriter::~CAtomicFileWriter() {
     Abandon();
 }
 
+bool CAtomicFileWriter::Fail(int error) {
+    if (m_error == 0) {
+        m_error = error != 0 ? error : EIO;
+    }
+    return false;
+}
+
 bool CAtomicFileWriter::Open() {
     if (m_target.filename().empty()) {
-        return false;
+        return Fail(EISDIR);
     }
-    // When nothing of that name exists yet, write it in place: removing it again on
-    // failure restores the state as surely as a rename would, and saves one.
-    m_fd = ::open(m_target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (m_fd >= 0) {
-        m_temporary = m_target;
-        m_inPlace = true;
-        m_failed = false;
-        return true;
+    if (!TargetIsReplaceable(m_target, m_targetExisted)) {
+        return Fail(errno);
     }
-    if (errno != EEXIST || !TargetIsReplaceable(m_target)) {
-        return false;
-    }
+    RemoveStaleTemporaries(FolderOf(m_target));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_temporary = TemporaryNameFor(m_target, attempt);
+        m_temporary = TemporaryPathFor(m_target);
         m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd >= 0) {
-            m_failed = false;
             return true;
         }
         if (errno != EEXIST) {
             break;
         }
     }
+    const int error = errno;
     m_temporary.clear();
-    return false;
+    return Fail(error);
 }
 
 bool CAtomicFileWriter::Append(std::string_view bytes) {
-    if (m_fd < 0 || m_failed) {
+    if (m_fd < 0 || m_error != 0) {
         return false;
     }
     if (m_pending.size() + bytes.size() <= kWriteBlockBytes) {
@@ -99,43 +222,58 @@ bool CAtomicFileWriter::Append(std::string_view bytes) {
         return false;
     }
     if (bytes.size() >= kWriteBlockBytes) {
-        m_failed = !WriteAll(m_fd, bytes);
-    } else {
-        m_pending.assign(bytes);
+        return WriteAll(m_fd, bytes) || Fail(errno);
     }
-    return !m_failed;
+    m_pending.assign(bytes);
+    return true;
 }
 
 bool CAtomicFileWriter::Flush() {
-    if (!m_pending.empty()) {
-        m_failed = m_failed || !WriteAll(m_fd, m_pending);
-        m_pending.clear();
+    if (!m_pending.empty() && m_error == 0 && !WriteAll(m_fd, m_pending)) {
+        Fail(errno);
     }
-    return !m_failed;
+    m_pending.clear();
+    return m_error == 0;
+}
+
+bool CAtomicFileWriter::MoveIntoPlace() {
+    // A target that was not there when we opened must not be clobbered if another
+    // program created it meanwhile; one that was there is what the caller replaces.
+    const bool moved = m_targetExisted ? ::rename(m_temporary.c_str(), m_target.c_str()) == 0
+                                       : RenameWithoutReplacing(m_temporary, m_target);
+    if (!moved) {
+        return Fail(errno);
+    }
+    m_temporary.clear();
+    return !m_durable || SyncFolder(FolderOf(m_target)) || Fail(errno);
 }
 
 AtomicWriteResult CAtomicFileWriter::Commit() {
     if (m_fd < 0) {
+        Fail(EBADF);
         return AtomicWriteResult::CannotCreate;
     }
     Flush();
-    // No fsync: the rename already guarantees that no reader sees a partial file, and
-    // a sync per output would make batch conversions many times slower.
-    const bool closed = ::close(m_fd) == 0;
+    if (m_error == 0 && m_durable && ::fsync(m_fd) != 0) {
+        Fail(errno);
+    }
+    if (::close(m_fd) != 0) {
+        Fail(errno);
+    }
     m_fd = -1;
-    if (m_failed || !closed) {
+    if (m_error != 0) {
         Abandon();
         return AtomicWriteResult::WriteFailed;
     }
-    if (!m_inPlace && ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+    if (!MoveIntoPlace()) {
         Abandon();
         return AtomicWriteResult::CannotCreate;
     }
-    m_temporary.clear();
     return AtomicWriteResult::Written;
 }
 
 void CAtomicFileWriter::Abandon() {
+    const int saved = errno;
     m_pending.clear();
     if (m_fd >= 0) {
         ::close(m_fd);
@@ -145,15 +283,18 @@ void CAtomicFileWriter::Abandon() {
         ::unlink(m_temporary.c_str());
         m_temporary.clear();
     }
+    errno = saved;
 }
 
 AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
     CAtomicFileWriter writer(target);
-    if (!writer.Open()) {
-        return AtomicWriteResult::CannotCreate;
+    AtomicWriteResult result = AtomicWriteResult::CannotCreate;
+    if (writer.Open()) {
+        writer.Append(bytes);
+        result = writer.Commit();
     }
-    writer.Append(bytes);
-    return writer.Commit();
+    errno = writer.LastError();
+    return result;
 }
 
 bool IsReadableFile(const std::filesystem::path& path) {

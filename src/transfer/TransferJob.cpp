@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 
 #include "conversion/ConvertFile.h"
 #include "devicelink/DeviceText.h"
+#include "platform/AtomicFile.h"
 #include "platform/TimeText.h"
 #include "platform/Utf16.h"
 #include "transfer/TransferActions.h"
@@ -24,13 +27,28 @@ std::string Bounded(std::string text, std::size_t maxChars) {
     return TruncateUtf8(text, maxChars);
 }
 
-std::string FailureSummary(int failures, int handled) {
-    return "The transfer finished with failures: " + std::to_string(failures) + " of " +
-           std::to_string(handled) + (handled == 1 ? " file was" : " files were") +
-           " not handled as asked.";
+std::string FilesText(int count) {
+    return std::to_string(count) + (count == 1 ? " file" : " files");
 }
 
 }  // namespace
+
+std::string TransferSummary(const TransferOutcome& outcome) {
+    if (outcome.connectionLost) {
+        const int notStarted = outcome.selected - outcome.handled;
+        return std::string("The connection to the Kiro-SCAN was lost.") + " " +
+               FilesText(outcome.failures) + " of " + std::to_string(outcome.handled) +
+               " handled failed; " + FilesText(notStarted) + " of " +
+               std::to_string(outcome.selected) + " selected " +
+               (notStarted == 1 ? "was" : "were") + " not handled.";
+    }
+    if (outcome.failures > 0) {
+        return "The transfer finished with failures: " + std::to_string(outcome.failures) + " of " +
+               std::to_string(outcome.handled) +
+               (outcome.handled == 1 ? " file was" : " files were") + " not handled as asked.";
+    }
+    return "";
+}
 
 bool IsConversionFailure(int convertResult) {
     return convertResult != kConverted && convertResult != kKindNotConvertible &&
@@ -60,7 +78,7 @@ TransferOutcome CTransferJob::RunTransferJob() {
     m_env.totalProgress.SetRange(0, std::min(m_selected, kMaxProgressRange));
     std::string lastUser;
     int item = m_env.list.GetNextSelectedItem(-1);
-    while (item != -1 && m_bCancel == 0) {
+    while (item != -1 && m_bCancel == 0 && !m_connectionLost) {
         lastUser = LoggedUserName(m_env.user);
         ShowTotal(outcome.handled);
         const int next = m_env.list.GetNextSelectedItem(item);
@@ -94,6 +112,7 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
     record.kindText = kind.text;
     record.devicePath = Utf16ToUtf8Lossy(JoinDevicePath(m_deviceFolder, record.deviceName));
     record.localPath = JoinPcPath(m_settings.targetDirectory, record.name);
+    record.copyPath = record.localPath;
 
     TransferFileTexts texts;
     texts.user = user;
@@ -114,11 +133,14 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
         if (ConvertsFiles(action) && !convertible) {
             record.skippedConversion = true;
             m_env.log.WriteLogEntry(NoConversionLine(texts));
+            if (action == kActionConvertOnly) {
+                KeepCopyUnderItsName(record);
+            }
         } else {
             if (ConvertsFiles(action)) {
                 ConvertCopy(record);
             }
-            if (IsMoveAction(action)) {
+            if (IsMoveAction(action) && MakeCopyDurable(record)) {
                 DeleteRemote(record, texts);
             } else if (action == kActionConvertOnly) {
                 DeleteLocal(record, texts);
@@ -128,32 +150,78 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
     m_records.push_back(record);
 }
 
+bool CTransferJob::NoteLostConnection(TransferFileRecord& record) {
+    if (m_env.link.IsConnected()) {
+        return false;
+    }
+    m_connectionLost = true;
+    record.failed = true;
+    return true;
+}
+
 bool CTransferJob::CopyFile(TransferFileRecord& record, const TransferFileTexts& texts) {
+    // Convert Only keeps nothing but the output, so its copy must never take the place
+    // of a PC file that happens to have the handheld file's name.
+    std::string pcName = record.name;
+    if (m_settings.defaultAction == kActionConvertOnly) {
+        record.copyPath = TemporaryPathFor(record.localPath).string();
+        pcName = std::filesystem::path(record.copyPath).filename().string();
+    }
     record.copyResult =
         m_env.link.TransferFile(m_deviceFolder, record.deviceName, m_settings.targetDirectory,
-                                record.name, kChunkBytes, &m_env.fileProgress);
+                                pcName, kChunkBytes, &m_env.fileProgress);
     // Only a copy of the whole file counts; the link reports 0 also when it has lost
     // the handheld.
-    record.copied = record.copyResult >= 0 && m_env.link.IsConnected();
+    record.copied = record.copyResult >= 0 && !NoteLostConnection(record);
     record.failed = !record.copied;
     m_env.log.WriteLogEntry(CopiedLine(texts, record.copied));
     return record.copied;
 }
 
 void CTransferJob::ConvertCopy(TransferFileRecord& record) {
-    record.convertResult = m_env.convert(record.localPath, m_settings.outputFormat);
+    record.convertResult =
+        m_env.convert(record.copyPath, record.localPath, m_settings.outputFormat);
     record.failed = record.failed || IsConversionFailure(*record.convertResult);
 }
 
+void CTransferJob::KeepCopyUnderItsName(TransferFileRecord& record) {
+    if (RenameWithoutReplacing(record.copyPath, record.localPath)) {
+        record.copyPath = record.localPath;
+        return;
+    }
+    // The handheld still has the file, so leaving the PC's own file alone loses nothing.
+    record.systemError = errno;
+    record.keptExistingPcFile = errno == EEXIST;
+    record.failed = true;
+    ::unlink(record.copyPath.c_str());
+}
+
+bool CTransferJob::MakeCopyDurable(TransferFileRecord& record) {
+    // A power cut right after the deletion must not take the only copy with it.
+    record.madeDurable = SyncFileToDisk(record.copyPath);
+    if (!record.madeDurable) {
+        record.systemError = errno;
+        record.failed = true;
+    }
+    return record.madeDurable;
+}
+
 void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts) {
+    if (NoteLostConnection(record)) {
+        return;  // nothing is deleted on a handheld we no longer hear from
+    }
     m_env.status.SetText(DeletingRemoteStatusText(texts));
     record.remoteDeleted = m_env.link.DeleteDeviceFile(m_deviceFolder, record.deviceName) != 0;
+    NoteLostConnection(record);
     record.failed = record.failed || !*record.remoteDeleted;
     m_env.log.WriteLogEntry(RemoteDeleteLine(texts, *record.remoteDeleted));
 }
 
 void CTransferJob::DeleteLocal(TransferFileRecord& record, const TransferFileTexts& texts) {
-    record.localDeleted = ::unlink(record.localPath.c_str()) == 0;
+    record.localDeleted = ::unlink(record.copyPath.c_str()) == 0;
+    if (!*record.localDeleted) {
+        record.systemError = errno;
+    }
     record.failed = record.failed || !*record.localDeleted;
     m_env.log.WriteLogEntry(LocalDeleteLine(texts, *record.localDeleted));
 }
@@ -164,7 +232,8 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
         m_env.log.WriteLogEntry(
             CancelledLine(lastUser.empty() ? LoggedUserName(m_env.user) : lastUser));
     }
-    if (IsMoveAction(m_settings.defaultAction)) {
+    outcome.connectionLost = m_connectionLost;
+    if (IsMoveAction(m_settings.defaultAction) && !m_connectionLost) {
         m_env.frameStatus.SetText("Getting Directory Contents");
         std::u16string folder;
         if (m_env.link.GetSelectedFolderPath(m_env.tree, &folder, nullptr) != 0) {
@@ -174,8 +243,9 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
     m_env.log.FlushLog();
     outcome.failures = static_cast<int>(std::count_if(
         m_records.begin(), m_records.end(), [](const TransferFileRecord& r) { return r.failed; }));
-    if (outcome.failures > 0) {
-        m_env.status.SetText(FailureSummary(outcome.failures, outcome.handled));
+    const std::string summary = TransferSummary(outcome);
+    if (!summary.empty()) {
+        m_env.status.SetText(summary);
     }
 }
 

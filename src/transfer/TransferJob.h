@@ -27,6 +27,7 @@ struct TransferFileRecord {
     std::u16string deviceName;  // the same name as the handheld knows it
     std::string devicePath;
     std::string localPath;
+    std::string copyPath;  // where the copy went: localPath, or a temporary name for Convert Only
     int kindCode = 0;
     std::string kindText;
     std::int64_t copyResult = 0;  // bytes copied, or a TransferResult code
@@ -35,6 +36,9 @@ struct TransferFileRecord {
     bool skippedConversion = false;     // experiment or log file
     std::optional<bool> remoteDeleted;  // when a deletion on the handheld was tried
     std::optional<bool> localDeleted;   // when the PC copy was to be removed
+    bool madeDurable = true;            // false when the copy could not be flushed before a move
+    bool keptExistingPcFile = false;    // Convert Only left a PC file of that name alone
+    int systemError = 0;                // the system's reason for the last PC-side failure
     bool failed = false;                // any step failed
 };
 
@@ -44,6 +48,7 @@ struct TransferOutcome {
     int selected = 0;
     int handled = 0;
     int failures = 0;
+    bool connectionLost = false;  // the job stopped because the handheld went away
 };
 
 // What the job needs from the window around it.
@@ -59,8 +64,11 @@ struct TransferJobEnvironment {
     IProgressBar& totalProgress;
     ITextPane& status;       // the job's own status text
     ITextPane& frameStatus;  // the main window's status bar
-    // Converts one PC file in the given format; returns a ConvertResult.
-    std::function<int(const std::string& localPath, unsigned outputFormat)> convert;
+    // Converts the PC file `readFrom` in the given format, naming and logging the
+    // output after `namedAs`; returns a ConvertResult.
+    std::function<int(const std::string& readFrom, const std::string& namedAs,
+                      unsigned outputFormat)>
+        convert;
     // Dispatches waiting messages, so that Cancel is seen between files.
     std::function<void()> drainMessages;
 };
@@ -68,7 +76,9 @@ struct TransferJobEnvironment {
 // Applies the action to every file selected in the list: copies each from the
 // handheld into the target directory and, by the action, converts the copy, deletes
 // the handheld's file, or keeps only the converted output. A handheld file is
-// deleted only after its complete copy is on the PC.
+// deleted only after its complete copy is on the PC and flushed to disk. Convert
+// Only copies under a temporary name, so that it never replaces a PC file. The job
+// stops at once when the handheld is lost.
 class CTransferJob {
 public:
     CTransferJob(TransferJobEnvironment environment, int connectState, TransferSettings settings);
@@ -83,7 +93,10 @@ private:
     void HandleFile(int item, const std::string& user);
     bool CopyFile(TransferFileRecord& record, const struct TransferFileTexts& texts);
     void ConvertCopy(TransferFileRecord& record);
+    void KeepCopyUnderItsName(TransferFileRecord& record);
+    bool MakeCopyDurable(TransferFileRecord& record);
     void DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts);
+    bool NoteLostConnection(TransferFileRecord& record);
     void DeleteLocal(TransferFileRecord& record, const TransferFileTexts& texts);
     void ShowTotal(int done);
     void Finish(TransferOutcome& outcome, const std::string& lastUser);
@@ -92,6 +105,7 @@ private:
     int m_connectState;
     TransferSettings m_settings;
     int m_bCancel = 0;
+    bool m_connectionLost = false;
     std::u16string m_deviceFolder;
     int m_selected = 0;
     std::vector<TransferFileRecord> m_records;
@@ -100,5 +114,9 @@ private:
 // The conversion's results that mean it failed, as opposed to declining a file whose
 // kind does not convert or whose output the user chose to keep.
 bool IsConversionFailure(int convertResult);
+
+// The closing summary of a job that did not handle every file as asked; empty when
+// it did.
+std::string TransferSummary(const TransferOutcome& outcome);
 
 }  // namespace kiro

@@ -74,7 +74,7 @@ TEST_F(ConvertCommandTest, ReportsWhyFilesDidNotConvertAndGoesOn) {
     EXPECT_NE(run.out.find("not converted " + (dir / "notes.txt") + ": kind not convertible\n"),
               std::string::npos);
     EXPECT_NE(run.out.find("not converted " + (dir / "missing.dark_ks") +
-                           ": cannot open the source file\n"),
+                           ": cannot open the source file: No such file or directory\n"),
               std::string::npos);
     EXPECT_NE(run.out.find("converted " + (dir / "lamp.scope_ks") + " -> "), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir / "lamp.scope"));

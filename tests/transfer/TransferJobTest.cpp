@@ -69,9 +69,10 @@ protected:
             totalBar,
             status,
             frameStatus,
-            [this](const std::string& path, unsigned format) {
-                converted.push_back(path);
-                return ConvertSpectrumFile(path, format, {0, messageBox, log, clock, user});
+            [this](const std::string& readFrom, const std::string& namedAs, unsigned format) {
+                converted.push_back(namedAs);
+                return ConvertSpectrumFileAs(readFrom, namedAs, format,
+                                             {0, messageBox, log, clock, user});
             },
             [this] {
                 ++drains;
@@ -197,11 +198,24 @@ TEST_F(TransferJobTest, MoveOnlyShowsItsOwnTextAndLogsARefusedDeletion) {
               "The transfer finished with failures: 1 of 3 files were not handled as asked.");
 }
 
-TEST_F(TransferJobTest, ConvertOnlyKeepsJustTheConvertedOutput) {
-    Browse(u"\\Data", {"a.scope_ks", "run.experiment_ks"});
-    Run(kActionConvertOnly);
+TEST_F(TransferJobTest, ConvertOnlyKeepsJustTheOutputAndNeverReplacesAPcFile) {
+    // PC files that happen to share the handheld files' names are the user's own.
+    test::WriteFileBytes(Local("a.scope_ks"), "precious");
+    api.AddFile(u"\\Data\\c.experiment_ks", "new experiment");
+    test::WriteFileBytes(Local("c.experiment_ks"), "precious experiment");
+    Browse(u"\\Data", {"a.scope_ks", "run.experiment_ks", "c.experiment_ks"});
+    const TransferOutcome outcome = Run(kActionConvertOnly);
     EXPECT_EQ(ListNames(pcDir.Path()),
-              (std::vector<std::string>{"LogFile.log", "a.scope", "run.experiment_ks"}));
+              (std::vector<std::string>{"LogFile.log", "a.scope", "a.scope_ks", "c.experiment_ks",
+                                        "run.experiment_ks"}));
+    EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), "precious");
+    EXPECT_EQ(ReadFileBytes(Local("c.experiment_ks")), "precious experiment");
+    EXPECT_EQ(ReadFileBytes(Local("run.experiment_ks")), "experiment");
+    EXPECT_EQ(outcome.failures, 1) << "the experiment file could not be kept beside the PC's own";
+    EXPECT_TRUE(job->Records()[1].keptExistingPcFile) << job->Records()[1].name;
+    EXPECT_NE(LogEntries().find("User alice converted file " + Local("a.scope_ks") + " to " +
+                                Local("a.scope")),
+              std::string::npos);
     EXPECT_NE(LogEntries().find("User alice deleted local file " + Local("a.scope_ks") + kStamp),
               std::string::npos);
     EXPECT_TRUE(api.deleted.empty());

@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -10,6 +12,7 @@
 #include "cli/TerminalProgress.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/OutputNaming.h"
+#include "platform/DisplayText.h"
 
 namespace kiro::cli {
 namespace {
@@ -65,18 +68,21 @@ SourceList ExpandPaths(const std::vector<std::string>& paths) {
     return list;
 }
 
-void ReportResult(const std::string& source, unsigned format, int result) {
-    const std::string output = OutputPathFor(source, format).value_or("");
+void ReportResult(const std::string& sourcePath, unsigned format, int result, int systemError) {
+    const std::string source = EscapeControlCharacters(sourcePath);
+    const std::string output =
+        EscapeControlCharacters(OutputPathFor(sourcePath, format).value_or(""));
     if (result == kConverted) {
         std::printf("converted %s -> %s\n", source.c_str(), output.c_str());
     } else if (result == kOverwriteDeclined) {
         std::printf("not converted %s: output exists: %s (use --overwrite to replace it)\n",
                     source.c_str(), output.c_str());
     } else if (result == kOutputCannotBeCreated) {
-        std::printf("not converted %s: cannot create the output file %s\n", source.c_str(),
-                    output.c_str());
+        std::printf("not converted %s: cannot create the output file %s: %s\n", source.c_str(),
+                    output.c_str(), std::strerror(systemError != 0 ? systemError : EIO));
     } else {
-        std::printf("not converted %s: %s\n", source.c_str(), DescribeConvertResult(result));
+        std::printf("not converted %s: %s\n", source.c_str(),
+                    DescribeConvertResult(result, systemError).c_str());
     }
 }
 
@@ -129,7 +135,9 @@ int RunConvert(const ConvertOptions& options) {
         return 1;
     }
     CKeepExistingOutputs keepOutputs;
-    const ConversionContext context{options.overwrite ? 0 : 1, keepOutputs, log, clock, user};
+    int systemError = 0;
+    const ConversionContext context{
+        options.overwrite ? 0 : 1, keepOutputs, log, clock, user, &systemError};
     const unsigned format = FormatCodeFromName(options.format);
     const SourceList sources = ExpandPaths(options.paths);
 
@@ -143,12 +151,13 @@ int RunConvert(const ConvertOptions& options) {
         progress.Show(k + 1, sources.files.size(), source);
         const int result = ConvertSpectrumFile(source, format, context);
         progress.Clear();
-        ReportResult(source, format, result);
+        ReportResult(source, format, result, systemError);
         allConverted = allConverted && result == kConverted;
     }
     log.FlushLog();
     std::fflush(stdout);
-    return allConverted ? 0 : 1;
+    const bool logged = ReportLogFailure(log);
+    return allConverted && logged ? 0 : 1;
 }
 
 }  // namespace kiro::cli

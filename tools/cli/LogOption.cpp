@@ -1,6 +1,7 @@
 #include "cli/LogOption.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace kiro::cli {
 
@@ -12,10 +13,20 @@ bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName) {
     log.SetLogEvents(1);
     log.OpenLogAtStartup();
     if (!log.IsOpen()) {
-        std::fprintf(stderr, "kiroconv-cli: cannot open the log file %s\n", fileName.c_str());
+        std::fprintf(stderr, "kiroconv-cli: cannot open the log file %s: %s\n", fileName.c_str(),
+                     std::strerror(log.LastError()));
         return false;
     }
     return true;
+}
+
+bool ReportLogFailure(const CActivityLog& log) {
+    if (log.LastError() == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "kiroconv-cli: could not write to the log file %s: %s\n",
+                 log.LogFileName().c_str(), std::strerror(log.LastError()));
+    return false;
 }
 
 }  // namespace kiro::cli

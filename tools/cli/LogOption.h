@@ -12,4 +12,8 @@ namespace kiro::cli {
 // cannot be opened, so that no work goes unrecorded.
 bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName);
 
+// Says on standard error when a log line could not be written, with the system's
+// reason; false then, so the command can exit with a failure.
+bool ReportLogFailure(const CActivityLog& log);
+
 }  // namespace kiro::cli

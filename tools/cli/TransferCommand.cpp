@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "cli/ConvertCommand.h"
@@ -14,9 +15,11 @@
 #include "conversion/ConvertFile.h"
 #include "conversion/OutputNaming.h"
 #include "devicelink/MemoryControls.h"
+#include "platform/DisplayText.h"
 #include "platform/Utf16.h"
 #include "transfer/TransferActions.h"
 #include "transfer/TransferJob.h"
+#include "transfer/TransferReport.h"
 
 namespace kiro::cli {
 namespace {
@@ -99,36 +102,44 @@ private:
 };
 
 void ReportRecord(const TransferFileRecord& record) {
+    const std::string device = EscapeControlCharacters(record.devicePath);
+    const std::string local = EscapeControlCharacters(record.localPath);
     if (!record.copied) {
-        std::printf("FAILED to copy %s: %s\n", record.devicePath.c_str(),
-                    record.copyResult < 0 ? DescribeTransferResult(record.copyResult)
-                                          : "the handheld was lost");
+        std::printf("FAILED to copy %s: %s\n", device.c_str(), DescribeCopyFailure(record).c_str());
         return;
     }
-    std::printf("copied %s -> %s\n", record.devicePath.c_str(), record.localPath.c_str());
+    std::printf("copied %s -> %s\n", device.c_str(), local.c_str());
     if (record.skippedConversion) {
-        std::printf("no conversion necessary for %s (filetype %s)\n", record.devicePath.c_str(),
-                    record.kindText.c_str());
+        std::printf("no conversion necessary for %s (filetype %s)\n", device.c_str(),
+                    EscapeControlCharacters(record.kindText).c_str());
+    }
+    if (record.keptExistingPcFile) {
+        std::printf("FAILED to keep the copy as %s: a PC file of that name is already there\n",
+                    local.c_str());
     }
     if (record.convertResult) {
         const int result = *record.convertResult;
         if (result == kConverted) {
-            std::printf("converted %s\n", record.localPath.c_str());
+            std::printf("converted %s\n", local.c_str());
         } else {
             std::printf("%s %s: %s\n",
                         IsConversionFailure(result) ? "FAILED to convert" : "not converted",
-                        record.localPath.c_str(), DescribeConvertResult(result));
+                        local.c_str(), DescribeConvertResult(result, record.systemError).c_str());
         }
+    }
+    if (!record.madeDurable) {
+        std::printf("FAILED to flush %s to disk, so %s stays on the handheld: %s\n", local.c_str(),
+                    device.c_str(), std::strerror(record.systemError));
     }
     if (record.remoteDeleted) {
         std::printf(*record.remoteDeleted ? "deleted %s on the handheld\n"
                                           : "FAILED to delete %s on the handheld\n",
-                    record.devicePath.c_str());
+                    device.c_str());
     }
     if (record.localDeleted) {
         std::printf(
             *record.localDeleted ? "deleted the copy %s\n" : "FAILED to delete the copy %s\n",
-            record.localPath.c_str());
+            local.c_str());
     }
 }
 
@@ -218,9 +229,9 @@ int RunTransfer(const TransferOptions& options) {
         progress.total,
         status,
         frameStatus,
-        [&](const std::string& path, unsigned format) {
-            return ConvertSpectrumFile(path, format,
-                                       {overwritePrompt, messageBox, log, clock, user});
+        [&](const std::string& readFrom, const std::string& namedAs, unsigned format) {
+            return ConvertSpectrumFileAs(readFrom, namedAs, format,
+                                         {overwritePrompt, messageBox, log, clock, user});
         },
         [&] {
             progress.Clear();
@@ -251,12 +262,13 @@ int RunTransfer(const TransferOptions& options) {
     if (outcome.cancelled) {
         std::printf("cancelled: %d of %d files handled\n", outcome.handled, outcome.selected);
     }
-    if (outcome.failures > 0) {
-        std::printf("%d of %d files were not handled as asked\n", outcome.failures,
-                    outcome.handled);
+    const std::string summary = TransferSummary(outcome);
+    if (!summary.empty()) {
+        std::printf("%s\n", summary.c_str());
     }
+    const bool logged = ReportLogFailure(log);
     const bool allDone = outcome.started && !outcome.cancelled && outcome.failures == 0 &&
-                         missing == 0 && !keptOutput;
+                         missing == 0 && !keptOutput && logged;
     return allDone ? 0 : 1;
 }
 

@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace kiro {
@@ -103,14 +102,25 @@ char* WriteFixedExact(char* out, double value) {
     return WriteDigits(out, scaled % kScale<Precision>, Precision);
 }
 
+// With at most three decimals every double fits in kMaxFixedChars.
 char* WriteFixedGeneral(char* out, double value, int precision) {
-    const auto [end, error] =
-        std::to_chars(out, out + kMaxFixedChars, value, std::chars_format::fixed, precision);
-    if (error == std::errc{}) {
-        return end;
+    return std::to_chars(out, out + kMaxFixedChars, value, std::chars_format::fixed, precision).ptr;
+}
+
+// Any precision: the text is made in a buffer sized for it. A double's exact value
+// has no non-zero digit past the 1074th decimal, so further decimals are zeros.
+std::size_t AppendFixedAnyPrecision(std::string& out, double value, int precision) {
+    constexpr int kMaxExactDecimals = 1074;
+    const int exact = std::min(precision, kMaxExactDecimals);
+    std::string text(kMaxFixedChars + static_cast<std::size_t>(exact), '\0');
+    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value,
+                                            std::chars_format::fixed, exact);
+    text.resize(error == std::errc{} ? static_cast<std::size_t>(end - text.data()) : 0);
+    if (std::isfinite(value)) {
+        text.append(static_cast<std::size_t>(precision - exact), '0');
     }
-    const int length = std::snprintf(out, kMaxFixedChars, "%.*f", precision, value);
-    return out + length;
+    out += text;
+    return text.size();
 }
 
 char* WriteFixed(char* out, double value, int precision) {
@@ -126,6 +136,12 @@ char* WriteFixed(char* out, double value, int precision) {
 }  // namespace
 
 std::size_t AppendFixed(std::string& out, double value, int precision) {
+    if (precision < 0) {
+        precision = 6;  // as printf takes a negative precision: as if none were given
+    }
+    if (precision > 3) {
+        return AppendFixedAnyPrecision(out, value, precision);
+    }
     char buffer[kMaxFixedChars];
     const char* end = WriteFixed(buffer, value, precision);
     out.append(buffer, static_cast<std::size_t>(end - buffer));

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <string>
+#include <vector>
 
 namespace kiro {
 namespace {
@@ -117,6 +120,68 @@ TEST(SpectrumLine, RoundsLikeTheDesktopFormat) {
     EXPECT_EQ(Fixed(0.5, 2), "0.50");
     EXPECT_EQ(Fixed(-0.0001, 3), "-0.000");
     EXPECT_EQ(Fixed(std::numeric_limits<double>::quiet_NaN(), 3), Printf(NAN, 3));
+}
+
+}  // namespace
+}  // namespace kiro
+
+namespace kiro {
+namespace {
+
+// The buffer is sized by the first call; the compiler cannot see that.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-truncation"
+std::string PrintfAnyPrecision(double value, int precision) {
+    const int length = std::snprintf(nullptr, 0, "%.*f", precision, value);
+    std::vector<char> text(static_cast<std::size_t>(length) + 1);
+    std::snprintf(text.data(), text.size(), "%.*f", precision, value);
+    return std::string(text.data(), static_cast<std::size_t>(length));
+}
+#pragma GCC diagnostic pop
+
+// Restores the numeric locale when the test ends, however it ends.
+class CNumericLocale {
+public:
+    explicit CNumericLocale(const char* name) : m_saved(std::setlocale(LC_NUMERIC, nullptr)) {
+        m_active = std::setlocale(LC_NUMERIC, name) != nullptr;
+    }
+    ~CNumericLocale() { std::setlocale(LC_NUMERIC, m_saved.c_str()); }
+    bool Active() const { return m_active; }
+
+private:
+    std::string m_saved;
+    bool m_active = false;
+};
+
+TEST(FixedFormat, AnyPrecisionMatchesPrintfAndIgnoresTheLocale) {
+    const double values[] = {0.0,
+                             -0.0,
+                             1.0 / 3.0,
+                             -2.5,
+                             1e-300,
+                             4.9406564584124654e-324,
+                             1e22,
+                             std::numeric_limits<double>::max(),
+                             -std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+    const int precisions[] = {-1, 0, 1, 6, 17, 100, 397, 1074, 1100};
+    std::vector<std::string> expected;
+    for (const double value : values) {
+        for (const int precision : precisions) {
+            expected.push_back(PrintfAnyPrecision(value, precision));
+        }
+    }
+    // The oracle was taken in the "C" locale; ours must not change with a comma locale.
+    CNumericLocale comma("de_DE.UTF-8");
+    std::size_t k = 0;
+    for (const double value : values) {
+        for (const int precision : precisions) {
+            ASSERT_EQ(Fixed(value, precision), expected[k++])
+                << std::hexfloat << value << " precision " << precision;
+        }
+    }
+    EXPECT_TRUE(comma.Active()) << "the set-up script installs de_DE.UTF-8";
 }
 
 }  // namespace

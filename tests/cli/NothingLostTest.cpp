@@ -1,0 +1,210 @@
+// Real failures under real system calls: the program killed half-way, the handheld
+// killed half-way, two programs on one log, a full disk. Each test checks what a user
+// cares about: no file under its final name is partial, and no measurement is lost.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "cli/RunProgram.h"
+#include "sim/SimProcess.h"
+#include "support/Fakes.h"
+#include "testdata/DeviceFileWriter.h"
+
+namespace kiro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CRunningProgram;
+using test::CSimProcess;
+using test::ReadFileBytes;
+
+bool IsTemporaryName(const std::string& name) {
+    return name.front() == '.' && name.find(".kiro-") != std::string::npos;
+}
+
+bool HasTemporaryFile(const fs::path& folder) {
+    for (const std::string& name : test::ListNames(folder)) {
+        if (IsTemporaryName(name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Kills the program as soon as one of its temporary files shows up in the folder,
+// that is while it is writing; gives up after a few seconds.
+void KillWhileWriting(CRunningProgram& program, const fs::path& folder) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!HasTemporaryFile(folder) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    program.Signal(SIGKILL);
+    std::string rest;
+    program.Wait(rest);
+}
+
+std::string SpectrumBytes(unsigned seed) {
+    const auto bytes = testdata::MakeLampSpectrum(seed).Bytes();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class NothingLostTest : public ::testing::Test {
+protected:
+    test::ProgramResult Cli(const std::vector<std::string>& args) {
+        return test::RunProgram(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+    }
+
+    CSimProcess sim{{}, false};
+    test::CTempDir pcDir;
+};
+
+TEST_F(NothingLostTest, KilledDuringACopyLeavesNoPartialFileAndTheNextRunCleansUp) {
+    std::string big(96u << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); i += 4093) {
+        big[i] = static_cast<char>(i / 4093);
+    }
+    test::WriteFileBytes(sim.Root() / "big.bin", big);
+    {
+        CRunningProgram get(KIROCONV_CLI_PATH, {"get", "/", "big.bin", "--to", pcDir.Path()},
+                            {sim.EnvironmentEntry()});
+        KillWhileWriting(get, pcDir.Path());
+    }
+    const fs::path copy = pcDir.Path() / "big.bin";
+    EXPECT_TRUE(!fs::exists(copy) || ReadFileBytes(copy) == big) << "a partial copy is visible";
+
+    test::WriteFileBytes(sim.Root() / "small.txt", "small");
+    const auto next = Cli({"get", "/", "small.txt", "--to", pcDir.Path()});
+    EXPECT_EQ(next.exitStatus, 0) << next.out << next.err;
+    EXPECT_FALSE(HasTemporaryFile(pcDir.Path())) << "the killed run's temporary file stays";
+}
+
+TEST_F(NothingLostTest, KilledDuringAConversionBatchLeavesOnlyCompleteOutputs) {
+    for (int i = 0; i < 400; ++i) {
+        test::WriteFileBytes(pcDir / ("s" + std::to_string(1000 + i) + ".scope_ks"),
+                             SpectrumBytes(7));
+    }
+    test::CTempDir referenceDir;
+    test::WriteFileBytes(referenceDir / "r.scope_ks", SpectrumBytes(7));
+    ASSERT_EQ(
+        test::RunProgram(KIROCONV_CLI_PATH, {"convert", referenceDir / "r.scope_ks"}).exitStatus,
+        0);
+    const std::string reference = ReadFileBytes(referenceDir / "r.scope");
+    {
+        CRunningProgram convert(KIROCONV_CLI_PATH, {"convert", pcDir.Path()});
+        std::string line;
+        for (int i = 0; i < 50 && convert.ReadLine(line); ++i) {
+        }
+        KillWhileWriting(convert, pcDir.Path());
+    }
+    int outputs = 0;
+    for (const std::string& name : test::ListNames(pcDir.Path())) {
+        if (name.ends_with(".scope")) {
+            ++outputs;
+            ASSERT_EQ(ReadFileBytes(pcDir / name), reference) << name << " is partial";
+        }
+    }
+    EXPECT_GE(outputs, 50);
+    test::RunProgram(KIROCONV_CLI_PATH, {"convert", "--overwrite", pcDir / "s1000.scope_ks"});
+    EXPECT_FALSE(HasTemporaryFile(pcDir.Path()));
+}
+
+TEST_F(NothingLostTest, TwoProgramsAppendingToOneLogTearNoLine) {
+    const std::string logPath = pcDir / "shared.log";
+    test::CTempDir first;
+    test::CTempDir second;
+    for (int i = 0; i < 150; ++i) {
+        test::WriteFileBytes(first / ("a" + std::to_string(i) + ".scope_ks"), SpectrumBytes(1));
+        test::WriteFileBytes(second / ("b" + std::to_string(i) + ".dark_ks"), SpectrumBytes(2));
+    }
+    test::WriteFileBytes(pcDir / "seed.scope_ks", SpectrumBytes(3));
+    ASSERT_EQ(
+        test::RunProgram(KIROCONV_CLI_PATH, {"convert", "--log", logPath, pcDir / "seed.scope_ks"})
+            .exitStatus,
+        0);
+    CRunningProgram one(KIROCONV_CLI_PATH, {"convert", "--log", logPath, first.Path()});
+    CRunningProgram two(KIROCONV_CLI_PATH, {"convert", "--log", logPath, second.Path()});
+    std::string rest;
+    EXPECT_EQ(one.Wait(rest), 0) << rest;
+    EXPECT_EQ(two.Wait(rest), 0) << rest;
+    const std::vector<std::string> lines = Lines(ReadFileBytes(logPath));
+    ASSERT_EQ(lines.size(), 3u + 1 + 300);
+    const std::regex entry(R"(User .+ converted file .+\.(scope|dark)_ks to .+ \(a .+\) on .+\r)");
+    for (std::size_t i = 3; i < lines.size(); ++i) {
+        ASSERT_TRUE(std::regex_match(lines[i], entry)) << "line " << i << ": " << lines[i];
+    }
+}
+
+TEST_F(NothingLostTest, ALogLineThatDoesNotFitIsReportedAndLeavesNoFragment) {
+    const std::string logPath = pcDir / "full.log";
+    std::string earlier(64 * 1024, 'x');
+    earlier += "\r\n";
+    test::WriteFileBytes(logPath, earlier);
+    test::WriteFileBytes(pcDir / "lamp.scope_ks", SpectrumBytes(1));
+    test::ProgramResult run;
+    {
+        // Room for the SPC output but not for the log line: the disk is full for it.
+        test::CFileSizeLimit full(earlier.size() + 40);
+        run = test::RunProgram(KIROCONV_CLI_PATH,
+                               {"convert", "-f", "spc", "--log", logPath, pcDir / "lamp.scope_ks"});
+    }
+    EXPECT_EQ(run.exitStatus, 1) << run.out << run.err;
+    EXPECT_NE(run.err.find("could not write to the log file " + logPath + ": "), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFileBytes(logPath), earlier) << "a fragment of the line was left";
+    EXPECT_TRUE(fs::exists(pcDir / "lamp.scope.spc"));
+}
+
+TEST_F(NothingLostTest, AHandheldLostDuringAMoveLosesNoFile) {
+    for (const std::vector<std::string>& fault :
+         {std::vector<std::string>{}, std::vector<std::string>{"--drop-after", "40"}}) {
+        CSimProcess handheld(fault, false);
+        std::vector<std::string> args = {"transfer", "-a",         "move-convert",
+                                         "--to",     pcDir.Path(), "/"};
+        std::map<std::string, std::string> originals;
+        for (int i = 0; i < 60; ++i) {
+            const std::string name = "m" + std::to_string(100 + i) + ".scope_ks";
+            originals[name] = SpectrumBytes(static_cast<unsigned>(i));
+            test::WriteFileBytes(handheld.Root() / name, originals[name]);
+            args.push_back(name);
+        }
+        CRunningProgram move(KIROCONV_CLI_PATH, args, {handheld.EnvironmentEntry()});
+        std::string line;
+        if (fault.empty()) {
+            while (move.ReadLine(line) && line.find("deleted") == std::string::npos) {
+            }
+            handheld.Kill();
+        }
+        std::string rest;
+        EXPECT_EQ(move.Wait(rest), 1);
+        EXPECT_NE((line + rest).find("The connection to the Kiro-SCAN was lost."),
+                  std::string::npos)
+            << rest;
+        int onHandheld = 0;
+        for (const auto& [name, bytes] : originals) {
+            const bool kept = fs::exists(handheld.Root() / name);
+            onHandheld += kept ? 1 : 0;
+            EXPECT_TRUE(kept || ReadFileBytes(pcDir.Path() / name) == bytes) << name << " is lost";
+        }
+        EXPECT_GT(onHandheld, 0) << "the job did not stop early";
+        fs::remove_all(pcDir.Path());
+        fs::create_directory(pcDir.Path());
+    }
+}
+
+}  // namespace
+}  // namespace kiro

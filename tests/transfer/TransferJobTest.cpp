@@ -130,11 +130,20 @@ TEST_F(TransferJobTest, CopyOnlyCopiesEachSelectedFileAndLogsIt) {
     EXPECT_EQ(api.files.size(), 6u) << "nothing deleted on the handheld";
 }
 
-TEST_F(TransferJobTest, AFileInTheRootFolderHasOneBackslash) {
-    Browse(u"\\", {"root.scope_ks"});
-    Run(kActionCopyOnly);
-    EXPECT_EQ(status.texts.front().substr(0, 23), "Copying \\root.scope_ks ");
-    EXPECT_NE(LogEntries().find("copied file \\root.scope_ks (8254 bytes)"), std::string::npos);
+TEST_F(TransferJobTest, RootFilesHaveOneBackslashAndControlCharactersStayInTheirLine) {
+    api.AddFile(u"\\odd\nname\x1B.scope_ks", SpectrumBytes());
+    Browse(u"\\", {"root.scope_ks", "odd\nname\x1B.scope_ks"});
+    Run(kActionCopyAndConvert);
+    EXPECT_EQ(status.texts.front().substr(0, 23), "Copying and converting ");
+    const std::string entries = LogEntries();
+    EXPECT_NE(entries.find("copied file \\root.scope_ks (8254 bytes)"), std::string::npos);
+    EXPECT_NE(entries.find("copied file \\odd\\nname\\x1B.scope_ks (8254 bytes) to "),
+              std::string::npos);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), '\n'), 4) << entries;
+    EXPECT_EQ(entries.find('\x1B'), std::string::npos);
+    // The PC file keeps the handheld's name as it is.
+    EXPECT_EQ(ReadFileBytes(Local("odd\nname\x1B.scope_ks")), SpectrumBytes());
+    EXPECT_TRUE(std::filesystem::exists(Local("odd\nname\x1B.scope")));
 }
 
 TEST_F(TransferJobTest, CopyAndConvertSkipsExperimentsAndLogs) {

@@ -1,36 +1,45 @@
-// Copies a 16 MiB handheld file with TransferFile (4096-byte chunks) against cp of
-// the same file, and lists a handheld folder of 10,000 files, against a kiroscan-sim
-// process started here.
+// What a user waits for when working with the handheld, against kiroscan-sim started
+// here (a handheld that has served a few clients before anything is timed):
 //
-//   kiroconv_transfer_bench [ROUNDS]
+// - cold: a fresh `kiroconv-cli get` of a 16 MiB handheld file against a fresh `cp` of
+//   the same file, and a fresh `kiroconv-cli ls -l` of a folder of 10,000 files against
+//   a fresh `ls -l` of the folder it serves; medians of paired runs (A B A B ...);
+// - warm: the same copy and listing repeated in one process (TransferFile in 4096-byte
+//   chunks, FillFileList), medians.
+//
+//   kiroconv_transfer_bench [ROUNDS [TOOLS_DIR]]
+//
+// TOOLS_DIR holds the kiroconv-cli and kiroscan-sim to time (default: this build's).
 #include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ProcessTiming.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/MemoryControls.h"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
+using kiro::bench::Median;
+using kiro::bench::PairedFigures;
+using kiro::bench::RunPairs;
+using kiro::bench::TimedRun;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kBigFileBytes = 16u << 20;
+constexpr int kListedFiles = 10000;
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -63,71 +72,119 @@ void MakeHandheld(const fs::path& root) {
     for (std::size_t i = 0; i < block.size(); ++i) {
         block[i] = static_cast<char>(i * 131 + 7);
     }
-    for (int i = 0; i < 16; ++i) {
+    for (std::size_t done = 0; done < kBigFileBytes; done += block.size()) {
         big.write(block.data(), static_cast<std::streamsize>(block.size()));
     }
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < kListedFiles; ++i) {
         std::ofstream(root / "Many" / ("spectrum-" + std::to_string(i) + ".scope_ks")) << "x";
     }
+}
+
+bool SameBytes(const fs::path& a, const fs::path& b) {
+    std::ifstream left(a, std::ios::binary);
+    std::ifstream right(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(left), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(right), std::istreambuf_iterator<char>());
+}
+
+struct WarmFigures {
+    double transfer = 0;
+    double list = 0;
+    double find = 0;
+    bool failed = false;
+};
+
+// The same copy and listing repeated in this process, through one connection.
+WarmFigures MeasureWarm(const fs::path& pcFolder, int rounds) {
+    kiro::CRapiRemoteApi api;
+    CSilentBox box;
+    kiro::CDeviceLink link(api, box);
+    WarmFigures figures;
+    if (link.Connect() != kiro::kConnectOk) {
+        figures.failed = true;
+        return figures;
+    }
+    std::vector<double> transfers;
+    std::vector<double> lists;
+    std::vector<double> finds;
+    for (int round = 0; round < rounds; ++round) {
+        fs::remove(pcFolder / "warm.bin");
+        auto start = Clock::now();
+        const auto copied =
+            link.TransferFile(u"\\", u"big.bin", pcFolder.string(), "warm.bin", 4096, nullptr);
+        transfers.push_back(SecondsSince(start));
+        figures.failed = figures.failed || copied != static_cast<std::int64_t>(kBigFileBytes);
+        kiro::CMemoryFileList list;
+        start = Clock::now();
+        link.FillFileList(u"\\Many", list);
+        lists.push_back(SecondsSince(start));
+        figures.failed = figures.failed || list.GetItemCount() != kListedFiles;
+        kiro::rapi::DWORD count = 0;
+        kiro::rapi::CE_FIND_DATA* entries = nullptr;
+        start = Clock::now();
+        api.CeFindAllFiles(u"\\Many\\*", kiro::kListFindFlags, &count, &entries);
+        finds.push_back(SecondsSince(start));
+        api.CeRapiFreeBuffer(entries);
+    }
+    link.Disconnect();
+    figures.transfer = Median(transfers);
+    figures.list = Median(lists);
+    figures.find = Median(finds);
+    return figures;
+}
+
+void PrintCold(const char* what, const char* ours, const char* yardstick, const PairedFigures& f) {
+    std::printf("%-28s cold  %-22s %8.4f s   %-10s %8.4f s   ratio %5.2f%s\n", what, ours, f.a,
+                yardstick, f.b, f.ratio, f.failed ? "  (a run failed)" : "");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
-    const fs::path simPath = fs::path(argv[0]).parent_path() / "../tools/kiroscan-sim";
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+    const fs::path tools =
+        argc > 2 ? fs::path(argv[2]) : fs::path(argv[0]).parent_path() / "../tools";
+    const std::string cli = (tools / "kiroconv-cli").string();
     const fs::path work =
         fs::temp_directory_path() / ("kiroconv-transfer-" + std::to_string(getpid()));
-    MakeHandheld(work / "handheld");
-    fs::create_directories(work / "pc");
+    const fs::path handheld = work / "handheld";
+    const fs::path pc = work / "pc";
+    MakeHandheld(handheld);
+    fs::create_directories(pc);
     const std::string socket = (work / "h.sock").string();
-    const pid_t sim = StartSim(simPath, work / "handheld", socket);
+    const pid_t sim = StartSim(tools / "kiroscan-sim", handheld, socket);
     ::setenv("KIROSCAN_SOCKET", socket.c_str(), 1);
 
-    kiro::CRapiRemoteApi api;
-    CSilentBox box;
-    kiro::CDeviceLink link(api, box);
-    if (link.Connect() != kiro::kConnectOk) {
-        std::fprintf(stderr, "cannot reach kiroscan-sim\n");
-        return 1;
+    const std::vector<std::string> get = {cli, "get", "/", "big.bin", "--to", pc.string()};
+    const std::vector<std::string> cp = {"cp", (handheld / "big.bin").string(),
+                                         (pc / "cp.bin").string()};
+    const std::vector<std::string> listOurs = {cli, "ls", "-l", "/Many"};
+    const std::vector<std::string> listPlain = {"ls", "-l", (handheld / "Many").string()};
+    // A handheld in use has served clients before.
+    for (int i = 0; i < 3; ++i) {
+        fs::remove(pc / "big.bin");
+        TimedRun(get);
+        TimedRun(listOurs);
     }
-    double bestTransfer = 1e9;
-    double bestCopy = 1e9;
-    double bestList = 1e9;
-    double bestFind = 1e9;
-    for (int round = 0; round < rounds; ++round) {
-        auto start = Clock::now();
-        const auto copied =
-            link.TransferFile(u"\\", u"big.bin", (work / "pc").string(), "big.bin", 4096, nullptr);
-        bestTransfer = std::min(bestTransfer, SecondsSince(start));
-        if (copied != 16 << 20) {
-            std::fprintf(stderr, "transfer failed: %lld\n", static_cast<long long>(copied));
-        }
-        const std::string cp = "cp '" + (work / "handheld/big.bin").string() + "' '" +
-                               (work / "pc/cp.bin").string() + "'";
-        start = Clock::now();
-        [[maybe_unused]] const int status = std::system(cp.c_str());
-        bestCopy = std::min(bestCopy, SecondsSince(start));
-        kiro::CMemoryFileList list;
-        start = Clock::now();
-        link.FillFileList(u"\\Many", list);
-        bestList = std::min(bestList, SecondsSince(start));
-        kiro::rapi::DWORD count = 0;
-        kiro::rapi::CE_FIND_DATA* entries = nullptr;
-        start = Clock::now();
-        api.CeFindAllFiles(u"\\Many\\*", kiro::kListFindFlags, &count, &entries);
-        bestFind = std::min(bestFind, SecondsSince(start));
-        api.CeRapiFreeBuffer(entries);
-        if (list.GetItemCount() != 10000) {
-            std::fprintf(stderr, "listing gave %d files\n", list.GetItemCount());
-        }
+    if (!SameBytes(pc / "big.bin", handheld / "big.bin")) {
+        std::fprintf(stderr, "the copy differs from the handheld's file\n");
     }
-    link.Disconnect();
-    std::printf("best of %d rounds\n", rounds);
-    std::printf("TransferFile 16 MiB  %8.4f s\n", bestTransfer);
-    std::printf("cp 16 MiB            %8.4f s   ratio %.2f\n", bestCopy, bestTransfer / bestCopy);
-    std::printf("list 10,000 files    %8.4f s   (of which the remote search %.4f s)\n", bestList,
-                bestFind);
+    const auto freshCopies = [&](int) {
+        fs::remove(pc / "big.bin");
+        fs::remove(pc / "cp.bin");
+    };
+    const PairedFigures copy = RunPairs(get, cp, rounds, freshCopies);
+    const PairedFigures listing = RunPairs(listOurs, listPlain, rounds, [](int) {});
+    const WarmFigures warm = MeasureWarm(pc, rounds);
+
+    std::printf("medians of %d fresh-process pairs (cold) and of %d runs in one process (warm)\n",
+                rounds, rounds);
+    PrintCold("copy of 16 MiB", "kiroconv-cli get", "cp", copy);
+    std::printf("%-28s warm  %-22s %8.4f s\n", "copy of 16 MiB", "TransferFile", warm.transfer);
+    PrintCold("listing of 10,000 files", "kiroconv-cli ls -l", "ls -l", listing);
+    std::printf("%-28s warm  %-22s %8.4f s   (of which the remote search %.4f s)%s\n",
+                "listing of 10,000 files", "FillFileList", warm.list, warm.find,
+                warm.failed ? "  (a run failed)" : "");
     ::kill(sim, SIGTERM);
     ::waitpid(sim, nullptr, 0);
     fs::remove_all(work);

@@ -1,9 +1,12 @@
 #include "devicelink/DeviceLink.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <vector>
 
 #include "devicelink/DeviceText.h"
+#include "devicelink/MemoryControls.h"
 #include "devicelink/TransferCopy.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/RapiConstants.h"
@@ -52,6 +55,53 @@ bool IsFolder(const CE_FIND_DATA& entry) {
     return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::u16string_view EntryNameView(const CE_FIND_DATA& entry) {
+    const auto* end = std::find(std::begin(entry.cFileName), std::end(entry.cFileName), u'\0');
+    return {entry.cFileName, static_cast<std::size_t>(end - std::begin(entry.cFileName))};
+}
+
+struct ListedFile {
+    DWORD index;
+    std::string label;
+    std::u16string_view name;
+};
+
+// The files of a listing (folders left out) in the list's own order, equal labels in
+// the order delivered. The list keeps itself sorted whatever the order of insertion,
+// but inserting in order lets a large folder append instead of shifting rows.
+std::vector<ListedFile> FilesInListOrder(const CE_FIND_DATA* entries, DWORD count) {
+    std::vector<ListedFile> files;
+    files.reserve(entries != nullptr ? count : 0);
+    for (DWORD i = 0; entries != nullptr && i < count; ++i) {
+        if (!IsFolder(entries[i])) {
+            const std::u16string_view name = EntryNameView(entries[i]);
+            files.push_back({i, Utf16ToUtf8Lossy(name), name});
+        }
+    }
+    std::stable_sort(files.begin(), files.end(), [](const ListedFile& a, const ListedFile& b) {
+        return LessIgnoringCase(a.label, b.label);
+    });
+    return files;
+}
+
+// A file's kind depends on its extension alone, and a folder's files share a few.
+class CKindCache {
+public:
+    const DeviceFileKind& KindOf(std::u16string_view name) {
+        const std::size_t dot = name.rfind(u'.');
+        const std::u16string_view extension =
+            dot == std::u16string_view::npos ? name : name.substr(dot + 1);
+        auto found = m_kinds.find(extension);
+        if (found == m_kinds.end()) {
+            found = m_kinds.emplace(std::u16string(extension), GetFileKind(extension)).first;
+        }
+        return found->second;
+    }
+
+private:
+    std::map<std::u16string, DeviceFileKind, std::less<>> m_kinds;
+};
+
 template <typename Text>
 bool IsSafeName(const Text& name) {
     using Char = typename Text::value_type;
@@ -99,6 +149,7 @@ int CDeviceLink::Connect() {
     const DWORD wait = m_api.WaitForSingleObject(init.heRapiInit, m_connectTimeoutMs);
     if (wait == WAIT_OBJECT_0) {
         m_bConnected = 1;
+        m_bConnectionLost = false;
         return kConnectOk;
     }
     // A failed attempt gives the remote API back, so that the next Connect starts
@@ -114,6 +165,20 @@ int CDeviceLink::Disconnect() {
     }
     m_bConnected = 0;
     return m_api.CeRapiUninit();
+}
+
+bool CDeviceLink::NoticeLoss() {
+    if (m_bConnected == 1 && m_api.IsConnectionLost()) {
+        m_bConnected = 0;
+        m_bConnectionLost = true;
+        m_api.CeRapiUninit();
+    }
+    return m_bConnectionLost && m_bConnected == 0;
+}
+
+bool CDeviceLink::CheckConnected() {
+    NoticeLoss();
+    return m_bConnected == 1;
 }
 
 int CDeviceLink::GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* widePath,
@@ -152,23 +217,35 @@ int CDeviceLink::GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* 
 
 int CDeviceLink::FillFolderTree(const std::u16string& path, DWORD flags, IDeviceTree& tree,
                                 TreeItem parent) {
-    if (m_bConnected == 0 || path.empty()) {
+    m_bLastListingFailed = true;
+    if (!CheckConnected() || path.empty()) {
         return 0;
     }
+    return FillFolderLevel(path, flags, tree, parent, &m_bLastListingFailed);
+}
+
+int CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags, IDeviceTree& tree,
+                                 TreeItem parent, bool* folderFailed) {
     const std::u16string pattern = path + u"*";
     if (pattern.size() > kMaxPathChars) {
         return 0;  // deeper than a device path can reach
     }
     CFindBuffer found(m_api);
     if (!found.Find(pattern, flags)) {
-        m_messageBox.Show({"Find file failed", "", MessageButtons::Ok, MessageAnswer::Ok,
-                           MessageOwner::Application});
+        // A lost handheld is told by the caller; "Find file failed" would only hide it.
+        if (!NoticeLoss()) {
+            m_messageBox.Show({"Find file failed", "", MessageButtons::Ok, MessageAnswer::Ok,
+                               MessageOwner::Application});
+        }
         return 0;
+    }
+    if (folderFailed != nullptr) {
+        *folderFailed = false;
     }
     if (found.count == 0 || found.entries == nullptr) {
         return 0;
     }
-    for (DWORD i = 0; i < found.count; ++i) {
+    for (DWORD i = 0; i < found.count && m_bConnected == 1; ++i) {
         const CE_FIND_DATA& entry = found.entries[i];
         const std::u16string name = EntryName(entry);
         const std::string label = Utf16ToUtf8Lossy(name);
@@ -177,14 +254,15 @@ int CDeviceLink::FillFolderTree(const std::u16string& path, DWORD flags, IDevice
             continue;
         }
         const TreeItem item = tree.InsertItem(label, kTreeImageFolder, kTreeImageFolder, parent);
-        FillFolderTree(path + name + u"\\", kTreeFindFlags, tree, item);
+        FillFolderLevel(path + name + u"\\", kTreeFindFlags, tree, item, nullptr);
         tree.SortChildren(item);
     }
     return 1;
 }
 
 int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
-    if (m_bConnected == 0) {
+    m_bLastListingFailed = true;
+    if (!CheckConnected()) {
         return 0;
     }
     list.DeleteAllItems();
@@ -196,17 +274,16 @@ int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
         return 1;
     }
     CFindBuffer found(m_api);
-    if (!found.Find(pattern, kListFindFlags) || found.entries == nullptr) {
+    if (!found.Find(pattern, kListFindFlags)) {
+        NoticeLoss();
         return 1;
     }
-    for (DWORD i = 0; i < found.count; ++i) {
-        const CE_FIND_DATA& entry = found.entries[i];
-        if (IsFolder(entry)) {
-            continue;
-        }
-        const std::u16string name = EntryName(entry);
-        const DeviceFileKind kind = GetFileKind(name);
-        const int item = list.InsertItem(Utf16ToUtf8Lossy(name), kind.code);
+    m_bLastListingFailed = false;
+    CKindCache kinds;
+    for (const ListedFile& file : FilesInListOrder(found.entries, found.count)) {
+        const CE_FIND_DATA& entry = found.entries[file.index];
+        const DeviceFileKind& kind = kinds.KindOf(file.name);
+        const int item = list.InsertItem(file.label, kind.code);
         list.SetItemText(item, 1, kind.text);
         list.SetItemText(item, 2, FormatDeviceSize(entry.nFileSizeLow));
         list.SetItemText(item, 3, FormatDeviceDate(entry.ftLastWriteTime));
@@ -218,8 +295,9 @@ std::int64_t CDeviceLink::TransferFile(const std::u16string& deviceFolder,
                                        const std::u16string& deviceName,
                                        const std::string& pcFolder, const std::string& pcName,
                                        std::uint32_t chunkSize, IProgressBar* progress) {
-    if (m_bConnected == 0) {
-        return 0;
+    m_nLastPcError = 0;
+    if (!CheckConnected()) {
+        return m_bConnectionLost ? kTransferConnectionLost : 0;
     }
     if (deviceFolder.empty() || deviceName.empty()) {
         return kTransferDevicePathMissing;
@@ -242,25 +320,32 @@ std::int64_t CDeviceLink::TransferFile(const std::u16string& deviceFolder,
         return kTransferNoChunkBuffer;
     }
     CTransferCopy copy(m_api, chunkSize, progress);
-    return copy.Run(devicePath, pcPath);
+    const std::int64_t result = copy.Run(devicePath, pcPath);
+    m_nLastPcError = copy.PcError();
+    NoticeLoss();
+    return result;
 }
 
 int CDeviceLink::DeleteDeviceFile(const std::u16string& folder, const std::u16string& name) {
-    if (m_bConnected == 0) {
+    if (!CheckConnected()) {
         return 0;
     }
     const std::u16string path = JoinDevicePath(folder, name);
     if (path.size() > kMaxPathChars) {
         return 0;
     }
-    return m_api.CeDeleteFile(path.c_str()) != FALSE ? 1 : 0;
+    const BOOL deleted = m_api.CeDeleteFile(path.c_str());
+    NoticeLoss();
+    return deleted != FALSE ? 1 : 0;
 }
 
 int CDeviceLink::CreateDeviceDirectory(const std::u16string& path) {
-    if (m_bConnected == 0 || path.size() > kMaxPathChars) {
+    if (!CheckConnected() || path.size() > kMaxPathChars) {
         return 0;
     }
-    return m_api.CeCreateDirectory(path.c_str(), nullptr) != FALSE ? 1 : 0;
+    const BOOL created = m_api.CeCreateDirectory(path.c_str(), nullptr);
+    NoticeLoss();
+    return created != FALSE ? 1 : 0;
 }
 
 }  // namespace kiro

@@ -25,6 +25,7 @@ enum TransferResult : int {
     kTransferFailedPartWay = -5,      // the copy failed part-way; nothing was kept
     kTransferUnsafeFileName = -6,     // the name would not stay inside its folder
     kTransferNoChunkBuffer = -7,
+    kTransferConnectionLost = -8,  // the handheld was lost before or during the copy
 };
 
 // Folders only, name, attributes.
@@ -37,6 +38,11 @@ inline constexpr int kTreeImageFile = 4;
 
 // The program's one link to the handheld. Every operation that touches the handheld
 // does nothing and returns 0 while not connected.
+//
+// A handheld that goes away is noticed at the first call that finds the connection
+// broken: the link then counts as not connected (the remote API is given back, so
+// that the next Connect starts afresh), ConnectionLost() tells why, and every later
+// operation returns at once.
 class CDeviceLink {
 public:
     CDeviceLink(IRemoteApi& api, IMessageBox& messageBox);
@@ -47,6 +53,14 @@ public:
     int Connect();
     int Disconnect();
     bool IsConnected() const { return m_bConnected == 1; }
+    // True from a detected loss of the handheld until the next successful Connect.
+    bool ConnectionLost() const { return m_bConnectionLost; }
+    // True when the last FillFileList or FillFolderTree could not read its folder (a
+    // failed search, or no connection), as opposed to a folder that is empty.
+    bool LastListingFailed() const { return m_bLastListingFailed; }
+    // The system's error number for the PC side of the last TransferFile that failed
+    // there (a full disk, say); 0 otherwise.
+    int LastPcError() const { return m_nLastPcError; }
 
     // The selected folder as "\" or "\A\B" (wide and, for display, narrow). Returns 0
     // when not connected or when the path would exceed 259 characters.
@@ -63,8 +77,9 @@ public:
 
     // Copies one handheld file into a PC folder in chunks, driving the progress bar.
     // Returns the number of bytes copied (the whole file), 0 when not connected, or a
-    // TransferResult code. A failed copy never leaves a partial file, and never
-    // empties or replaces an existing PC file.
+    // TransferResult code (kTransferConnectionLost once the handheld is lost). A failed
+    // copy never leaves a partial file, and never empties or replaces an existing PC
+    // file.
     std::int64_t TransferFile(const std::u16string& deviceFolder, const std::u16string& deviceName,
                               const std::string& pcFolder, const std::string& pcName,
                               std::uint32_t chunkSize, IProgressBar* progress);
@@ -77,9 +92,19 @@ public:
     int m_bConnected = 0;
 
 private:
+    // Asks the remote API whether the connection broke; if so, ends the link. True
+    // when the handheld is lost.
+    bool NoticeLoss();
+    bool CheckConnected();
+    int FillFolderLevel(const std::u16string& path, rapi::DWORD flags, IDeviceTree& tree,
+                        TreeItem parent, bool* folderFailed);
+
     IRemoteApi& m_api;
     IMessageBox& m_messageBox;
     rapi::DWORD m_connectTimeoutMs = 2000;
+    bool m_bConnectionLost = false;
+    bool m_bLastListingFailed = false;
+    int m_nLastPcError = 0;
 };
 
 // True for a name that stays inside its folder: not empty, ".", "..", and without

@@ -1,7 +1,9 @@
 #include "devicelink/DeviceText.h"
 
-#include <cstdio>
+#include <charconv>
 #include <filesystem>
+#include <iterator>
+#include <string_view>
 
 namespace kiro {
 namespace {
@@ -57,9 +59,21 @@ std::string FormatDeviceDate(const rapi::FILETIME& time) {
     if (hour == 0) {
         hour = 12;
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "%u/%u/%lld  %u:%u:%u %s", t.month, t.day, t.year, hour,
-                  t.minute, t.second, afternoon ? "PM" : "AM");
+    // As "%u/%u/%lld  %u:%u:%u %s" writes it, without printf: a listing of thousands of
+    // files would feel it.
+    std::string text;
+    text.reserve(32);
+    const auto append = [&text](auto number, std::string_view after) {
+        char digits[24];
+        text.append(digits, std::to_chars(std::begin(digits), std::end(digits), number).ptr);
+        text.append(after);
+    };
+    append(t.month, "/");
+    append(t.day, "/");
+    append(t.year, "  ");
+    append(hour, ":");
+    append(t.minute, ":");
+    append(t.second, afternoon ? " PM" : " AM");
     return text;
 }
 

@@ -9,11 +9,33 @@ namespace kiro {
 
 bool LessIgnoringCase(const std::string& left, const std::string& right) {
     const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    return std::lexicographical_compare(
-        left.begin(), left.end(), right.begin(), right.end(), [&](char a, char b) {
-            return lower(static_cast<unsigned char>(a)) < lower(static_cast<unsigned char>(b));
-        });
+    const std::size_t common = std::min(left.size(), right.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto a = static_cast<unsigned char>(left[i]);
+        const auto b = static_cast<unsigned char>(right[i]);
+        if (a != b && lower(a) != lower(b)) {
+            return lower(a) < lower(b);
+        }
+    }
+    return left.size() < right.size();
 }
+
+namespace {
+
+// After every row whose label is not greater. Rows inserted in order (as the link
+// inserts a listing) go at the end without a search.
+template <typename Rows>
+auto SortedPosition(Rows& rows, const std::string& label) {
+    if (rows.empty() || !LessIgnoringCase(label, rows.back()->columns[0])) {
+        return rows.end();
+    }
+    return std::upper_bound(rows.begin(), rows.end(), label,
+                            [](const std::string& value, const auto& row) {
+                                return LessIgnoringCase(value, row->columns[0]);
+                            });
+}
+
+}  // namespace
 
 CMemoryTree::CMemoryTree() {
     m_nodes.emplace_back();
@@ -66,10 +88,7 @@ TreeItem CMemoryTree::FindChild(TreeItem parent, const std::string& label) const
 }
 
 int CMemoryFileList::InsertItem(const std::string& label, int image) {
-    const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), label,
-                                     [](const std::string& value, const std::unique_ptr<Row>& row) {
-                                         return LessIgnoringCase(value, row->columns[0]);
-                                     });
+    const auto at = SortedPosition(m_rows, label);
     const auto index = at - m_rows.begin();
     auto row = std::make_unique<Row>();
     row->columns[0] = label;

@@ -43,5 +43,8 @@ BOOL CRapiRemoteApi::CeDeleteFile(LPCWSTR path) {
 BOOL CRapiRemoteApi::CeCreateDirectory(LPCWSTR path, void* security) {
     return rapi::CeCreateDirectory(path, security);
 }
+bool CRapiRemoteApi::IsConnectionLost() {
+    return rapi::IsConnectionLost();
+}
 
 }  // namespace kiro

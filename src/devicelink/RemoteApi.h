@@ -24,6 +24,9 @@ public:
     virtual rapi::BOOL CeCloseHandle(rapi::HANDLE handle) = 0;
     virtual rapi::BOOL CeDeleteFile(rapi::LPCWSTR path) = 0;
     virtual rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) = 0;
+    // Not a remote API function: true once the connection to the handheld has broken,
+    // until CeRapiUninit. A call the handheld merely refuses does not count.
+    virtual bool IsConnectionLost() = 0;
 };
 
 // The real remote API: forwards to the client of the emulated handheld.
@@ -44,6 +47,7 @@ public:
     rapi::BOOL CeCloseHandle(rapi::HANDLE handle) override;
     rapi::BOOL CeDeleteFile(rapi::LPCWSTR path) override;
     rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) override;
+    bool IsConnectionLost() override;
 };
 
 }  // namespace kiro

@@ -6,6 +6,7 @@
 
 #include "devicelink/DeviceLink.h"
 #include "platform/AtomicFile.h"
+#include "platform/rapi/BulkMemory.h"
 #include "platform/rapi/RapiConstants.h"
 
 namespace kiro {
@@ -16,6 +17,10 @@ namespace {
 
 // A progress bar's range is 16 bits wide.
 constexpr std::uint64_t kMaxProgressRange = 65535;
+// Chunks are read one after another into a block of this size, which goes to the
+// writer whole: a block larger than the writer gathers is written without being
+// copied again.
+constexpr std::size_t kBlockBytes = 512 * 1024;
 
 // Closes the device file on every path out.
 class CDeviceFile {
@@ -34,10 +39,42 @@ public:
 
     bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
     HANDLE Handle() const { return m_handle; }
+    bool Close() {
+        const bool closed = m_api.CeCloseHandle(m_handle) != FALSE;
+        m_handle = INVALID_HANDLE_VALUE;
+        return closed;
+    }
 
 private:
     IRemoteApi& m_api;
     HANDLE m_handle;
+};
+
+// The block the chunks are read into: large enough for the whole file and its last
+// short read, up to kBlockBytes (then bulk memory: large copies start with fresh
+// pages); never smaller than one chunk.
+class CChunkBlock {
+public:
+    CChunkBlock(std::uint32_t chunkSize, std::uint64_t fileSize) {
+        const std::uint64_t wanted = std::max<std::uint64_t>(
+            chunkSize, std::min<std::uint64_t>(kBlockBytes, fileSize + chunkSize));
+        if (wanted == kBlockBytes) {
+            m_bulk = rapi::CBulkMemory(kBlockBytes);
+            m_data = m_bulk.Data();
+        } else {
+            m_plain.reset(new (std::nothrow) char[wanted]);
+            m_data = m_plain.get();
+        }
+        m_size = m_data != nullptr ? static_cast<std::size_t>(wanted) : 0;
+    }
+    char* Data() const { return m_data; }
+    std::size_t Size() const { return m_size; }
+
+private:
+    rapi::CBulkMemory m_bulk;
+    std::unique_ptr<char[]> m_plain;
+    char* m_data = nullptr;
+    std::size_t m_size = 0;
 };
 
 }  // namespace
@@ -46,44 +83,88 @@ CTransferCopy::CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgress
     : m_api(api), m_chunkSize(chunkSize), m_progress(progress) {}
 
 std::int64_t CTransferCopy::Run(const std::u16string& devicePath, const std::string& pcPath) {
-    std::unique_ptr<char[]> chunk(new (std::nothrow) char[m_chunkSize]);
+    m_pcError = 0;
     CDeviceFile source(m_api, devicePath);
     if (!source.IsOpen()) {
-        return kTransferDeviceFileCannotBeOpened;
+        return DeviceFailure(kTransferDeviceFileCannotBeOpened);
     }
     CAtomicFileWriter target(pcPath);
     if (!target.Open()) {
-        return kTransferPcFileCannotBeCreated;
+        return PcFailure(target, kTransferPcFileCannotBeCreated);
     }
-    if (!chunk) {
+    const DWORD size = m_api.CeGetFileSize(source.Handle(), nullptr);
+    if (m_api.IsConnectionLost()) {
+        return kTransferConnectionLost;
+    }
+    const CChunkBlock block(m_chunkSize, size);
+    if (block.Data() == nullptr) {
         return kTransferNoChunkBuffer;
     }
-    StartProgress(m_api.CeGetFileSize(source.Handle(), nullptr));
+    StartProgress(size);
+    const std::int64_t total = CopyChunks(source.Handle(), target, block.Data(), block.Size());
+    if (total < 0) {
+        return total;  // the writer removes its file
+    }
+    // Closed before the copy takes its name, so that a handheld lost at the very end
+    // still keeps nothing.
+    if (!source.Close() && m_api.IsConnectionLost()) {
+        return kTransferConnectionLost;
+    }
+    return Commit(target, total);
+}
+
+std::int64_t CTransferCopy::CopyChunks(HANDLE source, CAtomicFileWriter& target, char* block,
+                                       std::size_t blockSize) {
     std::int64_t total = 0;
-    std::uint64_t block = 0;
+    std::uint64_t chunks = 0;
+    std::size_t gathered = 0;
     for (;;) {
-        DWORD read = 0;
-        const BOOL readOk =
-            m_api.CeReadFile(source.Handle(), chunk.get(), m_chunkSize, &read, nullptr);
-        read = std::min(read, m_chunkSize);
-        if (readOk != TRUE || !target.Append(std::string_view(chunk.get(), read))) {
-            return kTransferFailedPartWay;  // the writer removes its temporary file
+        if (blockSize - gathered < m_chunkSize) {
+            if (!target.Append(std::string_view(block, gathered))) {
+                return PcFailure(target, kTransferFailedPartWay);
+            }
+            gathered = 0;
         }
-        ++block;
+        DWORD read = 0;
+        const BOOL readOk = m_api.CeReadFile(source, block + gathered, m_chunkSize, &read, nullptr);
+        read = std::min(read, m_chunkSize);
+        if (readOk != TRUE) {
+            return DeviceFailure(kTransferFailedPartWay);
+        }
+        gathered += read;
         total += read;
-        ShowBlock(block);
+        ShowBlock(++chunks);
         if (read != m_chunkSize) {
             break;
         }
     }
+    if (!target.Append(std::string_view(block, gathered))) {
+        return PcFailure(target, kTransferFailedPartWay);
+    }
+    return total;
+}
+
+std::int64_t CTransferCopy::Commit(CAtomicFileWriter& target, std::int64_t total) {
     switch (target.Commit()) {
         case AtomicWriteResult::Written:
             return total;
         case AtomicWriteResult::CannotCreate:
-            return kTransferPcFileCannotBeCreated;
+            return PcFailure(target, kTransferPcFileCannotBeCreated);
         default:
-            return kTransferFailedPartWay;
+            return PcFailure(target, kTransferFailedPartWay);
     }
+}
+
+std::int64_t CTransferCopy::DeviceFailure(std::int64_t code) {
+    if (m_api.IsConnectionLost()) {
+        return kTransferConnectionLost;
+    }
+    return code;
+}
+
+std::int64_t CTransferCopy::PcFailure(const CAtomicFileWriter& target, std::int64_t code) {
+    m_pcError = target.LastError();
+    return code;
 }
 
 void CTransferCopy::StartProgress(std::uint32_t size) {

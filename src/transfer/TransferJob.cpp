@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "conversion/ConvertFile.h"
+#include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "platform/AtomicFile.h"
 #include "platform/TimeText.h"
@@ -36,10 +37,9 @@ std::string FilesText(int count) {
 std::string TransferSummary(const TransferOutcome& outcome) {
     if (outcome.connectionLost) {
         const int notStarted = outcome.selected - outcome.handled;
-        return std::string("The connection to the Kiro-SCAN was lost.") + " " +
-               FilesText(outcome.failures) + " of " + std::to_string(outcome.handled) +
-               " handled failed; " + FilesText(notStarted) + " of " +
-               std::to_string(outcome.selected) + " selected " +
+        return std::string(kConnectionLostText) + " " + FilesText(outcome.failures) + " of " +
+               std::to_string(outcome.handled) + " handled failed; " + FilesText(notStarted) +
+               " of " + std::to_string(outcome.selected) + " selected " +
                (notStarted == 1 ? "was" : "were") + " not handled.";
     }
     if (outcome.failures > 0) {
@@ -151,7 +151,7 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
 }
 
 bool CTransferJob::NoteLostConnection(TransferFileRecord& record) {
-    if (m_env.link.IsConnected()) {
+    if (!m_env.link.ConnectionLost()) {
         return false;
     }
     m_connectionLost = true;
@@ -170,6 +170,7 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, const TransferFileTexts&
     record.copyResult =
         m_env.link.TransferFile(m_deviceFolder, record.deviceName, m_settings.targetDirectory,
                                 pcName, kChunkBytes, &m_env.fileProgress);
+    record.systemError = m_env.link.LastPcError();
     // Only a copy of the whole file counts; the link reports 0 also when it has lost
     // the handheld.
     record.copied = record.copyResult >= 0 && !NoteLostConnection(record);

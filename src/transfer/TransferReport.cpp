@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceLink.h"
 
 namespace kiro {
@@ -23,28 +24,30 @@ const char* TransferResultText(std::int64_t result) {
             return "the name would not stay inside the target folder";
         case kTransferNoChunkBuffer:
             return "out of memory";
+        case kTransferConnectionLost:
+            return kConnectionLostText;
         default:
-            return "The connection to the Kiro-SCAN was lost.";
+            return "not connected";
     }
 }
 
 }  // namespace
 
-std::string DescribeTransferResult(std::int64_t result, int systemError) {
-    std::string text = TransferResultText(result);
+std::string DescribeTransferResult(std::int64_t result, int systemError,
+                                   const std::string& pcPath) {
     const bool pcSide =
         result == kTransferPcFileCannotBeCreated || result == kTransferFailedPartWay;
-    if (pcSide && systemError != 0) {
-        text += " (";
-        text += std::strerror(systemError);
-        text += ")";
+    if (!pcSide || systemError == 0) {
+        return TransferResultText(result);
     }
-    return text;
+    const char* action =
+        result == kTransferPcFileCannotBeCreated ? "cannot create " : "cannot write ";
+    return action + pcPath + ": " + std::strerror(systemError);
 }
 
 std::string DescribeCopyFailure(const TransferFileRecord& record) {
     return DescribeTransferResult(record.copyResult < 0 ? record.copyResult : 0,
-                                  record.systemError);
+                                  record.systemError, record.localPath);
 }
 
 }  // namespace kiro

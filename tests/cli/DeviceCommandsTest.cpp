@@ -37,6 +37,14 @@ TEST_F(DeviceCommandsTest, ListsTheDemoHandheld) {
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("no files"), std::string::npos);
+
+    for (const char* command : {"ls", "tree"}) {
+        run = Cli({command, "/My Documents/Nowhere"});
+        EXPECT_EQ(run.exitStatus, 1) << command;
+        EXPECT_NE(run.err.find("no such folder on the Kiro-SCAN: \\My Documents\\Nowhere"),
+                  std::string::npos)
+            << command << ": " << run.err;
+    }
 }
 
 TEST_F(DeviceCommandsTest, ShowsTheFolderTree) {
@@ -67,7 +75,54 @@ TEST_F(DeviceCommandsTest, CopiesFilesAndReportsFailures) {
     EXPECT_NE(run.out.find("cannot be opened"), std::string::npos);
     run = Cli({"get", "/My Documents", "lamp.scope_ks", "--to", pcDir / "nowhere"});
     EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("No such file or directory"), std::string::npos) << run.out;
     EXPECT_EQ(Cli({"get", "/My Documents", "lamp.scope_ks"}).exitStatus, 2) << "--to is required";
+}
+
+// A full disk on the PC is named, and the copy leaves nothing behind. The program
+// inherits the file size limit.
+TEST_F(DeviceCommandsTest, ACopyThatDoesNotFitSaysWhy) {
+    test::ProgramResult run;
+    {
+        test::CFileSizeLimit diskFull(5000);
+        run = Cli({"get", "/My Documents", "lamp.scope_ks", "--to", pcDir.Path().string()});
+    }
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("not copied \\My Documents\\lamp.scope_ks: cannot write "),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("File too large"), std::string::npos) << run.out;
+    EXPECT_TRUE(test::ListNames(pcDir.Path()).empty());
+}
+
+// Each command stops at the first sign that the handheld is gone and says so.
+TEST(DeviceCommandsLost, StopAtTheLossAndSaySo) {
+    CSimProcess sim({"--drop-after", "3"});
+    test::CTempDir pcDir;
+    const auto cli = [&](const std::vector<std::string>& args) {
+        return test::RunProgram(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+    };
+    // The first copy's open, size and read are answered, its close is not; the second
+    // file is never asked for.
+    auto run = cli(
+        {"get", "/My Documents", "lamp.scope_ks", "dark.dark_ks", "--to", pcDir.Path().string()});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("The connection to the Kiro-SCAN was lost."), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("not copied \\My Documents\\lamp.scope_ks"), std::string::npos);
+    EXPECT_EQ(run.out.find("dark.dark_ks"), std::string::npos) << run.out;
+    EXPECT_TRUE(test::ListNames(pcDir.Path()).empty());
+
+    run = cli({"tree"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("The connection to the Kiro-SCAN was lost."), std::string::npos);
+    EXPECT_EQ(run.err.find("Find file failed"), std::string::npos) << run.err;
+
+    run = cli({"rm", "/Temp", "a", "b", "c", "d", "e"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("The connection to the Kiro-SCAN was lost."), std::string::npos);
+    EXPECT_NE(run.out.find("not deleted \\Temp\\d: "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("\\Temp\\e"), std::string::npos) << "stopped at the loss";
 }
 
 TEST_F(DeviceCommandsTest, DeletesAndCreatesOnTheHandheld) {

@@ -205,8 +205,82 @@ TEST_F(DeviceLinkTest, AFailedListingLeavesTheListEmptyWithoutAMessage) {
     list.InsertItem("stale", 4);
     EXPECT_EQ(link.FillFileList(u"\\Data", list), 1);
     EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_TRUE(link.LastListingFailed());
     EXPECT_TRUE(messageBox.shown.empty());
     EXPECT_EQ(link.FillFileList(u"", list), 0);
+    EXPECT_TRUE(link.LastListingFailed());
+
+    api.AddFolder(u"\\Empty");
+    EXPECT_EQ(link.FillFileList(u"\\Empty", list), 1);
+    EXPECT_FALSE(link.LastListingFailed()) << "an empty folder was read";
+    EXPECT_TRUE(link.IsConnected());
+    EXPECT_FALSE(link.ConnectionLost()) << "a failed search is no loss";
+}
+
+// After the handheld is lost every operation returns at once without touching the
+// remote API, and a new Connect starts afresh.
+TEST_F(DeviceLinkTest, ALostHandheldEndsTheLinkUntilTheNextConnect) {
+    api.AddFolder(u"\\Data\\Sub");
+    api.AddFile(u"\\Data\\a.scope_ks", "abc");
+    ConnectLink();
+    CMemoryFileList list;
+    api.callsBeforeLoss = 0;  // the listing's own search finds the connection broken
+    EXPECT_EQ(link.FillFileList(u"\\Data", list), 1);
+    EXPECT_TRUE(link.LastListingFailed());
+    EXPECT_TRUE(link.ConnectionLost());
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_EQ(api.uninitCalls, 1) << "the remote API is given back at once";
+
+    const std::size_t callsSoFar = api.finds.size() + api.opened.size();
+    CMemoryTree tree;
+    EXPECT_EQ(link.FillFolderTree(u"\\", kTreeFindFlags, tree, 0), 0);
+    EXPECT_TRUE(link.LastListingFailed());
+    EXPECT_EQ(link.FillFileList(u"\\Data", list), 0);
+    EXPECT_EQ(link.TransferFile(u"\\Data", u"a.scope_ks", "/tmp", "a.scope_ks", 4096, nullptr),
+              kTransferConnectionLost);
+    EXPECT_EQ(link.DeleteDeviceFile(u"\\Data", u"a.scope_ks"), 0);
+    EXPECT_EQ(link.CreateDeviceDirectory(u"\\Data\\New"), 0);
+    EXPECT_EQ(api.finds.size() + api.opened.size(), callsSoFar);
+    EXPECT_TRUE(api.deleted.empty() && api.created.empty());
+    EXPECT_EQ(link.Disconnect(), 0);
+    EXPECT_EQ(api.uninitCalls, 1) << "never given back twice";
+
+    EXPECT_EQ(link.Connect(), kConnectOk);
+    EXPECT_FALSE(link.ConnectionLost());
+    EXPECT_EQ(link.FillFileList(u"\\Data", list), 1);
+    EXPECT_EQ(list.GetItemCount(), 1);
+    EXPECT_FALSE(link.LastListingFailed());
+}
+
+TEST_F(DeviceLinkTest, ALossDuringTheTreeStopsItWithoutAFindFailedBox) {
+    for (const char16_t* folder : {u"\\A\\A1", u"\\B\\B1", u"\\C\\C1"}) {
+        api.AddFolder(folder);
+    }
+    ConnectLink();
+    api.callsBeforeLoss = 2;  // the root and \A are read, \A\A1 is not
+    CMemoryTree tree;
+    const TreeItem root = tree.InsertItem(kRootItemLabel, 2, 2, 0);
+    EXPECT_EQ(link.FillFolderTree(u"\\", kTreeFindFlags, tree, root), 1);
+    EXPECT_FALSE(link.LastListingFailed()) << "the root itself was read";
+    EXPECT_TRUE(link.ConnectionLost());
+    EXPECT_EQ(api.finds.size(), 3u) << "nothing is asked after the loss";
+    EXPECT_TRUE(messageBox.shown.empty());
+    EXPECT_EQ(api.outstandingBuffers, 0);
+}
+
+TEST_F(DeviceLinkTest, ALossDuringADeleteOrACreateIsNoticed) {
+    api.AddFile(u"\\a.scope_ks");
+    ConnectLink();
+    api.callsBeforeLoss = 0;
+    EXPECT_EQ(link.DeleteDeviceFile(u"\\", u"a.scope_ks"), 0);
+    EXPECT_TRUE(link.ConnectionLost());
+    EXPECT_FALSE(link.IsConnected());
+
+    ConnectLink();
+    api.LoseConnection();
+    EXPECT_EQ(link.CreateDeviceDirectory(u"\\New"), 0);
+    EXPECT_TRUE(link.ConnectionLost());
+    EXPECT_EQ(api.uninitCalls, 2);
 }
 
 TEST_F(DeviceLinkTest, DeletesAndCreatesByFullPath) {

@@ -46,7 +46,18 @@ HRESULT CFakeRemoteApi::CeRapiInitEx(RAPIINIT* init) {
 
 HRESULT CFakeRemoteApi::CeRapiUninit() {
     ++uninitCalls;
+    connectionLost = false;
     return S_OK;
+}
+
+bool CFakeRemoteApi::Broken() {
+    if (callsBeforeLoss == 0) {
+        connectionLost = true;
+    }
+    if (callsBeforeLoss >= 0) {
+        --callsBeforeLoss;
+    }
+    return connectionLost;
 }
 
 DWORD CFakeRemoteApi::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
@@ -61,7 +72,7 @@ BOOL CFakeRemoteApi::CeFindAllFiles(LPCWSTR path, DWORD flags, DWORD* count,
     *count = 0;
     *entries = nullptr;
     const std::u16string folder = ParentOf(pattern);
-    if (failingFinds.count(pattern) != 0 || folders.count(folder) == 0) {
+    if (Broken() || failingFinds.count(pattern) != 0 || folders.count(folder) == 0) {
         return FALSE;
     }
     std::vector<CE_FIND_DATA> found;
@@ -101,7 +112,8 @@ HRESULT CFakeRemoteApi::CeRapiFreeBuffer(void* buffer) {
 HANDLE CFakeRemoteApi::CeCreateFile(LPCWSTR path, DWORD access, DWORD, void*, DWORD disposition,
                                     DWORD, HANDLE) {
     opened.emplace_back(path);
-    if (access != GENERIC_READ || disposition != OPEN_EXISTING || files.count(path) == 0) {
+    if (Broken() || access != GENERIC_READ || disposition != OPEN_EXISTING ||
+        files.count(path) == 0) {
         return INVALID_HANDLE_VALUE;
     }
     const std::uintptr_t id = m_nextHandle++;
@@ -116,7 +128,7 @@ BOOL CFakeRemoteApi::CeReadFile(HANDLE file, void* buffer, DWORD size, DWORD* re
     }
     *read = 0;
     const auto found = m_handles.find(reinterpret_cast<std::uintptr_t>(file));
-    if (found == m_handles.end()) {
+    if (Broken() || found == m_handles.end()) {
         return FALSE;
     }
     Handle& handle = found->second;
@@ -138,7 +150,7 @@ DWORD CFakeRemoteApi::CeGetFileSize(HANDLE file, DWORD* high) {
         *high = 0;
     }
     const auto found = m_handles.find(reinterpret_cast<std::uintptr_t>(file));
-    if (found == m_handles.end()) {
+    if (Broken() || found == m_handles.end()) {
         return INVALID_FILE_SIZE;
     }
     const File& content = files.at(found->second.path);
@@ -147,16 +159,17 @@ DWORD CFakeRemoteApi::CeGetFileSize(HANDLE file, DWORD* high) {
 }
 
 BOOL CFakeRemoteApi::CeCloseHandle(HANDLE handle) {
+    // As with the real client, the handle is gone even when the handheld is.
     if (m_handles.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0) {
         return FALSE;
     }
     --openHandles;
-    return TRUE;
+    return Broken() ? FALSE : TRUE;
 }
 
 BOOL CFakeRemoteApi::CeDeleteFile(LPCWSTR path) {
     const auto found = files.find(path);
-    if (found == files.end() || found->second.refuseDelete) {
+    if (Broken() || found == files.end() || found->second.refuseDelete) {
         return FALSE;
     }
     deleted.emplace_back(path);
@@ -166,7 +179,7 @@ BOOL CFakeRemoteApi::CeDeleteFile(LPCWSTR path) {
 
 BOOL CFakeRemoteApi::CeCreateDirectory(LPCWSTR path, void*) {
     created.emplace_back(path);
-    if (folders.count(path) != 0 || folders.count(ParentOf(path)) == 0) {
+    if (Broken() || folders.count(path) != 0 || folders.count(ParentOf(path)) == 0) {
         return FALSE;
     }
     folders.insert(path);

@@ -41,11 +41,17 @@ public:
     rapi::BOOL CeCloseHandle(rapi::HANDLE handle) override;
     rapi::BOOL CeDeleteFile(rapi::LPCWSTR path) override;
     rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) override;
+    bool IsConnectionLost() override { return connectionLost; }
+
+    // Breaks the connection: every remote call fails from now on, until CeRapiUninit.
+    void LoseConnection() { connectionLost = true; }
 
     // Script.
     rapi::HRESULT initResult = rapi::S_OK;
     rapi::DWORD waitResult = rapi::WAIT_OBJECT_0;
     std::set<std::u16string> failingFinds;  // patterns whose search fails
+    int callsBeforeLoss = -1;  // remote calls that succeed before the connection breaks once
+    bool connectionLost = false;
 
     // Record.
     int initCalls = 0;
@@ -65,6 +71,9 @@ public:
     std::set<std::u16string> folders{u"\\"};
 
 private:
+    // Counts a remote call; true when it finds the connection broken.
+    bool Broken();
+
     struct Handle {
         std::u16string path;
         std::size_t position = 0;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "devicelink/DeviceLink.h"
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/RecordingProgressBar.h"
@@ -129,14 +131,44 @@ TEST_F(TransferFileTest, AWriteThatFailsPartWayKeepsNothing) {
         result = Copy(u"\\", u"a.scope_ks");
     }
     EXPECT_EQ(result, kTransferFailedPartWay);
+    EXPECT_EQ(link.LastPcError(), EFBIG) << "the system's reason is kept for the user";
     EXPECT_EQ(ReadFileBytes(dir / "a.scope_ks"), "earlier copy");
     EXPECT_EQ(ListNames(dir.Path()), std::vector<std::string>{"a.scope_ks"});
+    EXPECT_EQ(Copy(u"\\", u"a.scope_ks"), 64 * 1024);
+    EXPECT_EQ(link.LastPcError(), 0);
+}
+
+// Lost in the middle of the reads, or only when the file is closed after its last
+// byte: either way the copy counts as lost and keeps nothing.
+TEST_F(TransferFileTest, AHandheldLostDuringTheCopyKeepsNothing) {
+    api.AddFile(u"\\a.scope_ks", std::string(40000, 'z'));
+    test::WriteFileBytes(dir / "a.scope_ks", "earlier copy");
+    api.onRead = [this] {
+        if (api.readSizes.size() == 3) {
+            api.LoseConnection();
+        }
+    };
+    EXPECT_EQ(Copy(u"\\", u"a.scope_ks"), kTransferConnectionLost);
+    EXPECT_TRUE(link.ConnectionLost());
+    EXPECT_EQ(link.LastPcError(), 0);
+    EXPECT_EQ(ListNames(dir.Path()), std::vector<std::string>{"a.scope_ks"});
+    EXPECT_EQ(ReadFileBytes(dir / "a.scope_ks"), "earlier copy");
+
+    api.onRead = nullptr;
+    ASSERT_EQ(link.Connect(), kConnectOk);
+    api.AddFile(u"\\b.scope_ks", std::string(5000, 'b'));
+    api.callsBeforeLoss = 4;  // open, size and both reads succeed; the close does not
+    EXPECT_EQ(Copy(u"\\", u"b.scope_ks"), kTransferConnectionLost);
+    EXPECT_EQ(api.readSizes.back(), 904u) << "the whole file had arrived";
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.scope_ks"));
+    EXPECT_EQ(api.openHandles, 0);
 }
 
 TEST_F(TransferFileTest, APcFolderThatDoesNotExistIsReported) {
     api.AddFile(u"\\a.scope_ks", "x");
     EXPECT_EQ(link.TransferFile(u"\\", u"a.scope_ks", dir / "missing", "a.scope_ks", 4096, &bar),
               kTransferPcFileCannotBeCreated);
+    EXPECT_EQ(link.LastPcError(), ENOENT);
     EXPECT_EQ(api.openHandles, 0);
 }
 

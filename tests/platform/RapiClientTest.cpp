@@ -3,11 +3,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <thread>
 
 #include "platform/rapi/Rapi.h"
+#include "platform/rapi/RapiClient.h"
 #include "platform/rapi/RapiConstants.h"
 #include "platform/rapi/WireCodec.h"
 #include "sim/SimProcess.h"
@@ -96,8 +99,10 @@ TEST(RapiClient, RefusesAListingWithAnImpossibleCount) {
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(entries, nullptr);
     EXPECT_NE(LastConnectionProblem().find("malformed"), std::string::npos);
+    EXPECT_TRUE(IsConnectionLost());
     EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE) << "the connection is gone";
     CeRapiUninit();
+    EXPECT_FALSE(IsConnectionLost()) << "given back, the API starts afresh";
 }
 
 TEST(RapiClient, RefusesANameLongerThanARecordHolds) {
@@ -138,6 +143,57 @@ TEST(RapiClient, NeverTakesShortDataAfterAFailedReadForTheEndOfAFile) {
     EXPECT_EQ(CeReadFile(file, buffer, 10, &read, nullptr), FALSE);
     CeCloseHandle(file);
     CeRapiUninit();
+}
+
+// Refusals are ordinary answers; a short reply, a closed connection or silence past
+// the time-out break the connection, and every later call then fails at once.
+TEST(RapiClient, TellsABrokenConnectionFromARefusal) {
+    std::atomic<bool> refuse{true};
+    CHostileHandheld handheld([&refuse](const std::string& request) {
+        CWireWriter reply(static_cast<Op>(request[0]));
+        if (!refuse) {
+            return reply.Bytes() + std::string(3, '\0');  // one byte short of its field
+        }
+        reply.PutU32(0);
+        return reply.Bytes();
+    });
+    test::CSocketEnvironment environment(handheld.SocketPath());
+    ASSERT_TRUE(Connect());
+    EXPECT_EQ(CeDeleteFile(u"\\a.scope_ks"), FALSE);
+    EXPECT_EQ(CeCreateDirectory(u"\\New", nullptr), FALSE);
+    EXPECT_FALSE(IsConnectionLost()) << "a refusal is no loss";
+    refuse = false;
+    EXPECT_EQ(CeCreateFile(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(IsConnectionLost());
+    CeRapiUninit();
+
+    // A hung handheld: it answers long after the client has given up.
+    CHostileHandheld hung([](const std::string& request) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        CWireWriter reply(static_cast<Op>(request[0]));
+        reply.PutU32(1);
+        return reply.Bytes();
+    });
+    test::CSocketEnvironment pointed(hung.SocketPath());
+    CRapiClient::Instance().SetCallTimeoutMs(300);
+    ASSERT_TRUE(Connect());
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CeDeleteFile(u"\\a.scope_ks"), FALSE);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(250));
+    EXPECT_LT(waited, std::chrono::milliseconds(1000));
+    EXPECT_TRUE(IsConnectionLost());
+    EXPECT_NE(LastConnectionProblem().find("did not answer"), std::string::npos);
+    start = std::chrono::steady_clock::now();
+    DWORD count = 0;
+    CE_FIND_DATA* entries = nullptr;
+    EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
+    EXPECT_EQ(CeDeleteFile(u"\\a.scope_ks"), FALSE);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100))
+        << "no second wait";
+    CeRapiUninit();
+    CRapiClient::Instance().SetCallTimeoutMs(CRapiClient::kCallTimeoutMs);
 }
 
 TEST(RapiClient, ATooLongPathNeverLeavesThePc) {

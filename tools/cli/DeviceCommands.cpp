@@ -6,6 +6,7 @@
 
 #include "cli/DeviceSession.h"
 #include "cli/TerminalProgress.h"
+#include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "devicelink/MemoryControls.h"
 #include "platform/Utf16.h"
@@ -25,9 +26,15 @@ public:
         m_upper = upper;
     }
     void SetPos(int position) override { m_position = position; }
+    // Redrawn only when the percentage shown changes: a copy repaints once per chunk.
     void Repaint() override {
         const double span = std::max(1, m_upper - m_lower);
-        m_display.ShowBar(m_label, (m_position - m_lower) / span);
+        const double fraction = (m_position - m_lower) / span;
+        const int percent = static_cast<int>(fraction * 100.0 + 0.5);
+        if (percent != m_shownPercent) {
+            m_shownPercent = percent;
+            m_display.ShowBar(m_label, fraction);
+        }
     }
 
 private:
@@ -36,7 +43,13 @@ private:
     int m_lower = 0;
     int m_upper = 1;
     int m_position = 0;
+    int m_shownPercent = -1;
 };
+
+void ReportMissingFolder(const std::u16string& folder) {
+    std::fprintf(stderr, "kiroconv-cli: no such folder on the Kiro-SCAN: %s\n",
+                 Utf16ToUtf8Lossy(folder).c_str());
+}
 
 void PrintTree(const CMemoryTree& tree, TreeItem item, int depth) {
     std::printf("%s%s\n", std::string(2 * static_cast<std::size_t>(depth), ' ').c_str(),
@@ -84,6 +97,8 @@ DeviceCommands AddDeviceCommands(CLI::App& app, DeviceOptions& options) {
     commands.ls->footer("Examples:\n  kiroconv-cli ls\n  kiroconv-cli ls -l \"/My Documents\"");
 
     commands.tree = app.add_subcommand("tree", "Show the handheld's folder tree");
+    commands.tree->add_option("FOLDER", options.folder,
+                              "Show only the folders below this one (default: the root)");
 
     commands.get = AddFolderCommand(app, "get", "Copy handheld files to a PC folder", options);
     commands.get->add_option("--to", options.targetDirectory, "PC folder to copy into")->required();
@@ -108,6 +123,13 @@ int RunList(const DeviceOptions& options) {
     const std::u16string folder = DeviceFolderFromArgument(options.folder);
     CMemoryFileList list;
     session.Link().FillFileList(folder, list);
+    if (ReportLostConnection(session.Link())) {
+        return 1;
+    }
+    if (session.Link().LastListingFailed()) {
+        ReportMissingFolder(folder);
+        return 1;
+    }
     if (options.longListing) {
         PrintLongListing(list);
     } else {
@@ -121,15 +143,24 @@ int RunList(const DeviceOptions& options) {
     return 0;
 }
 
-int RunTree() {
+int RunTree(const DeviceOptions& options) {
     CDeviceSession session;
     if (!session.Connect()) {
         return 1;
     }
+    const std::u16string folder = DeviceFolderFromArgument(options.folder);
+    const bool wholeTree = folder == u"\\";
     CMemoryTree tree;
-    const TreeItem root =
-        tree.InsertItem(kRootItemLabel, kKindConnectedDevice, kKindConnectedDevice, 0);
-    session.Link().FillFolderTree(u"\\", kTreeFindFlags, tree, root);
+    const std::string label = wholeTree ? kRootItemLabel : Utf16ToUtf8Lossy(folder);
+    const TreeItem root = tree.InsertItem(label, kKindConnectedDevice, kKindConnectedDevice, 0);
+    session.Link().FillFolderTree(wholeTree ? folder : folder + u"\\", kTreeFindFlags, tree, root);
+    if (ReportLostConnection(session.Link())) {
+        return 1;
+    }
+    if (session.Link().LastListingFailed()) {
+        ReportMissingFolder(folder);
+        return 1;
+    }
     tree.SortChildren(0);
     tree.SortChildren(root);
     PrintTree(tree, root, 0);
@@ -147,17 +178,21 @@ int RunGet(const DeviceOptions& options) {
     for (const std::string& name : options.names) {
         const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
+        const std::string pcPath = JoinPcPath(options.targetDirectory, name);
         CTextProgressBar bar(display, shown);
         const std::int64_t result = session.Link().TransferFile(
             folder, wideName, options.targetDirectory, name, kChunkBytes, &bar);
         display.Clear();
         if (result >= 0) {
-            std::printf("copied %s -> %s (%lld bytes)\n", shown.c_str(),
-                        JoinPcPath(options.targetDirectory, name).c_str(),
+            std::printf("copied %s -> %s (%lld bytes)\n", shown.c_str(), pcPath.c_str(),
                         static_cast<long long>(result));
-        } else {
-            std::printf("not copied %s: %s\n", shown.c_str(), DescribeTransferResult(result));
-            allCopied = false;
+            continue;
+        }
+        std::printf("not copied %s: %s\n", shown.c_str(),
+                    DescribeFailedCopy(session.Link(), result, pcPath).c_str());
+        allCopied = false;
+        if (ReportLostConnection(session.Link())) {
+            break;  // the other files cannot come either
         }
     }
     return allCopied ? 0 : 1;
@@ -175,11 +210,14 @@ int RunRemove(const DeviceOptions& options) {
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
         if (IsSafeFileName(wideName) && session.Link().DeleteDeviceFile(folder, wideName) != 0) {
             std::printf("deleted %s\n", shown.c_str());
-        } else {
-            std::printf("not deleted %s: the handheld refused or has no such file\n",
-                        shown.c_str());
-            allDeleted = false;
+            continue;
         }
+        allDeleted = false;
+        if (ReportLostConnection(session.Link())) {
+            std::printf("not deleted %s: %s\n", shown.c_str(), kConnectionLostText);
+            break;
+        }
+        std::printf("not deleted %s: the handheld refused or has no such file\n", shown.c_str());
     }
     return allDeleted ? 0 : 1;
 }
@@ -192,7 +230,9 @@ int RunMakeDirectory(const DeviceOptions& options) {
     const std::u16string path = DeviceFolderFromArgument(options.folder);
     const std::string shown = Utf16ToUtf8Lossy(path);
     if (path == u"\\" || session.Link().CreateDeviceDirectory(path) == 0) {
-        std::printf("Directory creation failed: %s\n", shown.c_str());
+        if (!ReportLostConnection(session.Link())) {
+            std::printf("Directory creation failed: %s\n", shown.c_str());
+        }
         return 1;
     }
     std::printf("created %s\n", shown.c_str());

@@ -27,7 +27,7 @@ struct DeviceCommands {
 DeviceCommands AddDeviceCommands(CLI::App& app, DeviceOptions& options);
 
 int RunList(const DeviceOptions& options);
-int RunTree();
+int RunTree(const DeviceOptions& options);
 int RunGet(const DeviceOptions& options);
 int RunRemove(const DeviceOptions& options);
 int RunMakeDirectory(const DeviceOptions& options);

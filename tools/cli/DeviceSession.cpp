@@ -1,10 +1,13 @@
 #include "cli/DeviceSession.h"
 
 #include <cstdio>
+#include <cstring>
 
+#include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/Rapi.h"
+#include "transfer/TransferReport.h"
 
 namespace kiro::cli {
 
@@ -24,15 +27,8 @@ bool CDeviceSession::Connect() {
     if (result == kConnectOk) {
         return true;
     }
-    const char* text = "General RAPI Connection Error";
-    if (result == kConnectTimeout) {
-        text =
-            "Timeout looking for Kiro-SCAN.  Make sure the Kiro-SCAN is connected to your serial "
-            "port and that Windows CE Services have been properly installed.";
-    } else if (result == kConnectAlreadyInitialised) {
-        text = "RAPI Connection Error -- Already Initialized.";
-    }
-    std::fprintf(stderr, "kiroconv-cli: cannot reach the handheld: %s\n", text);
+    std::fprintf(stderr, "kiroconv-cli: cannot reach the handheld: %s\n",
+                 ConnectFailureMessage(result).text.c_str());
     const std::string problem = rapi::LastConnectionProblem();
     if (!problem.empty()) {
         std::fprintf(stderr, "kiroconv-cli: (%s%s)\n", problem.c_str(),
@@ -41,25 +37,17 @@ bool CDeviceSession::Connect() {
     return false;
 }
 
-const char* DescribeTransferResult(std::int64_t result) {
-    switch (result) {
-        case kTransferDeviceFileCannotBeOpened:
-            return "the handheld file cannot be opened";
-        case kTransferPcFileCannotBeCreated:
-            return "the PC file cannot be created (does the target folder exist?)";
-        case kTransferDevicePathMissing:
-            return "the handheld path is empty or too long";
-        case kTransferPcPathMissing:
-            return "the PC path is empty or too long";
-        case kTransferFailedPartWay:
-            return "the copy failed part-way; nothing was kept";
-        case kTransferUnsafeFileName:
-            return "the name would not stay inside the target folder";
-        case kTransferNoChunkBuffer:
-            return "out of memory";
-        default:
-            return "not connected";
+bool ReportLostConnection(const CDeviceLink& link) {
+    if (!link.ConnectionLost()) {
+        return false;
     }
+    std::fprintf(stderr, "kiroconv-cli: %s\n", kConnectionLostText);
+    return true;
+}
+
+std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,
+                               const std::string& pcPath) {
+    return DescribeTransferResult(result, link.LastPcError(), pcPath);
 }
 
 std::u16string DeviceFolderFromArgument(const std::string& argument) {

@@ -37,8 +37,11 @@ private:
 // A device path as typed: "/" may stand for "\", the leading "\" may be left out and
 // a trailing one is dropped. "" and "/" are the root.
 std::u16string DeviceFolderFromArgument(const std::string& argument);
-// Why a copy from the handheld failed, in words for a user.
-const char* DescribeTransferResult(std::int64_t result);
+// The same, naming the system's reason when the PC side failed.
+std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,
+                               const std::string& pcPath);
+// Says on standard error that the handheld was lost, when it was; true then.
+bool ReportLostConnection(const CDeviceLink& link);
 
 std::string DeviceFolderForDisplay(const std::u16string& folder, const std::u16string& name);
 

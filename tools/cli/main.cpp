@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
         return kiro::cli::RunList(deviceOptions);
     }
     if (device.tree->parsed()) {
-        return kiro::cli::RunTree();
+        return kiro::cli::RunTree(deviceOptions);
     }
     if (device.get->parsed()) {
         return kiro::cli::RunGet(deviceOptions);

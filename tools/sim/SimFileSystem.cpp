@@ -124,33 +124,49 @@ std::optional<std::pair<int, std::string>> CSimFileSystem::OpenParent(
 
 std::optional<std::vector<SimEntry>> CSimFileSystem::Find(std::u16string_view pattern,
                                                           bool foldersOnly) const {
+    std::vector<SimEntry> entries;
+    if (!Find(pattern, foldersOnly, entries)) {
+        return std::nullopt;
+    }
+    return entries;
+}
+
+bool CSimFileSystem::Find(std::u16string_view pattern, bool foldersOnly,
+                          std::vector<SimEntry>& entries) const {
+    entries.clear();
     const std::size_t lastSeparator = pattern.rfind(u'\\');
     if (lastSeparator == std::u16string_view::npos) {
-        return std::nullopt;
+        return false;
     }
     const auto folder =
         RelativeDevicePath(lastSeparator == 0 ? u"\\" : pattern.substr(0, lastSeparator));
     const auto mask = Utf16ToUtf8(pattern.substr(lastSeparator + 1));
     if (!folder || !mask) {
-        return std::nullopt;
+        return false;
     }
     CFd folderFd(OpenBeneath(*folder, O_RDONLY | O_DIRECTORY));
     if (folderFd.Get() < 0) {
-        return std::nullopt;
+        return false;
     }
     CFd listed(::dup(folderFd.Get()));
     DIR* directory = listed.Get() >= 0 ? ::fdopendir(listed.Get()) : nullptr;
     if (directory == nullptr) {
-        return std::nullopt;
+        return false;
     }
     listed.Release();  // now owned by the directory stream
-    std::vector<SimEntry> entries;
+    const bool everyName = *mask == "*";
     while (const dirent* item = ::readdir(directory)) {
         const std::string name = item->d_name;
+        // A folder-only search need not look further at what is plainly a file.
+        const bool plainFile =
+            item->d_type != DT_DIR && item->d_type != DT_LNK && item->d_type != DT_UNKNOWN;
+        if (name == "." || name == ".." || (foldersOnly && plainFile)) {
+            continue;
+        }
         const auto wide = Utf8ToUtf16(name);
         struct stat info {};
-        if (name == "." || name == ".." || !wide || wide->size() >= rapi::MAX_PATH ||
-            ::fnmatch(mask->c_str(), name.c_str(), FNM_CASEFOLD) != 0 ||
+        if (!wide || wide->size() >= rapi::MAX_PATH ||
+            (!everyName && ::fnmatch(mask->c_str(), name.c_str(), FNM_CASEFOLD) != 0) ||
             ::fstatat(folderFd.Get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;
         }
@@ -166,14 +182,14 @@ std::optional<std::vector<SimEntry>> CSimFileSystem::Find(std::u16string_view pa
             continue;
         }
         SimEntry entry;
-        entry.name = *wide;
+        entry.name = std::move(*wide);
         entry.attributes = isFolder ? rapi::FILE_ATTRIBUTE_DIRECTORY : rapi::FILE_ATTRIBUTE_ARCHIVE;
         entry.lastWrite = FileTimeFromUnix(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
         entry.size = isFolder ? 0 : static_cast<std::uint64_t>(info.st_size);
-        entries.push_back(entry);
+        entries.push_back(std::move(entry));
     }
     ::closedir(directory);
-    return entries;
+    return true;
 }
 
 int CSimFileSystem::OpenForReading(std::u16string_view devicePath) const {

@@ -31,6 +31,9 @@ public:
     // Entries of the folder of a pattern "\A\*" matching its last part; nothing when
     // the folder cannot be listed.
     std::optional<std::vector<SimEntry>> Find(std::u16string_view pattern, bool foldersOnly) const;
+    // The same into `entries`, whose memory is reused; false when the folder cannot be
+    // listed.
+    bool Find(std::u16string_view pattern, bool foldersOnly, std::vector<SimEntry>& entries) const;
     // Opens a file for reading; -1 on failure.
     int OpenForReading(std::u16string_view devicePath) const;
     bool DeleteFile(std::u16string_view devicePath) const;

@@ -29,19 +29,11 @@ namespace {
 
 constexpr std::size_t kMaxOpenFiles = 64;
 constexpr int kFrameTimeoutMs = 5000;
+// Room for a whole read reply and the next (the kernel may grant less).
+constexpr int kSendBufferBytes = 4 * 1024 * 1024;
 
 std::string Printable(std::u16string_view text) {
     return Utf16ToUtf8Lossy(text);
-}
-
-std::optional<std::string> Reply(const CWireWriter& writer) {
-    return writer.Bytes();
-}
-
-std::optional<std::string> OkReply(Op op, bool ok) {
-    CWireWriter reply(op);
-    reply.PutU32(ok ? 1 : 0);
-    return reply.Bytes();
 }
 
 // Reads a request holding one text and nothing else.
@@ -95,9 +87,16 @@ CSimSession::CSimSession(const CSimFileSystem& files, const SimFaults& faults, s
     : m_files(files), m_faults(faults), m_log(log) {}
 
 CSimSession::~CSimSession() {
+    Restart();
+}
+
+void CSimSession::Restart() {
     for (auto& [handle, file] : m_open) {
         ::close(file.fd);
     }
+    m_open.clear();
+    m_nextHandle = 1;
+    m_requests = 0;
 }
 
 void CSimSession::Log(const char* format, ...) {
@@ -113,16 +112,31 @@ void CSimSession::Log(const char* format, ...) {
     va_end(arguments);
 }
 
-std::optional<std::string> CSimSession::Handle(std::string_view request) {
+std::optional<CSimSession::Reply> CSimSession::Answer(std::string_view request) {
     if (m_faults.dropAfterRequests && m_requests >= *m_faults.dropAfterRequests) {
         Log("dropping the connection after %llu requests",
             static_cast<unsigned long long>(m_requests));
         return std::nullopt;
     }
     ++m_requests;
-    if (request.empty()) {
+    m_replyData = {};
+    if (request.empty() || !Dispatch(request)) {
         return std::nullopt;
     }
+    return Reply{m_reply.Bytes(), m_replyData};
+}
+
+std::optional<std::string> CSimSession::Handle(std::string_view request) {
+    const auto reply = Answer(request);
+    if (!reply) {
+        return std::nullopt;
+    }
+    std::string body(reply->fields);
+    body.append(reply->data);
+    return body;
+}
+
+bool CSimSession::Dispatch(std::string_view request) {
     const std::string_view payload = request.substr(1);
     switch (static_cast<Op>(request[0])) {
         case Op::FindAllFiles:
@@ -142,43 +156,53 @@ std::optional<std::string> CSimSession::Handle(std::string_view request) {
         default:
             Log("unknown request %u",
                 static_cast<unsigned>(static_cast<unsigned char>(request[0])));
-            return std::nullopt;
+            return false;
     }
 }
 
-std::optional<std::string> CSimSession::Find(std::string_view payload) {
+void CSimSession::AnswerOk(Op op, bool ok) {
+    m_reply.Restart(op);
+    m_reply.PutU32(ok ? 1 : 0);
+}
+
+bool CSimSession::Find(std::string_view payload) {
     CWireReader reader(payload);
     std::u16string pattern;
     std::uint32_t flags = 0;
     if (!reader.GetText(pattern) || !reader.GetU32(flags) || !reader.AtEnd()) {
-        return std::nullopt;
+        return false;
     }
-    const auto entries = m_files.Find(pattern, (flags & rapi::FAF_FOLDERS_ONLY) != 0);
-    CWireWriter reply(Op::FindAllFiles);
+    const bool listed = m_files.Find(pattern, (flags & rapi::FAF_FOLDERS_ONLY) != 0, m_entries);
+    m_reply.Restart(Op::FindAllFiles);
     // A listing must fit in one frame; one that would not is answered as a failure.
     const std::size_t maxEntries = wire::kMaxFrameBytes / (24 + 2 * rapi::MAX_PATH);
-    if (!entries || entries->size() > maxEntries) {
+    if (!listed || m_entries.size() > maxEntries) {
         Log("FindAllFiles %s -> failed", Printable(pattern).c_str());
-        reply.PutU32(0);
-        reply.PutU32(0);
-        return Reply(reply);
+        m_reply.PutU32(0);
+        m_reply.PutU32(0);
+        return true;
     }
-    reply.PutU32(1);
-    reply.PutU32(static_cast<std::uint32_t>(entries->size()));
-    for (const SimEntry& entry : *entries) {
-        reply.PutU32(entry.attributes);
-        reply.PutU32(entry.lastWrite.dwLowDateTime);
-        reply.PutU32(entry.lastWrite.dwHighDateTime);
-        reply.PutU32(static_cast<std::uint32_t>(entry.size >> 32));
-        reply.PutU32(static_cast<std::uint32_t>(entry.size));
-        reply.PutText(entry.name);
+    std::size_t bytes = 9;
+    for (const SimEntry& entry : m_entries) {
+        bytes += 24 + 2 * entry.name.size();
+    }
+    m_reply.Reserve(bytes);
+    m_reply.PutU32(1);
+    m_reply.PutU32(static_cast<std::uint32_t>(m_entries.size()));
+    for (const SimEntry& entry : m_entries) {
+        m_reply.PutU32(entry.attributes);
+        m_reply.PutU32(entry.lastWrite.dwLowDateTime);
+        m_reply.PutU32(entry.lastWrite.dwHighDateTime);
+        m_reply.PutU32(static_cast<std::uint32_t>(entry.size >> 32));
+        m_reply.PutU32(static_cast<std::uint32_t>(entry.size));
+        m_reply.PutText(entry.name);
     }
     Log("FindAllFiles %s flags %u -> %zu entries", Printable(pattern).c_str(), flags,
-        entries->size());
-    return Reply(reply);
+        m_entries.size());
+    return true;
 }
 
-std::optional<std::string> CSimSession::Open(std::string_view payload) {
+bool CSimSession::Open(std::string_view payload) {
     CWireReader reader(payload);
     std::u16string path;
     std::uint32_t access = 0;
@@ -187,39 +211,51 @@ std::optional<std::string> CSimSession::Open(std::string_view payload) {
     std::uint32_t attributes = 0;
     if (!reader.GetText(path) || !reader.GetU32(access) || !reader.GetU32(share) ||
         !reader.GetU32(disposition) || !reader.GetU32(attributes) || !reader.AtEnd()) {
-        return std::nullopt;
+        return false;
     }
     int fd = -1;
     if (access == rapi::GENERIC_READ && disposition == rapi::OPEN_EXISTING &&
         m_open.size() < kMaxOpenFiles) {
         fd = m_files.OpenForReading(path);
     }
-    CWireWriter reply(Op::CreateFile);
+    m_reply.Restart(Op::CreateFile);
     if (fd < 0) {
         Log("CreateFile %s -> failed", Printable(path).c_str());
-        reply.PutU32(0);
-        return Reply(reply);
+        m_reply.PutU32(0);
+        return true;
     }
     const std::uint32_t handle = m_nextHandle++;
     m_open[handle] = OpenFile{fd, 0};
     Log("CreateFile %s -> handle %u", Printable(path).c_str(), handle);
-    reply.PutU32(handle);
-    return Reply(reply);
+    m_reply.PutU32(handle);
+    return true;
 }
 
-std::optional<std::string> CSimSession::Read(std::string_view payload) {
+// Reads up to size bytes of a file into the one read buffer that serves every read.
+std::string_view CSimSession::ReadInto(int fd, std::uint32_t size) {
+    if (size > m_readBuffer.Size()) {
+        m_readBuffer = rapi::CBulkMemory();
+        m_readBuffer = rapi::CBulkMemory(size);
+    }
+    if (m_readBuffer.Data() == nullptr) {
+        return {};
+    }
+    return {m_readBuffer.Data(), ReadUpTo(fd, m_readBuffer.Data(), size)};
+}
+
+bool CSimSession::Read(std::string_view payload) {
     CWireReader reader(payload);
     std::uint32_t handle = 0;
     std::uint32_t size = 0;
     if (!reader.GetU32(handle) || !reader.GetU32(size) || !reader.AtEnd()) {
-        return std::nullopt;
+        return false;
     }
-    CWireWriter reply(Op::ReadFile);
+    m_reply.Restart(Op::ReadFile);
     const auto found = m_open.find(handle);
     if (found == m_open.end()) {
-        reply.PutU32(0);
-        reply.PutBytes({});
-        return Reply(reply);
+        m_reply.PutU32(0);
+        m_reply.PutBytes({});
+        return true;
     }
     OpenFile& file = found->second;
     size = std::min(size, wire::kMaxReadBytes);
@@ -229,59 +265,60 @@ std::optional<std::string> CSimSession::Read(std::string_view payload) {
                                           std::min(file.bytesRead, *m_faults.failReadAfter));
         failing = true;
     }
-    // One buffer serves every read, so a large request for a small file costs nothing
-    // extra.
-    m_readBuffer.resize(std::max<std::size_t>(m_readBuffer.size(), size));
-    const std::string_view data(m_readBuffer.data(), ReadUpTo(file.fd, m_readBuffer.data(), size));
+    const std::string_view data = ReadInto(file.fd, size);
     file.bytesRead += data.size();
     // A short read at the end of the file is no failure, even under the fault.
     failing = failing && data.size() == size;
-    reply.PutU32(failing ? 0 : 1);
-    reply.PutBytes(data);
+    m_reply.PutU32(failing ? 0 : 1);
+    // The bytes follow as a byte block: its length here, the bytes sent from the buffer.
+    m_reply.PutU32(static_cast<std::uint32_t>(data.size()));
+    m_replyData = data;
     if (m_log != nullptr && failing) {
         Log("ReadFile handle %u -> failed after %llu bytes", handle,
             static_cast<unsigned long long>(file.bytesRead));
     }
-    return Reply(reply);
+    return true;
 }
 
-std::optional<std::string> CSimSession::Size(std::string_view payload) {
+bool CSimSession::Size(std::string_view payload) {
     const auto handle = SingleHandle(payload);
     if (!handle) {
-        return std::nullopt;
+        return false;
     }
-    CWireWriter reply(Op::GetFileSize);
+    m_reply.Restart(Op::GetFileSize);
     const auto found = m_open.find(*handle);
     struct stat info {};
     if (found == m_open.end() || ::fstat(found->second.fd, &info) != 0) {
-        reply.PutU32(rapi::INVALID_FILE_SIZE);
-        reply.PutU32(0);
-        return Reply(reply);
+        m_reply.PutU32(rapi::INVALID_FILE_SIZE);
+        m_reply.PutU32(0);
+        return true;
     }
     const auto size = static_cast<std::uint64_t>(info.st_size);
-    reply.PutU32(static_cast<std::uint32_t>(size));
-    reply.PutU32(static_cast<std::uint32_t>(size >> 32));
-    return Reply(reply);
+    m_reply.PutU32(static_cast<std::uint32_t>(size));
+    m_reply.PutU32(static_cast<std::uint32_t>(size >> 32));
+    return true;
 }
 
-std::optional<std::string> CSimSession::Close(std::string_view payload) {
+bool CSimSession::Close(std::string_view payload) {
     const auto handle = SingleHandle(payload);
     if (!handle) {
-        return std::nullopt;
+        return false;
     }
     const auto found = m_open.find(*handle);
     if (found == m_open.end()) {
-        return OkReply(Op::CloseHandle, false);
+        AnswerOk(Op::CloseHandle, false);
+        return true;
     }
     ::close(found->second.fd);
     m_open.erase(found);
-    return OkReply(Op::CloseHandle, true);
+    AnswerOk(Op::CloseHandle, true);
+    return true;
 }
 
-std::optional<std::string> CSimSession::Delete(std::string_view payload) {
+bool CSimSession::Delete(std::string_view payload) {
     const auto path = SingleText(payload);
     if (!path) {
-        return std::nullopt;
+        return false;
     }
     const bool refused =
         !m_faults.refuseDeletePattern.empty() &&
@@ -289,21 +326,23 @@ std::optional<std::string> CSimSession::Delete(std::string_view payload) {
     const bool deleted = !refused && m_files.DeleteFile(*path);
     Log("DeleteFile %s -> %s", Printable(*path).c_str(),
         deleted ? "deleted" : (refused ? "refused" : "failed"));
-    return OkReply(Op::DeleteFile, deleted);
+    AnswerOk(Op::DeleteFile, deleted);
+    return true;
 }
 
-std::optional<std::string> CSimSession::MakeDirectory(std::string_view payload) {
+bool CSimSession::MakeDirectory(std::string_view payload) {
     const auto path = SingleText(payload);
     if (!path) {
-        return std::nullopt;
+        return false;
     }
     const bool created = m_files.CreateDirectory(*path);
     Log("CreateDirectory %s -> %s", Printable(*path).c_str(), created ? "created" : "failed");
-    return OkReply(Op::CreateDirectory, created);
+    AnswerOk(Op::CreateDirectory, created);
+    return true;
 }
 
 CSimServer::CSimServer(const CSimFileSystem& files, SimFaults faults, std::FILE* log)
-    : m_files(files), m_faults(std::move(faults)), m_log(log) {}
+    : m_files(files), m_faults(std::move(faults)), m_log(log), m_session(m_files, m_faults, log) {}
 
 CSimServer::~CSimServer() {
     DropClient();
@@ -381,6 +420,10 @@ void CSimServer::AcceptClient() {
     }
     m_clientFd = fd;
     m_clientGreeted = false;
+    // The client asks for a block before it has taken in the last: sending the next
+    // need not wait for it.
+    const int sendBuffer = kSendBufferBytes;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
     if (m_log != nullptr) {
         std::fprintf(m_log, "kiroscan-sim: a client connected\n");
     }
@@ -436,23 +479,22 @@ void CSimServer::ServeRequest(int wakeFd) {
         if (!m_clientGreeted) {
             DropClient();
         } else {
-            m_session.emplace(m_files, m_faults, m_log);
+            m_session.Restart();
         }
         return;
     }
-    std::string request;
-    if (wire::ReceiveFrame(m_clientFd, request, kFrameTimeoutMs) != wire::FrameStatus::Ok) {
+    if (wire::ReceiveFrame(m_clientFd, m_request, kFrameTimeoutMs) != wire::FrameStatus::Ok) {
         DropClient();
         return;
     }
-    const auto reply = m_session->Handle(request);
-    if (!reply || !wire::SendFrame(m_clientFd, *reply)) {
+    const auto reply = m_session.Answer(m_request);
+    if (!reply || !wire::SendFrame(m_clientFd, reply->fields, reply->data)) {
         DropClient();
     }
 }
 
 void CSimServer::DropClient() {
-    m_session.reset();
+    m_session.Restart();
     if (m_clientFd >= 0) {
         ::close(m_clientFd);
         m_clientFd = -1;

@@ -6,7 +6,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/rapi/BulkMemory.h"
+#include "platform/rapi/WireCodec.h"
 #include "sim/SimFileSystem.h"
 
 namespace kiro::sim {
@@ -19,16 +22,29 @@ struct SimFaults {
     int greetingDelayMs = 0;                         // the greeting is answered only after this
 };
 
-// One client's view of the handheld: its open files and its request count.
+// The handheld as its client sees it: the client's open files and request count.
+// Its buffers outlive each client, so that a handheld that has served before
+// answers without fresh memory.
 class CSimSession {
 public:
+    // A reply: its fields (the operation byte first), then the file bytes of a read,
+    // which are sent from where they lie. Both stay valid until the next request.
+    struct Reply {
+        std::string_view fields;
+        std::string_view data;
+    };
+
     CSimSession(const CSimFileSystem& files, const SimFaults& faults, std::FILE* log);
     ~CSimSession();
     CSimSession(const CSimSession&) = delete;
     CSimSession& operator=(const CSimSession&) = delete;
 
+    // Forgets the last client: closes its files and starts counting afresh.
+    void Restart();
     // The reply to one request frame after the greeting, or nothing when the
     // connection must be dropped (malformed request, or a fault).
+    std::optional<Reply> Answer(std::string_view request);
+    // The same reply as one body.
     std::optional<std::string> Handle(std::string_view request);
 
 private:
@@ -37,13 +53,16 @@ private:
         std::uint64_t bytesRead = 0;
     };
 
-    std::optional<std::string> Find(std::string_view payload);
-    std::optional<std::string> Open(std::string_view payload);
-    std::optional<std::string> Read(std::string_view payload);
-    std::optional<std::string> Size(std::string_view payload);
-    std::optional<std::string> Close(std::string_view payload);
-    std::optional<std::string> Delete(std::string_view payload);
-    std::optional<std::string> MakeDirectory(std::string_view payload);
+    bool Dispatch(std::string_view request);
+    bool Find(std::string_view payload);
+    bool Open(std::string_view payload);
+    bool Read(std::string_view payload);
+    bool Size(std::string_view payload);
+    bool Close(std::string_view payload);
+    bool Delete(std::string_view payload);
+    bool MakeDirectory(std::string_view payload);
+    void AnswerOk(wire::Op op, bool ok);
+    std::string_view ReadInto(int fd, std::uint32_t size);
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     const CSimFileSystem& m_files;
@@ -52,7 +71,10 @@ private:
     std::map<std::uint32_t, OpenFile> m_open;
     std::uint32_t m_nextHandle = 1;
     std::uint64_t m_requests = 0;
-    std::string m_readBuffer;
+    wire::CWireWriter m_reply{wire::Op::Hello};
+    std::vector<SimEntry> m_entries;
+    std::string_view m_replyData;
+    rapi::CBulkMemory m_readBuffer;
 };
 
 // Serves the handheld on a Unix-domain socket, one client at a time; a second one
@@ -84,7 +106,8 @@ private:
     int m_listenFd = -1;
     int m_clientFd = -1;
     bool m_clientGreeted = false;
-    std::optional<CSimSession> m_session;
+    CSimSession m_session;
+    std::string m_request;
 };
 
 }  // namespace kiro::sim

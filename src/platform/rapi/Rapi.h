@@ -29,5 +29,9 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 // Not part of the published interface: why the last attempt to reach the handheld
 // failed, in words for a user ("" when nothing is known).
 std::string LastConnectionProblem();
+// Also outside it: true once the connection to the handheld has broken (closed, reset,
+// a malformed reply, no answer in time) until the API is given back with
+// CeRapiUninit. A call that the handheld merely refuses does not count.
+bool IsConnectionLost();
 
 }  // namespace kiro::rapi

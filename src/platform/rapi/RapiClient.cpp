@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "platform/rapi/Rapi.h"
 #include "platform/rapi/RapiConstants.h"
@@ -18,11 +20,14 @@ using wire::CWireWriter;
 using wire::Op;
 
 constexpr int kRetryMs = 50;
-constexpr int kCallTimeoutMs = 30000;
-// The client reads ahead in blocks this large, so that a copy in small chunks does
-// not pay one round trip per chunk.
-constexpr std::uint32_t kReadAheadBytes = 256 * 1024;
+// The client reads ahead in the largest blocks a reply may carry, so that a copy in
+// small chunks does not pay one round trip per chunk.
+constexpr std::uint32_t kReadAheadBytes = wire::kMaxReadBytes;
 constexpr std::size_t kMaxFindEntries = 1000000;
+// Listing arrays from this size on get bulk memory.
+constexpr std::size_t kBulkListingBytes = 64 * 1024;
+constexpr const char* kLostProblem = "the connection to the handheld was lost";
+constexpr const char* kMalformedProblem = "the handheld sent a malformed reply";
 
 std::uint32_t HandleId(HANDLE handle) {
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
@@ -66,25 +71,40 @@ int ConnectTo(const std::string& socketPath) {
     return fd;
 }
 
+// Fills one entry of a zero-filled listing array.
 bool ReadFindEntry(CWireReader& reader, CE_FIND_DATA& entry) {
     std::uint32_t timeLow = 0;
     std::uint32_t timeHigh = 0;
-    std::u16string name;
+    std::uint32_t units = 0;
     if (!reader.GetU32(entry.dwFileAttributes) || !reader.GetU32(timeLow) ||
         !reader.GetU32(timeHigh) || !reader.GetU32(entry.nFileSizeHigh) ||
-        !reader.GetU32(entry.nFileSizeLow) || !reader.GetText(name, MAX_PATH - 1)) {
+        !reader.GetU32(entry.nFileSizeLow) ||
+        !reader.GetTextInto(entry.cFileName, MAX_PATH - 1, units)) {
         return false;
     }
     entry.ftLastWriteTime = {timeLow, timeHigh};
     entry.ftCreationTime = entry.ftLastWriteTime;
     entry.ftLastAccessTime = entry.ftLastWriteTime;
-    entry.dwOID = 0;
-    std::fill(std::begin(entry.cFileName), std::end(entry.cFileName), u'\0');
-    std::copy(name.begin(), name.end(), entry.cFileName);
     return true;
 }
 
 }  // namespace
+
+CRapiClient::CListingArray::CListingArray(std::size_t count) {
+    if (count * sizeof(CE_FIND_DATA) < kBulkListingBytes) {
+        m_small.reset(new CE_FIND_DATA[count]());
+        return;
+    }
+    m_large = CBulkMemory(count * sizeof(CE_FIND_DATA));
+    auto* entries = reinterpret_cast<CE_FIND_DATA*>(m_large.Data());
+    for (std::size_t i = 0; entries != nullptr && i < count; ++i) {
+        ::new (static_cast<void*>(entries + i)) CE_FIND_DATA;  // the memory is already zero
+    }
+}
+
+CE_FIND_DATA* CRapiClient::CListingArray::Entries() const {
+    return m_small ? m_small.get() : reinterpret_cast<CE_FIND_DATA*>(m_large.Data());
+}
 
 CRapiClient& CRapiClient::Instance() {
     static CRapiClient client;
@@ -130,9 +150,8 @@ HRESULT CRapiClient::Uninit() {
         m_fd = -1;
     }
     m_readAhead.clear();
-    for (CE_FIND_DATA* buffer : m_findBuffers) {
-        delete[] buffer;
-    }
+    m_frameOwner = 0;
+    m_outstandingRead = 0;
     m_findBuffers.clear();
     m_state = State::Uninitialised;
     return S_OK;
@@ -218,15 +237,34 @@ DWORD CRapiClient::Wait(HANDLE event, DWORD milliseconds) {
     }
 }
 
-std::optional<std::string> CRapiClient::Call(const CWireWriter& request) {
-    if (m_state != State::Connected) {
+// Sends a request and waits for its reply; the reply's fields (after the operation
+// byte), valid until the next call, or nothing when the connection is gone.
+std::optional<std::string_view> CRapiClient::Call(const CWireWriter& request) {
+    if (m_state != State::Connected || !SettleOutstandingRead()) {
         return std::nullopt;
     }
-    std::string reply;
-    if (!wire::SendFrame(m_fd, request.Bytes()) ||
-        wire::ReceiveFrame(m_fd, reply, kCallTimeoutMs) != wire::FrameStatus::Ok ||
-        reply[0] != request.Bytes()[0]) {
-        LoseConnection("the connection to the handheld was lost");
+    if (!wire::SendFrame(m_fd, request.Bytes())) {
+        LoseConnection(kLostProblem);
+        return std::nullopt;
+    }
+    return ReceiveReply(static_cast<Op>(request.Bytes()[0]));
+}
+
+std::optional<std::string_view> CRapiClient::ReceiveReply(Op op) {
+    KeepFrameOwnersBytes();
+    const wire::FrameStatus status = wire::ReceiveFrame(m_fd, m_frame, m_callTimeoutMs);
+    const std::string_view reply = m_frame.Body();
+    if (status == wire::FrameStatus::TimedOut) {
+        LoseConnection("the handheld did not answer within " + std::to_string(m_callTimeoutMs) +
+                       " ms");
+        return std::nullopt;
+    }
+    if (status != wire::FrameStatus::Ok) {
+        LoseConnection(kLostProblem);
+        return std::nullopt;
+    }
+    if (reply[0] != static_cast<char>(op)) {
+        LoseConnection(kMalformedProblem);
         return std::nullopt;
     }
     return reply.substr(1);
@@ -239,6 +277,7 @@ void CRapiClient::LoseConnection(const std::string& problem) {
     }
     m_state = State::Lost;
     m_problem = problem;
+    m_outstandingRead = 0;
 }
 
 std::optional<bool> CRapiClient::SimpleCall(const CWireWriter& request) {
@@ -249,7 +288,7 @@ std::optional<bool> CRapiClient::SimpleCall(const CWireWriter& request) {
     CWireReader reader(*reply);
     std::uint32_t ok = 0;
     if (!reader.GetU32(ok)) {
-        LoseConnection("the handheld sent a malformed reply");
+        LoseConnection(kMalformedProblem);
         return std::nullopt;
     }
     return ok != 0;
@@ -282,17 +321,21 @@ BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FI
     if (ok == 0) {
         return FALSE;
     }
-    auto* array = found > 0 ? new CE_FIND_DATA[found] : nullptr;
+    if (found == 0) {
+        return TRUE;
+    }
+    CListingArray listing(found);
+    CE_FIND_DATA* array = listing.Entries();
+    if (array == nullptr) {
+        return FALSE;
+    }
     for (std::uint32_t i = 0; i < found; ++i) {
         if (!ReadFindEntry(reader, array[i])) {
-            delete[] array;
             LoseConnection("the handheld sent a malformed listing");
             return FALSE;
         }
     }
-    if (array != nullptr) {
-        m_findBuffers.insert(array);
-    }
+    m_findBuffers.emplace(array, std::move(listing));
     *count = found;
     *entries = array;
     return TRUE;
@@ -300,13 +343,7 @@ BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FI
 
 HRESULT CRapiClient::FreeBuffer(void* buffer) {
     std::lock_guard lock(m_mutex);
-    const auto found = m_findBuffers.find(static_cast<CE_FIND_DATA*>(buffer));
-    if (found == m_findBuffers.end()) {
-        return E_INVALIDARG;
-    }
-    delete[] * found;
-    m_findBuffers.erase(found);
-    return S_OK;
+    return m_findBuffers.erase(static_cast<CE_FIND_DATA*>(buffer)) == 0 ? E_INVALIDARG : S_OK;
 }
 
 HANDLE CRapiClient::OpenForReading(LPCWSTR path, DWORD access, DWORD share, DWORD disposition,
@@ -323,44 +360,113 @@ HANDLE CRapiClient::OpenForReading(LPCWSTR path, DWORD access, DWORD share, DWOR
     request.PutU32(disposition);
     request.PutU32(attributes);
     const auto reply = Call(request);
+    if (!reply) {
+        return INVALID_HANDLE_VALUE;
+    }
     std::uint32_t id = 0;
-    if (!reply || !CWireReader(*reply).GetU32(id) || id == 0 || id == 0xFFFFFFFFu) {
+    // A handle that is already open cannot be handed out again.
+    if (!CWireReader(*reply).GetU32(id) || m_readAhead.count(id) != 0) {
+        LoseConnection(kMalformedProblem);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (id == 0 || id == 0xFFFFFFFFu) {
         return INVALID_HANDLE_VALUE;
     }
     m_readAhead[id] = ReadAhead{};
     return HandleFromId(id);
 }
 
-bool CRapiClient::FetchMore(std::uint32_t handle, ReadAhead& ahead, std::size_t wanted) {
+// Asks for the handle's next block without waiting for it.
+bool CRapiClient::RequestBlock(std::uint32_t handle) {
     CWireWriter request(Op::ReadFile);
     request.PutU32(handle);
-    const auto size = static_cast<std::uint32_t>(
-        std::clamp<std::size_t>(wanted, kReadAheadBytes, wire::kMaxReadBytes));
-    request.PutU32(size);
-    const auto reply = Call(request);
-    if (!reply) {
-        ahead.failed = true;
+    request.PutU32(kReadAheadBytes);
+    if (!wire::SendFrame(m_fd, request.Bytes())) {
+        LoseConnection(kLostProblem);
         return false;
     }
-    CWireReader reader(*reply);
-    std::uint32_t ok = 0;
-    std::string data;
-    if (!reader.GetU32(ok) || !reader.GetBytes(data, size)) {
-        LoseConnection("the handheld sent a malformed reply");
-        ahead.failed = true;
-        return false;
-    }
-    const std::size_t received = data.size();
-    if (ahead.position == ahead.buffered.size()) {
-        ahead.buffered.swap(data);
-    } else {
-        ahead.buffered.erase(0, ahead.position);
-        ahead.buffered += data;
-    }
-    ahead.position = 0;
-    ahead.failed = ok == 0;
-    ahead.endOfFile = ok != 0 && received < size;
+    m_outstandingRead = handle;
     return true;
+}
+
+// Receives the handle's next block into the frame buffer and at once asks for the
+// one after it, so that the handheld reads and sends it while this one is handed out.
+bool CRapiClient::FetchBlock(std::uint32_t handle, ReadAhead& ahead) {
+    if (m_state != State::Connected) {
+        return false;
+    }
+    if (m_outstandingRead != handle && (!SettleOutstandingRead() || !RequestBlock(handle))) {
+        return false;
+    }
+    m_outstandingRead = 0;
+    const auto reply = ReceiveReply(Op::ReadFile);
+    if (!reply || !TakeReadReply(*reply, &ahead, true)) {
+        return false;
+    }
+    m_frameOwner = handle;
+    if (!ahead.endOfFile && !ahead.failed) {
+        RequestBlock(handle);  // a failure shows at the next call
+    }
+    return true;
+}
+
+// Another call needs the connection while a block is on its way: the block is taken
+// in now and kept with its file.
+bool CRapiClient::SettleOutstandingRead() {
+    if (m_outstandingRead == 0) {
+        return true;
+    }
+    const std::uint32_t handle = std::exchange(m_outstandingRead, 0);
+    const auto reply = ReceiveReply(Op::ReadFile);
+    if (!reply) {
+        return false;
+    }
+    const auto found = m_readAhead.find(handle);
+    return TakeReadReply(*reply, found == m_readAhead.end() ? nullptr : &found->second, false);
+}
+
+// Takes in a block; its bytes follow those the file still has pending. A failed block
+// hands out nothing: short data after a failure must never pass for the end of the
+// file.
+bool CRapiClient::TakeReadReply(std::string_view reply, ReadAhead* ahead, bool intoFrame) {
+    CWireReader reader(reply);
+    std::uint32_t ok = 0;
+    std::string_view data;
+    if (!reader.GetU32(ok) || !reader.GetBytesView(data, kReadAheadBytes)) {
+        LoseConnection(kMalformedProblem);
+        return false;
+    }
+    if (ahead == nullptr) {
+        return true;  // the file was closed meanwhile
+    }
+    ahead->failed = ok == 0;
+    ahead->endOfFile = ok != 0 && data.size() < kReadAheadBytes;
+    if (ahead->failed) {
+        ahead->pending = {};
+    } else if (intoFrame) {
+        ahead->pending = data;
+    } else {
+        std::string joined;
+        joined.reserve(ahead->pending.size() + data.size());
+        joined.append(ahead->pending).append(data);
+        ahead->kept = std::move(joined);
+        ahead->pending = ahead->kept;
+    }
+    return true;
+}
+
+// The frame buffer is about to take a new reply: bytes of a file still pending in it
+// are moved to the file's own keeping first.
+void CRapiClient::KeepFrameOwnersBytes() {
+    if (m_frameOwner == 0) {
+        return;
+    }
+    const auto found = m_readAhead.find(std::exchange(m_frameOwner, 0));
+    if (found != m_readAhead.end()) {
+        ReadAhead& ahead = found->second;
+        ahead.kept.assign(ahead.pending);
+        ahead.pending = ahead.kept;
+    }
 }
 
 BOOL CRapiClient::Read(HANDLE file, void* buffer, DWORD size, DWORD* read) {
@@ -371,19 +477,27 @@ BOOL CRapiClient::Read(HANDLE file, void* buffer, DWORD size, DWORD* read) {
         return FALSE;
     }
     *read = 0;
-    ReadAhead& ahead = found->second;
-    while (ahead.buffered.size() - ahead.position < size && !ahead.endOfFile && !ahead.failed) {
-        FetchMore(id, ahead, size - (ahead.buffered.size() - ahead.position));
-    }
-    // A read that failed part-way hands out nothing more: short data after a failure
-    // must never pass for the end of the file.
-    if (ahead.failed) {
+    if (m_state != State::Connected) {
         return FALSE;
     }
-    const std::size_t count = std::min<std::size_t>(size, ahead.buffered.size() - ahead.position);
-    std::memcpy(buffer, ahead.buffered.data() + ahead.position, count);
-    ahead.position += count;
-    *read = static_cast<DWORD>(count);
+    ReadAhead& ahead = found->second;
+    auto* into = static_cast<char*>(buffer);
+    std::size_t copied = 0;
+    while (copied < size) {
+        if (!ahead.pending.empty()) {
+            const std::size_t count = std::min<std::size_t>(size - copied, ahead.pending.size());
+            std::memcpy(into + copied, ahead.pending.data(), count);
+            ahead.pending.remove_prefix(count);
+            copied += count;
+        } else if (ahead.endOfFile) {
+            break;
+        } else if (ahead.failed || !FetchBlock(id, ahead) || ahead.failed) {
+            // A read that failed part-way hands out nothing more.
+            ahead.failed = true;
+            return FALSE;
+        }
+    }
+    *read = static_cast<DWORD>(copied);
     return TRUE;
 }
 
@@ -397,7 +511,9 @@ DWORD CRapiClient::FileSize(HANDLE file, DWORD* high) {
     if (reply) {
         CWireReader reader(*reply);
         if (!reader.GetU32(low) || !reader.GetU32(upper)) {
+            LoseConnection(kMalformedProblem);
             low = INVALID_FILE_SIZE;
+            upper = 0;
         }
     }
     if (high != nullptr) {
@@ -411,6 +527,9 @@ BOOL CRapiClient::Close(HANDLE file) {
     const std::uint32_t id = HandleId(file);
     if (m_readAhead.erase(id) == 0) {
         return FALSE;
+    }
+    if (m_frameOwner == id) {
+        m_frameOwner = 0;
     }
     CWireWriter request(Op::CloseHandle);
     request.PutU32(id);
@@ -442,6 +561,16 @@ BOOL CRapiClient::CreateDirectory(LPCWSTR path) {
 std::string CRapiClient::LastProblem() {
     std::lock_guard lock(m_mutex);
     return m_problem;
+}
+
+bool CRapiClient::IsConnectionLost() {
+    std::lock_guard lock(m_mutex);
+    return m_state == State::Lost;
+}
+
+void CRapiClient::SetCallTimeoutMs(int milliseconds) {
+    std::lock_guard lock(m_mutex);
+    m_callTimeoutMs = milliseconds;
 }
 
 // The published entry points.
@@ -486,6 +615,9 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
 }
 std::string LastConnectionProblem() {
     return CRapiClient::Instance().LastProblem();
+}
+bool IsConnectionLost() {
+    return CRapiClient::Instance().IsConnectionLost();
 }
 
 }  // namespace kiro::rapi

@@ -3,13 +3,16 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 
+#include "platform/rapi/BulkMemory.h"
 #include "platform/rapi/RapiTypes.h"
 #include "platform/rapi/WireCodec.h"
 
@@ -18,8 +21,18 @@ namespace kiro::rapi {
 // The process's one connection to the emulated handheld, behind the remote API
 // functions. Initialisation returns at once; a helper thread keeps trying to reach
 // the handheld and signals the init event when it has been greeted.
+//
+// A broken connection (the handheld closed or reset it, sent a malformed or short
+// reply, or did not answer in time) is recorded once; from then on every call fails
+// at once, until the API is given back and started again.
 class CRapiClient {
 public:
+    // A reply slower than this means a hung handheld. The slowest honest reply, a
+    // listing of tens of thousands of files, takes a fraction of a second; the window
+    // that waits for a reply is frozen meanwhile, so a hung handheld must not hold it
+    // for long.
+    static constexpr int kCallTimeoutMs = 10000;
+
     static CRapiClient& Instance();
     ~CRapiClient();
 
@@ -36,23 +49,42 @@ public:
     BOOL DeleteFile(LPCWSTR path);
     BOOL CreateDirectory(LPCWSTR path);
     std::string LastProblem();
+    bool IsConnectionLost();
+    // How long a call waits for the handheld's reply; only tests change it.
+    void SetCallTimeoutMs(int milliseconds);
 
 private:
     enum class State { Uninitialised, Waiting, Connected, Refused, Lost };
+    // What has arrived of one open file and not been handed out yet.
     struct ReadAhead {
-        std::string buffered;
-        std::size_t position = 0;
+        std::string_view pending;  // in the shared frame buffer, or in `kept`
+        std::string kept;
         bool endOfFile = false;
         bool failed = false;
+    };
+    // A listing array handed out by FindAllFiles, zero-filled, until FreeBuffer.
+    class CListingArray {
+    public:
+        explicit CListingArray(std::size_t count);
+        CE_FIND_DATA* Entries() const;
+
+    private:
+        std::unique_ptr<CE_FIND_DATA[]> m_small;
+        CBulkMemory m_large;
     };
 
     CRapiClient() = default;
     void SeekHandheld(std::string socketPath);
     bool Greet(int fd);
-    std::optional<std::string> Call(const wire::CWireWriter& request);
+    std::optional<std::string_view> Call(const wire::CWireWriter& request);
+    std::optional<std::string_view> ReceiveReply(wire::Op op);
     void LoseConnection(const std::string& problem);
-    bool FetchMore(std::uint32_t handle, ReadAhead& ahead, std::size_t wanted);
     std::optional<bool> SimpleCall(const wire::CWireWriter& request);
+    bool RequestBlock(std::uint32_t handle);
+    bool FetchBlock(std::uint32_t handle, ReadAhead& ahead);
+    bool SettleOutstandingRead();
+    bool TakeReadReply(std::string_view reply, ReadAhead* ahead, bool intoFrame);
+    void KeepFrameOwnersBytes();
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -62,8 +94,12 @@ private:
     std::atomic<bool> m_stop{false};
     std::string m_problem;
     int m_initEvent = 0;  // its address is the init event's handle
+    int m_callTimeoutMs = kCallTimeoutMs;
+    wire::CFrameBuffer m_frame;           // every reply arrives here
+    std::uint32_t m_frameOwner = 0;       // the handle whose pending bytes lie in m_frame
+    std::uint32_t m_outstandingRead = 0;  // a handle whose next block is already asked for
     std::unordered_map<std::uint32_t, ReadAhead> m_readAhead;
-    std::set<CE_FIND_DATA*> m_findBuffers;
+    std::map<CE_FIND_DATA*, CListingArray> m_findBuffers;
 };
 
 }  // namespace kiro::rapi

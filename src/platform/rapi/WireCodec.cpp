@@ -2,8 +2,11 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -58,25 +61,92 @@ FrameStatus ReceiveExactly(int fd, char* into, std::size_t size,
                            std::optional<SteadyClock::time_point> deadline) {
     std::size_t done = 0;
     while (done < size) {
-        if (!WaitReadable(fd, deadline)) {
-            return FrameStatus::TimedOut;
-        }
-        const ssize_t got = ::recv(fd, into + done, size - done, 0);
+        // What has arrived is taken at once; only an empty socket is waited on.
+        const ssize_t got = ::recv(fd, into + done, size - done, MSG_DONTWAIT);
         if (got == 0) {
             return done == 0 ? FrameStatus::Closed : FrameStatus::Failed;
         }
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
-                continue;
+        if (got > 0) {
+            done += static_cast<std::size_t>(got);
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (!WaitReadable(fd, deadline)) {
+                return FrameStatus::TimedOut;
             }
+        } else if (errno != EINTR) {
             return FrameStatus::Failed;
         }
-        done += static_cast<std::size_t>(got);
     }
     return FrameStatus::Ok;
 }
 
+// Receives the length, then the body into the room that prepare(size) gives.
+template <typename PrepareBody>
+FrameStatus ReceiveFrameInto(int fd, int timeoutMs, PrepareBody prepare) {
+    std::optional<SteadyClock::time_point> deadline;
+    if (timeoutMs >= 0) {
+        deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+    }
+    char header[4];
+    FrameStatus status = ReceiveExactly(fd, header, sizeof header, deadline);
+    if (status != FrameStatus::Ok) {
+        return status;
+    }
+    const std::uint32_t size = DecodeU32(header);
+    if (size == 0 || size > kMaxFrameBytes) {
+        return FrameStatus::TooLarge;
+    }
+    char* body = prepare(size);
+    if (body == nullptr) {
+        return FrameStatus::Failed;
+    }
+    status = ReceiveExactly(fd, body, size, deadline);
+    return status == FrameStatus::Closed ? FrameStatus::Failed : status;
+}
+
+// Sends every part in order, resuming after partial sends.
+bool SendParts(int fd, iovec* parts, std::size_t count) {
+    while (count > 0) {
+        msghdr message{};
+        message.msg_iov = parts;
+        message.msg_iovlen = count;
+        const ssize_t sent = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent <= 0) {
+            return false;
+        }
+        auto left = static_cast<std::size_t>(sent);
+        while (count > 0 && left >= parts->iov_len) {
+            left -= parts->iov_len;
+            ++parts;
+            --count;
+        }
+        if (count > 0) {
+            parts->iov_base = static_cast<char*>(parts->iov_base) + left;
+            parts->iov_len -= left;
+        }
+    }
+    return true;
+}
+
+iovec PartOf(std::string_view bytes) {
+    return {const_cast<char*>(bytes.data()), bytes.size()};
+}
+
+// Frame buffers start at this size and grow in powers of two.
+constexpr std::size_t kMinFrameBufferBytes = 64 * 1024;
+
 }  // namespace
+
+char* CFrameBuffer::Prepare(std::size_t size) {
+    if (size > m_memory.Size()) {
+        m_memory = rapi::CBulkMemory();  // the old pages go before the new ones come
+        m_memory = rapi::CBulkMemory(std::max(kMinFrameBufferBytes, std::bit_ceil(size)));
+    }
+    m_size = m_memory.Data() == nullptr ? 0 : size;
+    return m_memory.Data();
+}
 
 void CWireWriter::PutU32(std::uint32_t value) {
     AppendU32(m_bytes, value);
@@ -84,9 +154,12 @@ void CWireWriter::PutU32(std::uint32_t value) {
 
 void CWireWriter::PutText(std::u16string_view text) {
     PutU32(static_cast<std::uint32_t>(text.size()));
+    const std::size_t start = m_bytes.size();
+    m_bytes.resize(start + 2 * text.size());
+    char* out = m_bytes.data() + start;
     for (const char16_t unit : text) {
-        m_bytes.push_back(static_cast<char>(unit & 0xFF));
-        m_bytes.push_back(static_cast<char>(unit >> 8));
+        *out++ = static_cast<char>(unit & 0xFF);
+        *out++ = static_cast<char>(unit >> 8);
     }
 }
 
@@ -119,8 +192,19 @@ bool CWireReader::GetText(std::u16string& text, std::uint32_t maxUnits) {
         return Fail();
     }
     text.resize(units);
+    return GetUnits(text.data(), units);
+}
+
+bool CWireReader::GetTextInto(char16_t* into, std::uint32_t capacity, std::uint32_t& units) {
+    if (!GetU32(units) || units > capacity || m_rest.size() / 2 < units) {
+        return Fail();
+    }
+    return GetUnits(into, units);
+}
+
+bool CWireReader::GetUnits(char16_t* into, std::uint32_t units) {
     for (std::uint32_t i = 0; i < units; ++i) {
-        text[i] = static_cast<char16_t>(static_cast<unsigned char>(m_rest[2 * i]) |
+        into[i] = static_cast<char16_t>(static_cast<unsigned char>(m_rest[2 * i]) |
                                         static_cast<unsigned char>(m_rest[2 * i + 1]) << 8);
     }
     m_rest.remove_prefix(2 * std::size_t{units});
@@ -128,51 +212,45 @@ bool CWireReader::GetText(std::u16string& text, std::uint32_t maxUnits) {
 }
 
 bool CWireReader::GetBytes(std::string& bytes, std::uint32_t maxBytes) {
+    std::string_view view;
+    if (!GetBytesView(view, maxBytes)) {
+        return false;
+    }
+    bytes.assign(view);
+    return true;
+}
+
+bool CWireReader::GetBytesView(std::string_view& bytes, std::uint32_t maxBytes) {
     std::uint32_t size = 0;
     if (!GetU32(size) || size > maxBytes || m_rest.size() < size) {
         return Fail();
     }
-    bytes.assign(m_rest.substr(0, size));
+    bytes = m_rest.substr(0, size);
     m_rest.remove_prefix(size);
     return true;
 }
 
 bool SendFrame(int fd, std::string_view body) {
-    std::string frame;
-    frame.reserve(body.size() + 4);
-    AppendU32(frame, static_cast<std::uint32_t>(body.size()));
-    frame.append(body);
-    std::string_view rest = frame;
-    while (!rest.empty()) {
-        const ssize_t sent = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent <= 0) {
-            return false;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(sent));
-    }
-    return true;
+    return SendFrame(fd, body, {});
+}
+
+bool SendFrame(int fd, std::string_view head, std::string_view tail) {
+    std::string length;
+    AppendU32(length, static_cast<std::uint32_t>(head.size() + tail.size()));
+    iovec parts[] = {PartOf(length), PartOf(head), PartOf(tail)};
+    return SendParts(fd, parts, tail.empty() ? 2 : 3);
 }
 
 FrameStatus ReceiveFrame(int fd, std::string& body, int timeoutMs) {
-    std::optional<SteadyClock::time_point> deadline;
-    if (timeoutMs >= 0) {
-        deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
-    }
-    char header[4];
-    FrameStatus status = ReceiveExactly(fd, header, sizeof header, deadline);
-    if (status != FrameStatus::Ok) {
-        return status;
-    }
-    const std::uint32_t size = DecodeU32(header);
-    if (size == 0 || size > kMaxFrameBytes) {
-        return FrameStatus::TooLarge;
-    }
-    body.resize(size);
-    status = ReceiveExactly(fd, body.data(), size, deadline);
-    return status == FrameStatus::Closed ? FrameStatus::Failed : status;
+    return ReceiveFrameInto(fd, timeoutMs, [&body](std::uint32_t size) {
+        body.resize(size);
+        return body.data();
+    });
+}
+
+FrameStatus ReceiveFrame(int fd, CFrameBuffer& body, int timeoutMs) {
+    return ReceiveFrameInto(fd, timeoutMs,
+                            [&body](std::uint32_t size) { return body.Prepare(size); });
 }
 
 std::string DefaultSocketPath() {

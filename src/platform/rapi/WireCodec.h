@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rapi/BulkMemory.h"
+
 namespace kiro::wire {
 
 inline constexpr std::uint32_t kGreetingMagic = 0x4F52494Bu;  // "KIRO"
@@ -35,6 +37,12 @@ enum class GreetingStatus : std::uint32_t { Accepted = 0, Busy = 1, WrongVersion
 class CWireWriter {
 public:
     explicit CWireWriter(Op op) { PutU8(static_cast<std::uint8_t>(op)); }
+    // Starts a new body, keeping the memory of the last one.
+    void Restart(Op op) {
+        m_bytes.clear();
+        PutU8(static_cast<std::uint8_t>(op));
+    }
+    void Reserve(std::size_t bytes) { m_bytes.reserve(bytes); }
     void PutU8(std::uint8_t value) { m_bytes.push_back(static_cast<char>(value)); }
     void PutU32(std::uint32_t value);
     // A UTF-16 text: its unit count, then the units.
@@ -55,7 +63,11 @@ public:
     bool GetU8(std::uint8_t& value);
     bool GetU32(std::uint32_t& value);
     bool GetText(std::u16string& text, std::uint32_t maxUnits = kMaxNameUnits);
+    // The same, into `capacity` units at `into`; `units` tells how many were written.
+    bool GetTextInto(char16_t* into, std::uint32_t capacity, std::uint32_t& units);
     bool GetBytes(std::string& bytes, std::uint32_t maxBytes = kMaxReadBytes);
+    // The same, without copying: the view points into the body being read.
+    bool GetBytesView(std::string_view& bytes, std::uint32_t maxBytes = kMaxReadBytes);
     std::size_t Remaining() const { return m_rest.size(); }
     bool Ok() const { return m_ok; }
     bool AtEnd() const { return m_ok && m_rest.empty(); }
@@ -65,17 +77,36 @@ private:
         m_ok = false;
         return false;
     }
+    // Decodes units already known to be there.
+    bool GetUnits(char16_t* into, std::uint32_t units);
     std::string_view m_rest;
     bool m_ok = true;
 };
 
 enum class FrameStatus { Ok, Closed, TooLarge, Failed, TimedOut };
 
+// A receive buffer that keeps its memory from frame to frame, so that a stream of
+// large frames costs no allocation, no zero-filling and no fresh pages per frame.
+class CFrameBuffer {
+public:
+    // Room for a body of `size` bytes; what the buffer held before is gone. Null
+    // when the memory cannot be had.
+    char* Prepare(std::size_t size);
+    std::string_view Body() const { return {m_memory.Data(), m_size}; }
+
+private:
+    rapi::CBulkMemory m_memory;
+    std::size_t m_size = 0;
+};
+
 // Sends a frame (its length, then the body); false when the peer is gone.
 bool SendFrame(int fd, std::string_view body);
+// Sends a frame whose body is head followed by tail, without joining them first.
+bool SendFrame(int fd, std::string_view head, std::string_view tail);
 // Receives one frame body. A timeout of -1 waits for ever; otherwise the whole frame
 // must arrive within it. A frame over kMaxFrameBytes is refused before it is read.
 FrameStatus ReceiveFrame(int fd, std::string& body, int timeoutMs = -1);
+FrameStatus ReceiveFrame(int fd, CFrameBuffer& body, int timeoutMs = -1);
 
 // Where the handheld listens: $KIROSCAN_SOCKET, else $XDG_RUNTIME_DIR/kiroscan.sock,
 // else /tmp/kiroscan-<uid>.sock.

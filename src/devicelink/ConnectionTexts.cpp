@@ -1,0 +1,26 @@
+#include "devicelink/ConnectionTexts.h"
+
+#include "devicelink/DeviceLink.h"
+
+namespace kiro {
+
+MessageBoxRequest ConnectFailureMessage(int connectResult) {
+    switch (connectResult) {
+        case kConnectTimeout:
+            return {
+                "Timeout looking for Kiro-SCAN.  Make sure the Kiro-SCAN is connected to your "
+                "serial port and that Windows CE Services have been properly installed.",
+                "RAPI Connection Error", MessageButtons::Ok, MessageAnswer::Ok,
+                MessageOwner::MainWindow};
+        case kConnectAlreadyInitialised:
+            return {
+                "RAPI Connection Error -- Already Initialized.  Please exit and restart this "
+                "application.",
+                "", MessageButtons::Ok, MessageAnswer::Ok, MessageOwner::Application};
+        default:
+            return {"General RAPI Connection Error", "", MessageButtons::Ok, MessageAnswer::Ok,
+                    MessageOwner::Application};
+    }
+}
+
+}  // namespace kiro

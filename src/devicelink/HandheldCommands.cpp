@@ -1,0 +1,185 @@
+#include "devicelink/HandheldCommands.h"
+
+#include "devicelink/ConnectionTexts.h"
+#include "devicelink/DeviceText.h"
+#include "devicelink/FileKinds.h"
+#include "platform/Utf16.h"
+
+namespace kiro {
+namespace {
+
+constexpr const char* kIdleText = "For Help, press F1";
+constexpr const char* kNotConnectedTitle = "KIROSCAN Conversion Utility - Not Connected";
+
+// Shows the wait cursor for as long as it lives.
+class CBusy {
+public:
+    explicit CBusy(const std::function<void(bool)>& busy) : m_busy(busy) {
+        if (m_busy) {
+            m_busy(true);
+        }
+    }
+    ~CBusy() {
+        if (m_busy) {
+            m_busy(false);
+        }
+    }
+    CBusy(const CBusy&) = delete;
+    CBusy& operator=(const CBusy&) = delete;
+
+private:
+    const std::function<void(bool)>& m_busy;
+};
+
+}  // namespace
+
+CHandheldCommands::CHandheldCommands(HandheldWindow window) : m_window(std::move(window)) {}
+
+void CHandheldCommands::SetIdle() {
+    m_window.status.SetText(kIdleText);
+}
+
+void CHandheldCommands::OnConnect() {
+    CBusy busy(m_window.busy);
+    m_window.tree.DeleteAllItems();
+    m_hRootItem = 0;
+    if (m_nConnectState == 0) {
+        Disconnect();
+    } else {
+        Connect();
+    }
+    SetIdle();
+}
+
+void CHandheldCommands::Disconnect() {
+    m_window.setTitle(kNotConnectedTitle);
+    m_window.status.SetText("Closing RAPI");
+    m_window.link.Disconnect();
+    m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
+                                           kKindDisconnectedDevice, 0);
+    m_window.list.DeleteAllItems();
+    m_nConnectState = kStateUserDisconnected;
+}
+
+void CHandheldCommands::Connect() {
+    m_window.status.SetText("Initializing RAPI");
+    m_nConnectState = m_window.link.Connect();
+    if (m_nConnectState == kConnectOk) {
+        FillTreeFromRoot();
+        HandleLostConnection();
+        return;
+    }
+    m_window.messageBox.Show(ConnectFailureMessage(m_nConnectState));
+    m_window.setTitle(kNotConnectedTitle);
+    m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
+                                           kKindDisconnectedDevice, 0);
+    m_window.link.Disconnect();
+}
+
+void CHandheldCommands::FillTreeFromRoot() {
+    m_window.status.SetText("Getting Kiro-SCAN Directory Structure");
+    m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindConnectedDevice,
+                                           kKindConnectedDevice, 0);
+    m_window.link.FillFolderTree(u"\\", kTreeFindFlags, m_window.tree, m_hRootItem);
+    m_window.tree.SortChildren(0);
+    m_window.tree.SortChildren(m_hRootItem);
+    m_window.tree.Expand(m_hRootItem);
+    // The tree view lists the root folder and names it in the title when it sees the
+    // selection change.
+    m_window.tree.SelectItem(m_hRootItem);
+}
+
+void CHandheldCommands::OnRefresh() {
+    if (m_nConnectState != 0) {
+        return;
+    }
+    CBusy busy(m_window.busy);
+    m_window.tree.DeleteAllItems();
+    FillTreeFromRoot();
+    SetIdle();
+    HandleLostConnection();
+}
+
+void CHandheldCommands::OnDeleteFiles() {
+    if (m_nConnectState != 0) {
+        return;
+    }
+    std::u16string folder;
+    m_window.link.GetSelectedFolderPath(m_window.tree, &folder, nullptr);
+    const int selected = m_window.list.GetSelectedCount();
+    if (selected == 0) {
+        m_window.messageBox.Show(
+            {"No files selected.  This tool can only be used for files, not directories.",
+             "File Delete Error", MessageButtons::Ok, MessageAnswer::Ok,
+             MessageOwner::MainWindow});
+        return;
+    }
+    const MessageAnswer answer = m_window.messageBox.Show(
+        {"Are you sure you want to deleted these " + std::to_string(selected) + " files(s)?",
+         "Delete File", MessageButtons::YesNo, MessageAnswer::Yes, MessageOwner::MainWindow});
+    if (answer != MessageAnswer::Yes) {
+        return;
+    }
+    CBusy busy(m_window.busy);
+    for (int item = m_window.list.GetNextSelectedItem(-1); item != -1;) {
+        const int next = m_window.list.GetNextSelectedItem(item);
+        const std::u16string name =
+            Utf8ToUtf16(m_window.list.GetItemText(item, 0)).value_or(u"");
+        m_window.status.SetText("Deleting " + Utf16ToUtf8Lossy(JoinDevicePath(folder, name)));
+        m_window.link.DeleteDeviceFile(folder, name);
+        if (m_window.link.ConnectionLost()) {
+            break;
+        }
+        item = next;
+    }
+    if (!HandleLostConnection()) {
+        m_window.status.SetText("Getting Directory Contents");
+        std::string narrow;
+        m_window.link.GetSelectedFolderPath(m_window.tree, &folder, &narrow);
+        m_window.setTitle("KIROSCAN Conversion Utility - " + narrow);
+        m_window.link.FillFileList(folder, m_window.list);
+        HandleLostConnection();
+    }
+    SetIdle();
+}
+
+void CHandheldCommands::OnCreateDirectory(
+    const std::function<std::optional<std::string>(const std::string& root)>& askName) {
+    if (m_nConnectState != 0) {
+        return;
+    }
+    std::u16string folder;
+    std::string narrow;
+    m_window.link.GetSelectedFolderPath(m_window.tree, &folder, &narrow);
+    const std::optional<std::string> name = askName(narrow);
+    if (!name || name->empty()) {
+        return;
+    }
+    const std::u16string path = JoinDevicePath(folder, Utf8ToUtf16(*name).value_or(u""));
+    if (m_window.link.CreateDeviceDirectory(path) == 0 && !HandleLostConnection()) {
+        m_window.messageBox.Show({"Directory creation failed", "Error", MessageButtons::Ok,
+                                  MessageAnswer::Ok, MessageOwner::MainWindow});
+    }
+}
+
+bool CHandheldCommands::HandleLostConnection() {
+    if (m_nConnectState != 0 || !m_window.link.ConnectionLost()) {
+        return false;
+    }
+    ShowNotConnected();
+    m_window.messageBox.Show({kConnectionLostText, "RAPI Connection Error", MessageButtons::Ok,
+                              MessageAnswer::Ok, MessageOwner::MainWindow});
+    return true;
+}
+
+void CHandheldCommands::ShowNotConnected() {
+    m_nConnectState = kStateUserDisconnected;
+    m_window.tree.DeleteAllItems();
+    m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
+                                           kKindDisconnectedDevice, 0);
+    m_window.list.DeleteAllItems();
+    m_window.setTitle(kNotConnectedTitle);
+    SetIdle();
+}
+
+}  // namespace kiro

@@ -4,9 +4,13 @@
 
 #include <csignal>
 #include <deque>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/TextPane.h"
 
 namespace kiro::test {
 
@@ -25,6 +29,63 @@ public:
 
     std::vector<MessageBoxRequest> shown;
     std::deque<MessageAnswer> answers;
+};
+
+// Answers the file dialogs from queues (an empty answer cancels) and records each request.
+class CRecordingFileDialogs final : public IFileDialogs {
+public:
+    struct Request {
+        std::string title;
+        std::string filters;
+        bool multiple = false;
+    };
+
+    std::optional<std::string> ChooseFolder(const std::string& title, const std::string&) override {
+        requests.push_back({title, "", false});
+        return Next(folders);
+    }
+    std::vector<std::string> OpenFiles(const std::string& title, const std::string& filters,
+                                       bool multiple) override {
+        requests.push_back({title, filters, multiple});
+        return Next(openAnswers).value_or(std::vector<std::string>{});
+    }
+    std::optional<std::string> SaveFile(const std::string& title, const std::string&,
+                                        const std::string& filters) override {
+        requests.push_back({title, filters, false});
+        return Next(saveAnswers);
+    }
+
+    std::vector<Request> requests;
+    std::deque<std::optional<std::string>> folders;
+    std::deque<std::vector<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+
+private:
+    template <typename T>
+    static std::optional<T> Next(std::deque<T>& answers) {
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        T answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+    template <typename T>
+    static std::optional<T> Next(std::deque<std::optional<T>>& answers) {
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        std::optional<T> answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// Keeps every text it was given.
+class CRecordingTextPane final : public ITextPane {
+public:
+    void SetText(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
 };
 
 // Makes every file write beyond maxBytes fail, as a full disk would, while alive.

@@ -1,0 +1,119 @@
+#include "conversion/ConvertLocalFiles.h"
+
+#include "log/LogCommands.h"
+#include "platform/DisplayText.h"
+
+namespace kiro {
+namespace {
+
+constexpr const char* kDialogTitle = "Convert Local Kiro-SCAN Files";
+constexpr const char* kFilters =
+    "Kiro-SCAN Files|*.scope_ks;*.absorbance_ks;*.transmission_ks;*.irradiance_ks;*.dark_ks;"
+    "*.reference_ks;*.background_ks;*.backgrounddark_ks|All Files (*.*)|*.*";
+constexpr const char* kIdleText = "For Help, press F1";
+
+// A box taller than the screen helps nobody: the rest is counted, not listed.
+constexpr std::size_t kMaxListedFailures = 20;
+
+// Ends the wait cursor on every way out of the batch.
+class CBusyScope {
+public:
+    explicit CBusyScope(const CConvertLocalFiles::BusyHook& busy) : m_busy(busy) {
+        if (m_busy) {
+            m_busy(true);
+        }
+    }
+    ~CBusyScope() {
+        if (m_busy) {
+            m_busy(false);
+        }
+    }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    const CConvertLocalFiles::BusyHook& m_busy;
+};
+
+bool IsFailure(const LocalConversion& conversion) {
+    return conversion.result != kConverted && conversion.result != kOverwriteDeclined;
+}
+
+}  // namespace
+
+CConvertLocalFiles::CConvertLocalFiles(IFileDialogs& fileDialogs, ITextPane& statusPane,
+                                       IMessageBox& messageBox, CActivityLog& log,
+                                       const IClock& clock, const IUserName& user, BusyHook busy)
+    : m_fileDialogs(fileDialogs),
+      m_statusPane(statusPane),
+      m_messageBox(messageBox),
+      m_log(log),
+      m_clock(clock),
+      m_user(user),
+      m_busy(std::move(busy)) {}
+
+std::vector<LocalConversion> CConvertLocalFiles::OnConvertLocalFiles(unsigned outputFormat,
+                                                                     int overwritePrompt) {
+    const std::vector<std::string> files = m_fileDialogs.OpenFiles(kDialogTitle, kFilters, true);
+    std::vector<LocalConversion> conversions;
+    if (!files.empty()) {
+        const CBusyScope busy(m_busy);
+        conversions = ConvertAll(files, outputFormat, overwritePrompt);
+    }
+    m_log.FlushLog();
+    m_statusPane.SetText(kIdleText);
+    ReportFailures(conversions);
+    ReportLogFailureOnce(m_log, m_messageBox);
+    return conversions;
+}
+
+std::vector<LocalConversion> CConvertLocalFiles::ConvertAll(const std::vector<std::string>& files,
+                                                            unsigned outputFormat,
+                                                            int overwritePrompt) {
+    std::vector<LocalConversion> conversions;
+    conversions.reserve(files.size());
+    const std::string ofCount = " of " + std::to_string(files.size());
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        m_statusPane.SetText("Now converting " + files[k] + " -- file " + std::to_string(k + 1) +
+                             ofCount);
+        LocalConversion conversion{files[k]};
+        const ConversionContext context{overwritePrompt, m_messageBox, m_log,
+                                        m_clock,         m_user,       &conversion.systemError};
+        conversion.result = ConvertSpectrumFile(files[k], outputFormat, context);
+        conversions.push_back(std::move(conversion));
+    }
+    return conversions;
+}
+
+void CConvertLocalFiles::ReportFailures(const std::vector<LocalConversion>& conversions) {
+    const std::string text = FormatLocalConversionFailures(conversions);
+    if (!text.empty()) {
+        MessageBoxRequest request;
+        request.text = text;
+        m_messageBox.Show(request);
+    }
+}
+
+std::string FormatLocalConversionFailures(const std::vector<LocalConversion>& conversions) {
+    std::size_t failures = 0;
+    std::string list;
+    for (const LocalConversion& conversion : conversions) {
+        if (!IsFailure(conversion)) {
+            continue;
+        }
+        if (++failures <= kMaxListedFailures) {
+            list += "\n" + EscapeControlCharacters(conversion.sourcePath) + ": " +
+                    DescribeConvertResult(conversion.result, conversion.systemError);
+        }
+    }
+    if (failures == 0) {
+        return "";
+    }
+    if (failures > kMaxListedFailures) {
+        list += "\n... and " + std::to_string(failures - kMaxListedFailures) + " more";
+    }
+    return "Not converted (" + std::to_string(failures) + " of " +
+           std::to_string(conversions.size()) + " files):\n" + list;
+}
+
+}  // namespace kiro

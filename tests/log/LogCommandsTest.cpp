@@ -1,0 +1,199 @@
+#include "log/LogCommands.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+namespace kiro {
+namespace {
+
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+const std::string kHeaderAt905 =
+    "Corvane Tech Kiro-SCAN File Conversion Utility Log File\r\n"
+    "Log created 3/7/2026 at 09:05:00\r\n"
+    "======================================================\r\n";
+
+class CScriptedNewLogFileDialog final : public INewLogFileDialog {
+public:
+    std::optional<std::string> AskNewLogName(const std::string& currentName,
+                                             IFileDialogs&) override {
+        shownWith.push_back(currentName);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> shownWith;
+};
+
+class CRecordingViewer final : public IViewerLauncher {
+public:
+    bool OpenTextFile(const std::string& path) override {
+        opened.push_back(path);
+        return starts;
+    }
+    bool starts = true;
+    std::vector<std::string> opened;
+};
+
+// Runs a test from inside a folder, as the program runs from wherever it was started.
+class CCurrentFolder {
+public:
+    explicit CCurrentFolder(const std::filesystem::path& folder)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~CCurrentFolder() { std::filesystem::current_path(m_previous); }
+    CCurrentFolder(const CCurrentFolder&) = delete;
+    CCurrentFolder& operator=(const CCurrentFolder&) = delete;
+
+private:
+    std::filesystem::path m_previous;
+};
+
+class LogCommandsTest : public ::testing::Test {
+protected:
+    LogCommandsTest() { log.SetLogFileName(path); }
+
+    std::string LastMessage() const {
+        return messageBox.shown.empty() ? "" : messageBox.shown.back().text;
+    }
+
+    test::CTempDir dir;
+    std::string path = dir / "LogFile.log";
+    CFixedClock clock{MakeLocalTime(2026, 3, 7, 9, 5, 0)};
+    CActivityLog log{clock};
+    test::CRecordingMessageBox messageBox;
+    test::CRecordingFileDialogs fileDialogs;
+    CRecordingViewer viewer;
+    CScriptedNewLogFileDialog newLogFileDialog;
+    CLogCommands commands{log, messageBox, fileDialogs, viewer, newLogFileDialog};
+};
+
+TEST_F(LogCommandsTest, SetLogFilenameStartsAFreshFileOnlyForADifferentName) {
+    log.SetLogEvents(1);
+    commands.OpenLogAtStartup();
+    log.WriteLogEntry("kept\n");
+    for (const std::optional<std::string>& answer : {std::optional<std::string>(), {path}}) {
+        newLogFileDialog.answer = answer;  // Cancel, then OK with the name unchanged
+        commands.OnSetLogFilename();
+    }
+    EXPECT_EQ(newLogFileDialog.shownWith, std::vector<std::string>(2, path));
+    EXPECT_EQ(ReadFileBytes(path), kHeaderAt905 + "kept\r\n");
+
+    // Another letter case is another name; an existing file of that name is replaced.
+    const std::string other = dir / "logfile.log";
+    WriteFileBytes(other, "an older log\r\n");
+    newLogFileDialog.answer = other;
+    commands.OnSetLogFilename();
+    log.WriteLogEntry("next\n");
+    EXPECT_EQ(ReadFileBytes(path), kHeaderAt905 + "kept\r\n");
+    EXPECT_EQ(ReadFileBytes(other), kHeaderAt905 + "next\r\n");
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+TEST_F(LogCommandsTest, ALogThatCannotBeCreatedIsReportedWithItsFullPathAndStaysOff) {
+    const CCurrentFolder inTemp(dir.Path());
+    log.SetLogFileName("missing/LogFile.log");
+    log.SetLogEvents(1);
+    commands.OpenLogAtStartup();
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].owner, MessageOwner::Application);
+    EXPECT_EQ(LastMessage(), "Cannot open the log file " + (dir / "missing/LogFile.log") +
+                                 ": No such file or directory.\nNothing is logged until a "
+                                 "log file is set again from the Log menu.");
+    // Lines dropped while no log is open are not reported again.
+    log.WriteLogEntry("dropped\n");
+    commands.ReportLogFailureOnce();
+    EXPECT_EQ(messageBox.shown.size(), 1u);
+
+    std::filesystem::create_directory(dir / "folder.log");
+    newLogFileDialog.answer = "folder.log";
+    commands.OnSetLogFilename();
+    EXPECT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_NE(LastMessage().find(dir / "folder.log"), std::string::npos);
+    EXPECT_FALSE(log.IsOpen());
+
+    newLogFileDialog.answer = "LogFile.log";  // relative to the current folder
+    commands.OnSetLogFilename();
+    EXPECT_EQ(ReadFileBytes(path), kHeaderAt905);
+    EXPECT_EQ(messageBox.shown.size(), 2u);
+}
+
+TEST_F(LogCommandsTest, ALineLostToAFullDiskIsReportedOnceAndLoggingStopsUntilCleared) {
+    log.SetLogEvents(1);
+    commands.OpenLogAtStartup();
+    log.WriteLogEntry("first\n");
+    const std::string before = ReadFileBytes(path);
+    {
+        test::CFileSizeLimit diskFull(before.size() + 4);
+        log.WriteLogEntry("a line that does not fit\n");
+    }
+    commands.ReportLogFailureOnce();
+    commands.ReportLogFailureOnce();
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(LastMessage(), "Could not write to the log file " + path +
+                                 ": No space left on device.\nNothing more is logged until a "
+                                 "log file is set again from the Log menu.");
+    // The disk has room again, but the log stays off rather than leave a gap unseen.
+    log.WriteLogEntry("not logged\n");
+    EXPECT_EQ(ReadFileBytes(path), before);
+
+    messageBox.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    commands.OnClearLog();
+    EXPECT_EQ(ReadFileBytes(path), before);
+    clock.Set(MakeLocalTime(2026, 3, 8, 7, 0, 0));
+    commands.OnClearLog();
+    const MessageBoxRequest& question = messageBox.shown.back();
+    EXPECT_EQ(question.text, "Are you sure you wish to clear the log " + path + "?");
+    EXPECT_EQ(question.caption, "Clear Log Warning");
+    EXPECT_EQ(question.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(question.owner, MessageOwner::MainWindow);
+    log.WriteLogEntry("after clearing\n");
+    EXPECT_EQ(ReadFileBytes(path),
+              "Corvane Tech Kiro-SCAN File Conversion Utility Log File\r\n"
+              "Log created 3/8/2026 at 07:00:00\r\n"
+              "======================================================\r\n"
+              "after clearing\r\n");
+}
+
+TEST_F(LogCommandsTest, SwitchingLoggingOnOpensTheLogThatStartUpLeftClosed) {
+    WriteFileBytes(path, "earlier\r\n");
+    log.SetLogEvents(2);
+    commands.OpenLogAtStartup();
+    EXPECT_FALSE(log.IsOpen());
+    for (const char* line : {"on\n", "off\n", "on again\n"}) {
+        commands.OnLogEnabled();
+        log.WriteLogEntry(line);
+    }
+    EXPECT_EQ(log.LogEvents(), 1);
+    EXPECT_EQ(ReadFileBytes(path), "earlier\r\non\r\non again\r\n");
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+TEST_F(LogCommandsTest, ViewersGetThePathAsStoredAndFailuresNameTheFullPath) {
+    const CCurrentFolder inTemp(dir.Path());
+    log.SetLogFileName("LogFile.log");
+    commands.OnViewCurrentLog();  // no log file yet: nothing to show
+    EXPECT_EQ(LastMessage(), "The log file " + path + " does not exist.");
+    commands.OnClearLog();
+    commands.OnViewCurrentLog();
+    viewer.starts = false;
+    commands.OnViewCurrentLog();
+    EXPECT_EQ(LastMessage(), "Could not start a viewer for the log file " + path + ".");
+    EXPECT_EQ(viewer.opened, std::vector<std::string>(2, "LogFile.log"));
+
+    viewer.starts = true;
+    fileDialogs.openAnswers = {{}, {path}};
+    commands.OnViewStoredLog();  // cancelled
+    commands.OnViewStoredLog();
+    EXPECT_EQ(viewer.opened.back(), path);
+    EXPECT_EQ(viewer.opened.size(), 3u);
+    EXPECT_EQ(fileDialogs.requests[1].title, "View Log File");
+    EXPECT_EQ(fileDialogs.requests[1].filters, "Log Files|*.log|All Files (*.*)|*.*");
+}
+
+}  // namespace
+}  // namespace kiro

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the benchmarks need, and
+# Installs every Debian package the build, the tests, the benchmarks and the fuzzers need, and
 # the German locale that the locale test uses. Safe to run again: when everything
 # is already there it changes nothing.
 set -euo pipefail
@@ -8,6 +8,9 @@ packages=(
     build-essential cmake g++ pkg-config git
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
     clang-format locales
+    clang libclang-rt-14-dev llvm-14
+    libwxgtk3.2-dev wx-common libx11-dev
+    xvfb xauth openbox imagemagick xdg-utils
 )
 
 missing=()

@@ -173,7 +173,8 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, const TransferFileTexts&
     record.systemError = m_env.link.LastPcError();
     // Only a copy of the whole file counts; the link reports 0 also when it has lost
     // the handheld.
-    record.copied = record.copyResult >= 0 && !NoteLostConnection(record);
+    const bool lost = NoteLostConnection(record);
+    record.copied = record.copyResult >= 0 && !lost;
     record.failed = !record.copied;
     m_env.log.WriteLogEntry(CopiedLine(texts, record.copied));
     return record.copied;

@@ -1,0 +1,41 @@
+// The main frame's handlers of the target bar: they keep the frame's TargetDirectory
+// and DefaultAction in step with the bar's controls.
+#include <wx/choice.h>
+#include <wx/textctrl.h>
+
+#include "transfer/TargetBar.h"
+#include "transfer/TransferActions.h"
+#include "ui/MainFrame.h"
+
+namespace kiro {
+
+namespace {
+
+constexpr const char* kBrowseTitle = "Select an Output Folder";
+
+}  // namespace
+
+void CMainFrame::OnTargetChanged(wxCommandEvent& /*event*/) {
+    m_settings.targetDirectory = m_targetBar->GetTargetEdit()->GetValue().utf8_string();
+}
+
+void CMainFrame::OnActionChanged(wxCommandEvent& /*event*/) {
+    const std::string entry = m_targetBar->GetActionList()->GetStringSelection().utf8_string();
+    if (const std::optional<int> action = ActionFromName(entry)) {
+        m_settings.defaultAction = *action;
+    }
+}
+
+void CMainFrame::OnBrowseTarget(wxCommandEvent& /*event*/) {
+    const std::optional<std::string> folder =
+        m_fileDialogs->ChooseFolder(kBrowseTitle, m_settings.targetDirectory);
+    if (!folder || folder->empty()) {
+        return;
+    }
+    m_targetBar->m_strTarget = *folder;
+    m_settings.targetDirectory = *folder;
+    m_targetBar->m_nAction = m_settings.defaultAction;
+    m_targetBar->UpdateData(false);
+}
+
+}  // namespace kiro

@@ -1,0 +1,199 @@
+#include "transfer/TransferDlg.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include "conversion/ConvertFile.h"
+#include "ui/WxMessageBox.h"
+#include "ui/WxText.h"
+
+namespace kiro {
+
+// The dialog's status text as the job's text pane.
+class CTransferDlg::CStatusText final : public ITextPane {
+public:
+    explicit CStatusText(CTransferDlg& dialog) : m_dialog(dialog) {}
+    void SetText(const std::string& text) override { m_dialog.SetStatus(text); }
+
+private:
+    CTransferDlg& m_dialog;
+};
+
+// A progress bar of the dialog as the job drives it.
+class CTransferDlg::CGaugeBar final : public IProgressBar {
+public:
+    CGaugeBar(wxGauge* gauge, CPaintThrottle& paint) : m_gauge(gauge), m_paint(paint) {}
+    void SetRange(int lower, int upper) override {
+        m_lower = lower;
+        m_gauge->SetRange(std::max(1, upper - lower));
+    }
+    void SetPos(int position) override {
+        m_gauge->SetValue(std::clamp(position - m_lower, 0, m_gauge->GetRange()));
+    }
+    void Repaint() override {
+        if (m_paint.Due()) {
+            m_gauge->GetParent()->Update();
+        }
+    }
+
+private:
+    wxGauge* m_gauge;
+    CPaintThrottle& m_paint;
+    int m_lower = 0;
+};
+
+CTransferDlg::CTransferDlg(wxWindow* parent, TransferDialogContext context)
+    : m_context(std::move(context)), m_timer(this, kStartTimerId) {
+    SetExtraStyle(GetExtraStyle() | wxDIALOG_EX_CONTEXTHELP);
+    Create(parent, wxID_ANY, "File Transfer Progress");
+    CreateControls();
+    m_statusPane = std::make_unique<CStatusText>(*this);
+    m_fileBar = std::make_unique<CGaugeBar>(m_ctlFileProgress, m_paint);
+    m_totalBar = std::make_unique<CGaugeBar>(m_ctlTotalProgress, m_paint);
+    Bind(wxEVT_INIT_DIALOG, &CTransferDlg::OnInitDialog, this);
+    Bind(wxEVT_TIMER, &CTransferDlg::OnTimer, this, kStartTimerId);
+    Bind(wxEVT_BUTTON, &CTransferDlg::OnCancelButton, this, kIdCancel);
+    Bind(wxEVT_CLOSE_WINDOW, &CTransferDlg::OnClose, this);
+    // Escape presses Cancel.
+    SetEscapeId(kIdCancel);
+}
+
+CTransferDlg::~CTransferDlg() {
+    m_timer.Stop();
+}
+
+// The layout keeps the proportions of the dialog's original template, in dialog units.
+void CTransferDlg::CreateControls() {
+    const auto dlu = [this](int x, int y) { return wxDLG_UNIT(this, wxSize(x, y)); };
+    const int gap = dlu(5, 5).y;
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    m_status = new wxStaticText(this, kIdStatus, wxString(), wxDefaultPosition, dlu(220, 35),
+                                wxST_NO_AUTORESIZE);
+    column->Add(m_status, wxSizerFlags().Expand());
+    const auto addBar = [&](const char* label, int id) {
+        column->Add(new wxStaticText(this, wxID_ANY, label),
+                    wxSizerFlags().CenterHorizontal().Border(wxTOP, gap));
+        auto* gauge = new wxGauge(this, id, 1, wxDefaultPosition, dlu(210, 10));
+        column->Add(gauge, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, gap));
+        return gauge;
+    };
+    m_ctlFileProgress = addBar("File Progress", kIdFileProgress);
+    m_ctlTotalProgress = addBar("Total Progress", kIdTotalProgress);
+    m_cancel = new wxButton(this, kIdCancel, "Cancel", wxDefaultPosition, dlu(50, 14));
+    column->Add(m_cancel, wxSizerFlags().CenterHorizontal().Border(wxTOP, 2 * gap));
+    auto* outer = new wxBoxSizer(wxVERTICAL);
+    outer->Add(column, wxSizerFlags(1).Expand().Border(wxALL, gap));
+    SetSizerAndFit(outer);
+    CentreOnParent();
+}
+
+void CTransferDlg::SetStatus(const std::string& text) {
+    m_strStatus = text;
+    m_status->SetLabel(ToWx(text));
+    m_status->Wrap(m_status->GetClientSize().GetWidth());
+    if (m_paint.Due()) {
+        Update();
+    }
+}
+
+void CTransferDlg::OnInitDialog(wxInitDialogEvent& event) {
+    event.Skip();
+    SetStatus("Initializing.......");
+    // The job starts once the dialog is on screen.
+    m_timer.StartOnce(500);
+}
+
+void CTransferDlg::OnTimer(wxTimerEvent& /*event*/) {
+    m_timer.Stop();
+    RunTransferJob();
+}
+
+void CTransferDlg::RunTransferJob() {
+    CWxMessageBox messageBox(this);
+    TransferJobEnvironment environment{
+        m_context.link,
+        m_context.tree,
+        m_context.list,
+        m_context.log,
+        m_context.clock,
+        m_context.user,
+        messageBox,
+        *m_fileBar,
+        *m_totalBar,
+        *m_statusPane,
+        m_context.frameStatus,
+        [this, &messageBox](const std::string& readFrom, const std::string& namedAs,
+                            unsigned format) {
+            return ConvertSpectrumFileAs(readFrom, namedAs, format,
+                                         {m_context.overwritePrompt, messageBox, m_context.log,
+                                          m_context.clock, m_context.user});
+        },
+        [this] { PumpMessages(); }};
+    CTransferJob job(environment, m_context.connectState, m_context.settings);
+    if (m_bCancel != 0) {
+        job.Cancel();
+    }
+    m_job = &job;
+    m_outcome = job.RunTransferJob();
+    m_job = nullptr;
+    Finish();
+}
+
+void CTransferDlg::Finish() {
+    const bool showSummary =
+        m_outcome->started && (m_outcome->failures > 0 || m_outcome->connectionLost);
+    if (!showSummary) {
+        if (IsModal()) {
+            EndModal(wxID_OK);
+        }
+        return;
+    }
+    // The user must see what was not handled: the summary stays until Close.
+    m_cancel->SetLabel("Close");
+    Layout();
+}
+
+void CTransferDlg::OnCancelButton(wxCommandEvent& /*event*/) {
+    if (m_outcome) {
+        if (IsModal()) {
+            EndModal(wxID_OK);
+        }
+        return;
+    }
+    m_bCancel = 1;
+    if (m_job != nullptr) {
+        m_job->Cancel();
+    }
+}
+
+void CTransferDlg::OnClose(wxCloseEvent& event) {
+    if (m_outcome) {
+        if (IsModal()) {
+            EndModal(wxID_OK);
+        }
+        return;
+    }
+    // Never a hidden job: closing asks the job to stop after the file in hand, and the
+    // dialog closes when it has.
+    m_bCancel = 1;
+    if (m_job != nullptr) {
+        m_job->Cancel();
+    }
+    if (event.CanVeto()) {
+        event.Veto();
+    }
+}
+
+void CTransferDlg::PumpMessages() {
+    if (m_pumping) {
+        return;
+    }
+    m_pumping = true;
+    wxTheApp->Yield(true);
+    m_pumping = false;
+}
+
+}  // namespace kiro

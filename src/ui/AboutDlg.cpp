@@ -1,0 +1,62 @@
+#include "ui/AboutDlg.h"
+
+#include <wx/button.h>
+#include <wx/sizer.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include "KiroConvVersion.h"
+#include "platform/VersionRecord.h"
+#include "ui/ResourceFiles.h"
+#include "ui/WxText.h"
+
+namespace kiro {
+
+CAboutDlg::CAboutDlg(wxWindow* parent, std::string_view versionRecord)
+    : m_strVersion(ReadFileVersion(versionRecord)) {
+    SetExtraStyle(GetExtraStyle() | wxDIALOG_EX_CONTEXTHELP);
+    Create(parent, wxID_ANY, "About KiroConv");
+    CreateControls();
+}
+
+// The layout keeps the proportions of the box's original template, in dialog units.
+void CAboutDlg::CreateControls() {
+    const auto dlu = [this](int x, int y) { return wxDLG_UNIT(this, wxSize(x, y)); };
+    const int gap = dlu(5, 5).y;
+    const auto centredLine = [&](wxWindowID id, const std::string& text) {
+        // No mnemonic prefix: an "&" in a version text is shown as it is.
+        auto* line = new wxStaticText(this, id, wxString(), wxDefaultPosition, dlu(119, -1),
+                                      wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+        line->SetLabelText(ToWx(text));
+        return line;
+    };
+
+    auto* top = new wxBoxSizer(wxHORIZONTAL);
+    top->Add(new wxStaticBitmap(this, wxID_ANY, LoadSvgBundle("kiroconv.svg", 32)));
+    const std::string nameBlock = std::string(version::kCompanyName) + "\n" +
+                                  std::string(version::kFileDescription) + "\n" +
+                                  std::string(version::kProductName);
+    auto* name = new wxStaticText(this, wxID_ANY, ToWx(nameBlock), wxDefaultPosition, dlu(105, -1),
+                                  wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    top->Add(name, wxSizerFlags(1).Border(wxLEFT, gap));
+
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(top, wxSizerFlags().Expand());
+    column->Add(centredLine(wxID_ANY, "Program Version"),
+                wxSizerFlags().CenterHorizontal().Border(wxTOP, gap));
+    column->Add(centredLine(kIdVersionText, m_strVersion),
+                wxSizerFlags().CenterHorizontal().Border(wxTOP, gap));
+    column->Add(centredLine(wxID_ANY, std::string(version::kLegalCopyright)),
+                wxSizerFlags().CenterHorizontal().Border(wxTOP, gap));
+    auto* ok = new wxButton(this, wxID_OK, "OK", wxDefaultPosition, dlu(50, -1));
+    ok->SetDefault();
+    column->Add(ok, wxSizerFlags().CenterHorizontal().Border(wxTOP, 3 * gap));
+
+    auto* outer = new wxBoxSizer(wxVERTICAL);
+    outer->Add(column, wxSizerFlags(1).Expand().Border(wxALL, gap));
+    SetSizerAndFit(outer);
+    CentreOnParent();
+    ok->SetFocus();
+}
+
+}  // namespace kiro

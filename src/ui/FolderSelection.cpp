@@ -1,0 +1,25 @@
+#include "ui/FolderSelection.h"
+
+#include "ui/FrameTexts.h"
+
+namespace kiro {
+
+std::string ConnectedTitle(const std::string& folder) {
+    return "KIROSCAN Conversion Utility - " + folder;
+}
+
+void ShowSelectedFolder(int connectState, CDeviceLink& link, const IDeviceTree& tree,
+                        IFileList& list, ITextPane& status,
+                        const std::function<void(const std::string&)>& setTitle) {
+    status.SetText(kGettingDirectoryContents);
+    if (connectState == 0) {
+        std::u16string widePath;
+        std::string narrowPath;
+        link.GetSelectedFolderPath(tree, &widePath, &narrowPath);
+        setTitle(ConnectedTitle(narrowPath));
+        link.FillFileList(widePath, list);
+    }
+    status.SetText(kIdleStatusText);
+}
+
+}  // namespace kiro

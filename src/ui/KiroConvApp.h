@@ -1,0 +1,35 @@
+#pragma once
+
+#include <wx/app.h>
+
+#include <memory>
+
+class wxFileConfig;
+
+namespace kiro {
+
+class CWxSettingsStore;
+class CMainFrame;
+
+// The application: sets up the settings file and the resources, then makes and shows
+// the main window. It handles About itself.
+class CKiroConvApp : public wxApp {
+public:
+    CKiroConvApp();
+    ~CKiroConvApp() override;
+
+    bool OnInit() override;
+    int OnExit() override;
+
+    void OnAbout(wxCommandEvent& event);
+
+    // What every run needs before a window exists: pictures, help book, settings.
+    void InitResources();
+    CWxSettingsStore& GetSettingsStore() { return *m_store; }
+
+private:
+    std::unique_ptr<wxFileConfig> m_config;
+    std::unique_ptr<CWxSettingsStore> m_store;
+};
+
+}  // namespace kiro

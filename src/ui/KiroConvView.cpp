@@ -1,0 +1,238 @@
+#include "ui/KiroConvView.h"
+
+#include <wx/toplevel.h>
+
+#include <algorithm>
+
+#include "devicelink/MemoryControls.h"
+#include "ui/FrameTexts.h"
+#include "ui/WxText.h"
+
+namespace kiro {
+
+namespace {
+
+constexpr std::array<long, 4> kStyleFlags{wxLC_ICON, wxLC_REPORT, wxLC_SMALL_ICON, wxLC_LIST};
+constexpr std::array<const char*, CKiroConvView::kColumnCount> kHeadings{"Filename", "File Type",
+                                                                         "Size", "Modified"};
+
+}  // namespace
+
+CKiroConvView::CKiroConvView(wxWindow* parent)
+    // Created in Details so that the columns exist before the first switch away.
+    : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxSize(100, 100),
+                 wxLC_REPORT | wxLC_AUTOARRANGE | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN) {}
+
+CKiroConvView::~CKiroConvView() {
+    SaveSettings();
+}
+
+void CKiroConvView::OnInitialUpdate(ISettingsStore& store, wxImageList& smallImages,
+                                    wxImageList& largeImages) {
+    m_store = &store;
+    m_smallImages = &smallImages;
+    m_largeImages = &largeImages;
+    wxGetTopLevelParent(this)->SetLabel(kNotConnectedTitle);
+    const ListViewSettings settings = LoadListViewSettings(store, DefaultWidthScale(this));
+    InsertColumns(settings.columnWidths);
+    SetStyleType(settings.listType);
+}
+
+void CKiroConvView::InsertColumns(const std::array<int, kColumnCount>& widths) {
+    for (int column = 0; column < kColumnCount; ++column) {
+        InsertColumn(column, kHeadings[static_cast<std::size_t>(column)], wxLIST_FORMAT_LEFT,
+                     widths[static_cast<std::size_t>(column)]);
+    }
+}
+
+int CKiroConvView::GetStyleType() const {
+    const long flags = GetWindowStyleFlag() & wxLC_MASK_TYPE;
+    const auto found = std::find(kStyleFlags.begin(), kStyleFlags.end(), flags);
+    return found == kStyleFlags.end() ? kListLargeIcons
+                                      : static_cast<int>(found - kStyleFlags.begin());
+}
+
+void CKiroConvView::SetStyleType(int styleType) {
+    if (styleType < kListLargeIcons || styleType > kListList) {
+        return;
+    }
+    if (styleType != GetStyleType()) {
+        SetSingleStyle(kStyleFlags[static_cast<std::size_t>(styleType)]);
+    }
+    GivePictures();
+    if (styleType == kListDetails && m_itemsLackColumns && !m_rowsPending) {
+        TakeSelectionFromControl();
+        ShowAllRows();
+    }
+}
+
+void CKiroConvView::GivePictures() {
+    // A switch of style leaves the item layout stale until the pictures are given again.
+    if (m_smallImages != nullptr) {
+        SetImageList(m_smallImages, wxIMAGE_LIST_SMALL);
+        SetImageList(m_largeImages, wxIMAGE_LIST_NORMAL);
+    }
+}
+
+void CKiroConvView::DeleteAllItems() {
+    wxListCtrl::DeleteAllItems();
+    m_rows.clear();
+    m_rowsPending = false;
+    m_itemsLackColumns = false;
+}
+
+int CKiroConvView::InsertItem(const std::string& label, int image) {
+    if (!m_rowsPending) {
+        TakeSelectionFromControl();
+        m_rowsPending = true;
+        CallAfter(&CKiroConvView::ShowPendingItems);
+    }
+    // After any equal label, so that equal names keep their listing order.
+    const auto position =
+        std::upper_bound(m_rows.begin(), m_rows.end(), label,
+                         [](const std::string& value, const std::unique_ptr<Row>& row) {
+                             return LessIgnoringCase(value, row->texts[0]);
+                         });
+    auto row = std::make_unique<Row>();
+    row->texts[0] = label;
+    row->image = image;
+    const auto inserted = m_rows.insert(position, std::move(row));
+    return static_cast<int>(inserted - m_rows.begin());
+}
+
+void CKiroConvView::SetItemText(int item, int column, const std::string& text) {
+    if (item < 0 || static_cast<std::size_t>(item) >= m_rows.size() || column < 0 ||
+        column >= kColumnCount) {
+        return;
+    }
+    m_rows[static_cast<std::size_t>(item)]->texts[static_cast<std::size_t>(column)] = text;
+    if (m_rowsPending) {
+        return;
+    }
+    if (column == 0) {
+        wxListCtrl::SetItemText(item, ToWx(text));
+    } else if (GetStyleType() == kListDetails) {
+        SetItem(item, column, ToWx(text));
+    }
+}
+
+std::string CKiroConvView::GetItemText(int item, int column) const {
+    if (item < 0 || static_cast<std::size_t>(item) >= m_rows.size() || column < 0 ||
+        column >= kColumnCount) {
+        return {};
+    }
+    return m_rows[static_cast<std::size_t>(item)]->texts[static_cast<std::size_t>(column)];
+}
+
+int CKiroConvView::GetItemCount() const {
+    return static_cast<int>(m_rows.size());
+}
+
+int CKiroConvView::GetSelectedCount() const {
+    const_cast<CKiroConvView*>(this)->ShowPendingItems();
+    return GetSelectedItemCount();
+}
+
+int CKiroConvView::GetNextSelectedItem(int after) const {
+    const_cast<CKiroConvView*>(this)->ShowPendingItems();
+    return static_cast<int>(GetNextItem(after, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+}
+
+void CKiroConvView::ShowPendingItems() {
+    if (m_rowsPending) {
+        ShowAllRows();
+    }
+}
+
+void CKiroConvView::TakeSelectionFromControl() {
+    const long count = wxListCtrl::GetItemCount();
+    if (static_cast<std::size_t>(count) != m_rows.size()) {
+        return;
+    }
+    const long focused = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    for (long item = 0; item < count; ++item) {
+        Row& row = *m_rows[static_cast<std::size_t>(item)];
+        row.selected = false;
+        row.focused = item == focused;
+    }
+    for (long item = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); item >= 0;
+         item = GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        m_rows[static_cast<std::size_t>(item)]->selected = true;
+    }
+}
+
+void CKiroConvView::ShowAllRows() {
+    m_rowsPending = false;
+    const bool details = GetStyleType() == kListDetails;
+    m_itemsLackColumns = !details;
+    const long top = details ? GetTopItem() : 0;
+    Freeze();
+    wxListCtrl::DeleteAllItems();
+    if (details) {
+        AddRowsInDetails();
+    } else {
+        AddRows();
+    }
+    if (top > 0 && top < wxListCtrl::GetItemCount()) {
+        EnsureVisible(top);
+    }
+    Thaw();
+}
+
+void CKiroConvView::AddRows() {
+    // Appended in order: the toolkit then repaints one item per insertion.
+    for (std::size_t index = 0; index < m_rows.size(); ++index) {
+        const Row& row = *m_rows[index];
+        const long item = static_cast<long>(index);
+        wxListCtrl::InsertItem(item, ToWx(row.texts[0]), row.image);
+        if (row.selected || row.focused) {
+            const long state = (row.selected ? wxLIST_STATE_SELECTED : 0) |
+                               (row.focused ? wxLIST_STATE_FOCUSED : 0);
+            SetItemState(item, state, state);
+        }
+    }
+}
+
+void CKiroConvView::AddRowsInDetails() {
+    // Every text set in Details is measured for the toolkit's column auto-size, which
+    // this list never uses and which is most of the time of a large fill. So the items
+    // go in while the list shows List, get their cells when the columns are put back
+    // in Details, and get their texts in List again.
+    std::array<int, kColumnCount> widths{};
+    for (int column = 0; column < kColumnCount; ++column) {
+        widths[static_cast<std::size_t>(column)] = GetColumnWidth(column);
+    }
+    SetSingleStyle(wxLC_LIST);
+    AddRows();
+    SetSingleStyle(wxLC_REPORT);
+    for (int column = kColumnCount - 1; column >= 1; --column) {
+        DeleteColumn(column);
+    }
+    for (int column = 1; column < kColumnCount; ++column) {
+        InsertColumn(column, kHeadings[static_cast<std::size_t>(column)], wxLIST_FORMAT_LEFT,
+                     widths[static_cast<std::size_t>(column)]);
+    }
+    SetSingleStyle(wxLC_LIST);
+    for (std::size_t index = 0; index < m_rows.size(); ++index) {
+        for (int column = 1; column < kColumnCount; ++column) {
+            SetItem(static_cast<long>(index), column,
+                    ToWx(m_rows[index]->texts[static_cast<std::size_t>(column)]));
+        }
+    }
+    SetSingleStyle(wxLC_REPORT);
+    GivePictures();
+}
+
+void CKiroConvView::SaveSettings() {
+    if (m_store == nullptr) {
+        return;
+    }
+    std::array<int, kColumnCount> widths{};
+    for (int column = 0; column < kColumnCount; ++column) {
+        widths[static_cast<std::size_t>(column)] = GetColumnWidth(column);
+    }
+    SaveListViewSettings(*m_store, GetStyleType(), widths);
+    m_store = nullptr;
+}
+
+}  // namespace kiro

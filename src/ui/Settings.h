@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "ui/SettingsStore.h"
+#include "ui/WindowPlacement.h"
+
+namespace kiro {
+
+// Sections and value names of everything the program keeps between runs.
+inline constexpr const char* kSectionSettings = "Settings";
+inline constexpr const char* kSectionMainWindow = "MainWindowSize";
+
+inline constexpr const char* kValueTargetDirectory = "TargetDirectory";
+inline constexpr const char* kValueDefaultAction = "DefaultAction";
+inline constexpr const char* kValueLogEvents = "LogEvents";
+inline constexpr const char* kValueLogFileName = "LogFileName";
+inline constexpr const char* kValueOutputFormat = "OutputFormat";
+inline constexpr const char* kValueOverwritePrompt = "OverwritePrompt";
+inline constexpr const char* kValueSplitterPos = "SplitterPos";
+inline constexpr const char* kValueSplitterMin = "SplitterMin";
+inline constexpr const char* kValueListType = "ListType";
+inline constexpr const char* kValueFilenameWidth = "FilenameWidth";
+inline constexpr const char* kValueTypeWidth = "TypeWidth";
+inline constexpr const char* kValueSizeWidth = "SizeWidth";
+inline constexpr const char* kValueModifiedWidth = "ModifiedWidth";
+inline constexpr const char* kValueWindowPos = "WindowPos";
+
+// The stored target text is cut to this many bytes (at a character boundary).
+inline constexpr std::size_t kMaxTargetDirectoryBytes = 259;
+
+// The six settings the main frame holds.
+struct FrameSettings {
+    std::string targetDirectory;
+    int defaultAction = 0;
+    int logEvents = 0;
+    std::string logFileName = "LogFile.log";
+    int outputFormat = 0;
+    int overwritePrompt = 1;
+};
+
+struct SplitterSettings {
+    int position = 150;
+    int minimum = 50;
+};
+
+// List styles in the order of the stored ListType.
+enum ListStyle : int {
+    kListLargeIcons = 0,
+    kListDetails = 1,
+    kListSmallIcons = 2,
+    kListList = 3,
+};
+
+struct ListViewSettings {
+    int listType = kListLargeIcons;
+    std::array<int, 4> columnWidths{150, 125, 75, 140};
+};
+
+// Reads the six frame settings in the order the frame loads them. The default of the
+// target directory is the platform's, so the caller gives it.
+FrameSettings LoadFrameSettings(const ISettingsStore& store,
+                                const std::string& defaultTargetDirectory);
+// The default widths are pixels of the original 8-point font, whose characters are 6
+// pixels wide on average; `defaultScale` (the font's average width / 6) widens them
+// for a larger font, so that first-run texts are not cut off. Stored widths are used
+// as stored.
+inline constexpr int kOriginalAverageCharWidth = 6;
+SplitterSettings LoadSplitterSettings(const ISettingsStore& store, double defaultScale = 1.0);
+// A stored ListType outside 0 to 3 gives Large Icons.
+ListViewSettings LoadListViewSettings(const ISettingsStore& store, double defaultScale = 1.0);
+// Writes ListType, and the column widths only in the Details and List styles.
+void SaveListViewSettings(ISettingsStore& store, int listType,
+                          const std::array<int, 4>& columnWidths);
+
+// The stored placement, or nothing when it is missing or does not hold ten fields.
+std::optional<WindowPlacement> LoadWindowPlacement(const ISettingsStore& store);
+void SaveWindowPlacement(ISettingsStore& store, const WindowPlacement& placement);
+
+// What the frame does while it closes, step by step, in the order of the saves.
+class IFrameCloseSteps {
+public:
+    virtual ~IFrameCloseSteps() = default;
+    // The frame's settings, the target text read back from the target bar.
+    virtual FrameSettings PullSettings() = 0;
+    virtual void CloseLog() = 0;
+    virtual SplitterSettings CurrentSplitter() = 0;
+    // The window's placement now, or nothing when it cannot be had.
+    virtual std::optional<WindowPlacement> CurrentPlacement() = 0;
+    // Ends the connection to the handheld when one is up.
+    virtual void DisconnectIfConnected() = 0;
+};
+
+// Saves every frame setting in order: the six settings, then the log is closed, then
+// the splitter, then the placement (flags say only whether it was maximised), and last
+// the handheld is let go.
+void SaveSettingsAtClose(ISettingsStore& store, IFrameCloseSteps& steps);
+
+}  // namespace kiro

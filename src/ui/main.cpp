@@ -1,0 +1,3 @@
+#include "ui/KiroConvApp.h"
+
+wxIMPLEMENT_APP(kiro::CKiroConvApp);

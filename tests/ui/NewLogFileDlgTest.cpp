@@ -1,0 +1,106 @@
+#include "log/NewLogFileDlg.h"
+
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "platform/Clock.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+#include "ui/DialogTesting.h"
+
+namespace kiro {
+namespace {
+
+using Dlg = CNewLogFileDlg;
+
+class NewLogFileDlgTest : public ::testing::Test {
+protected:
+    ~NewLogFileDlgTest() override { frame->Destroy(); }
+
+    static wxTextCtrl& NewName(Dlg& dialog) {
+        return *wxStaticCast(dialog.FindWindow(Dlg::kIdNewLogName), wxTextCtrl);
+    }
+    static wxString CurrentName(Dlg& dialog) {
+        return wxStaticCast(dialog.FindWindow(Dlg::kIdCurrentLogName), wxStaticText)->GetLabel();
+    }
+
+    std::optional<std::string> Ask(const std::string& current, std::function<int(Dlg&)> answer) {
+        std::optional<std::string> result;
+        wxTEST_DIALOG(result = asker.AskNewLogName(current, fileDialogs),
+                      test::ExpectDialog<Dlg>(std::move(answer)));
+        return result;
+    }
+
+    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "owner");
+    CWxNewLogFileDialog asker{frame};
+    test::CRecordingFileDialogs fileDialogs;
+};
+
+TEST_F(NewLogFileDlgTest, TakesTheTypedOrBrowsedNameOnOkAndNothingOnCancel) {
+    EXPECT_EQ(Ask("LogFile.log",
+                  [](Dlg& dialog) {
+                      EXPECT_EQ(dialog.GetTitle(), "Create New Log File");
+                      EXPECT_EQ(CurrentName(dialog), "LogFile.log");
+                      EXPECT_EQ(NewName(dialog).GetValue(), "LogFile.log");
+                      NewName(dialog).SetValue("  typed name.log");
+                      return test::PressButton(&dialog, wxID_OK);
+                  }),
+              "  typed name.log");
+
+    // "..." cancelled keeps what was typed; a chosen file replaces it, with ".log" added.
+    fileDialogs.saveAnswers = {std::nullopt, "/data.d/logs/monday"};
+    EXPECT_EQ(Ask("/data/LogFile.log",
+                  [](Dlg& dialog) {
+                      NewName(dialog).SetValue("typed.log");
+                      test::PressButton(&dialog, Dlg::kIdBrowseLogFile);
+                      EXPECT_EQ(NewName(dialog).GetValue(), "typed.log");
+                      test::PressButton(&dialog, Dlg::kIdBrowseLogFile);
+                      EXPECT_EQ(NewName(dialog).GetValue(), "/data.d/logs/monday.log");
+                      EXPECT_EQ(CurrentName(dialog), "/data/LogFile.log");
+                      return test::PressButton(&dialog, wxID_OK);
+                  }),
+              "/data.d/logs/monday.log");
+    ASSERT_EQ(fileDialogs.requests.size(), 2u);
+    EXPECT_EQ(fileDialogs.requests[1].title, "Create Log File");
+    EXPECT_EQ(fileDialogs.requests[1].filters, "Log Files (*.log)|*.log|All Files (*.*)|*.*");
+
+    EXPECT_EQ(Ask("LogFile.log",
+                  [](Dlg& dialog) {
+                      NewName(dialog).SetValue("other.log");
+                      return test::PressButton(&dialog, wxID_CANCEL);
+                  }),
+              std::nullopt);
+}
+
+// The Log command and the real dialog together: the name chosen in the dialog is the
+// file the log starts anew.
+TEST_F(NewLogFileDlgTest, SetLogFilenameStartsTheFileChosenInTheDialog) {
+    test::CTempDir dir;
+    CFixedClock clock{MakeLocalTime(2026, 3, 7, 9, 5, 0)};
+    CActivityLog log{clock};
+    log.SetLogFileName(dir / "LogFile.log");
+    test::CRecordingMessageBox messageBox;
+    struct CNoViewer final : IViewerLauncher {
+        bool OpenTextFile(const std::string&) override { return false; }
+    } viewer;
+    CLogCommands commands{log, messageBox, fileDialogs, viewer, asker};
+    fileDialogs.saveAnswers = {dir / "chosen"};
+
+    wxTEST_DIALOG(commands.OnSetLogFilename(), test::ExpectDialog<Dlg>([](Dlg& dialog) {
+                      test::PressButton(&dialog, Dlg::kIdBrowseLogFile);
+                      return test::PressButton(&dialog, wxID_OK);
+                  }));
+
+    EXPECT_EQ(log.LogFileName(), dir / "chosen.log");
+    EXPECT_TRUE(log.IsOpen());
+    EXPECT_EQ(test::ReadFileBytes(dir / "chosen.log"),
+              "Corvane Tech Kiro-SCAN File Conversion Utility Log File\r\n"
+              "Log created 3/7/2026 at 09:05:00\r\n"
+              "======================================================\r\n");
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+}  // namespace
+}  // namespace kiro

@@ -1,0 +1,217 @@
+// kiroconv_screenshots [--connected-only] OUTDIR: shows the main window with a handheld
+// folder listed, in each of the four list styles, and the program's dialogs, and
+// photographs them (ImageMagick's import) into OUTDIR/*.png, for a look at texts, bars
+// and pictures. When a handheld answers at $KIROSCAN_SOCKET the window connects to it
+// for real; otherwise a made-up folder is shown. Run it on a virtual display:
+// scripts/screenshots.sh.
+#include <wx/app.h>
+#include <wx/listctrl.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "FrameFixture.h"
+#include "devicelink/CreateDirDlg.h"
+#include "devicelink/DeviceText.h"
+#include "devicelink/FileKinds.h"
+#include "log/NewLogFileDlg.h"
+#include "platform/Utf16.h"
+#include "transfer/TransferDlg.h"
+#include "ui/AboutDlg.h"
+#include "ui/CommandIds.h"
+#include "ui/KiroConvApp.h"
+#include "ui/KiroConvView.h"
+#include "ui/LeftView.h"
+
+namespace {
+
+using namespace kiro;
+
+struct DemoFile {
+    const char* name;
+    std::uint32_t size;
+};
+
+constexpr DemoFile kDemoFiles[] = {
+    {"lamp.scope_ks", 8254},      {"dark.dark_ks", 8254},    {"reference.reference_ks", 8254},
+    {"leaf.absorbance_ks", 8254}, {"noise.scope_ks", 8254},  {"morning.experiment_ks", 1422},
+    {"session.log_ks", 3310},     {"app.app_log_ks", 977},   {"nir.method_ks", 512},
+    {"lamp.calibration_ks", 640}, {"selftest.diag_ks", 288}, {"logo.bmp", 30518},
+    {"readme.htm", 2210},         {"Setup.exe", 145408},
+};
+
+void ShowDemoHandheld(CMainFrame& frame) {
+    CLeftView& tree = *frame.GetTreeView();
+    tree.DeleteAllItems();
+    const TreeItem device =
+        tree.InsertItem("Kiro-SCAN", kKindConnectedDevice, kKindConnectedDevice, 0);
+    const TreeItem documents = tree.InsertItem("My Documents", 0, 0, device);
+    tree.InsertItem("Calibration", 0, 0, device);
+    tree.InsertItem("Temp", 0, 0, device);
+    tree.InsertItem("Run 7", 0, 0, documents);
+    tree.Expand(device);
+    tree.Expand(documents);
+
+    CKiroConvView& list = *frame.GetListView();
+    rapi::FILETIME when{};
+    when.dwLowDateTime = 0x2A3B4C00u;
+    when.dwHighDateTime = 0x01DC6A10u;
+    for (const DemoFile& file : kDemoFiles) {
+        const DeviceFileKind kind = GetFileKind(*Utf8ToUtf16(file.name));
+        const int item = list.InsertItem(file.name, kind.code);
+        list.SetItemText(item, 1, kind.text);
+        list.SetItemText(item, 2, FormatDeviceSize(file.size));
+        list.SetItemText(item, 3, FormatDeviceDate(when));
+        when.dwLowDateTime += 0x3B9ACA00u;
+    }
+    list.ShowPendingItems();
+    list.SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    frame.SetTitle("KIROSCAN Conversion Utility - \\My Documents");
+}
+
+void Settle();
+
+// Connects to the handheld at $KIROSCAN_SOCKET and lists My Documents, as a user would.
+bool ShowRealHandheld(CMainFrame& frame) {
+    if (std::getenv("KIROSCAN_SOCKET") == nullptr) {
+        return false;
+    }
+    frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    frame.ProcessCommand(WxCommandId(kIdConnect));
+    if (frame.GetConnectState() != 0) {
+        return false;
+    }
+    CLeftView& tree = *frame.GetTreeView();
+    wxTreeItemIdValue cookie;
+    const wxTreeItemId device = tree.GetFirstChild(tree.GetRootItem(), cookie);
+    for (wxTreeItemId child = tree.GetFirstChild(device, cookie); child.IsOk();
+         child = tree.GetNextChild(device, cookie)) {
+        if (tree.wxTreeCtrl::GetItemText(child) == "My Documents") {
+            tree.wxTreeCtrl::SelectItem(child);
+        }
+    }
+    Settle();
+    CKiroConvView& list = *frame.GetListView();
+    for (long item = 0; item < list.GetItemCount() && item < 3; ++item) {
+        list.SetItemState(item, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+    return true;
+}
+
+void Settle() {
+    for (int round = 0; round < 10; ++round) {
+        wxTheApp->ProcessPendingEvents();
+        wxYield();
+        wxTheApp->ProcessIdle();
+        wxMilliSleep(30);
+    }
+}
+
+// The dialogs, each shown without its modal loop as it first appears.
+template <class Photograph>
+void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
+    const auto show = [&photograph](wxDialog& dialog, const std::string& name) {
+        dialog.InitDialog();
+        dialog.Show();
+        photograph(&dialog, name);
+        dialog.Hide();
+    };
+    {
+        CCreateDirDlg dialog(&frame);
+        dialog.m_strRoot = "\\My Documents";
+        dialog.m_strNewName = "Run 8";
+        show(dialog, "dialog-create-directory");
+    }
+    {
+        CNewLogFileDlg dialog(&frame, frame.GetFileDialogs());
+        dialog.m_strCurrentLogName = "/home/user/Spectra/LogFile.log";
+        dialog.m_strNewLogName = dialog.m_strCurrentLogName;
+        show(dialog, "dialog-new-log-file");
+    }
+    {
+        CAboutDlg dialog(&frame);
+        show(dialog, "dialog-about");
+    }
+    {
+        CTransferDlg dialog(&frame, {frame.GetDeviceLink(), *frame.GetTreeView(),
+                                     *frame.GetListView(), frame.GetActivityLog(),
+                                     frame.GetClock(), frame.GetUserName(), frame.GetStatusPane(),
+                                     1, TransferSettings{}, 1});
+        show(dialog, "dialog-transfer");
+    }
+}
+
+class CScreenshotApp final : public CKiroConvApp {
+public:
+    bool OnInit() override {
+        if (argc != 2 && argc != 3) {
+            std::fprintf(stderr, "usage: kiroconv_screenshots [--connected-only] OUTDIR\n");
+            return false;
+        }
+        const bool connectedOnly = argc == 3 && argv[1] == "--connected-only";
+        const std::string out = argv[argc - 1].utf8_string();
+        // A failed check is reported, never shown in a box that nobody answers.
+        wxSetAssertHandler([](const wxString& file, int line, const wxString&, const wxString& cond,
+                              const wxString& message) {
+            std::fprintf(stderr, "%s:%d: assert %s %s\n", file.utf8_string().c_str(), line,
+                         cond.utf8_string().c_str(), message.utf8_string().c_str());
+        });
+        test::WaitForWindowManager(10);
+        InitResources();
+        auto* frame = new CMainFrame(GetSettingsStore(), "/home/user/Spectra");
+        frame->ShowAtStartup();
+        Settle();
+        if (!ShowRealHandheld(*frame)) {
+            ShowDemoHandheld(*frame);
+        }
+        int failures = 0;
+        const auto photograph = [&failures, &out](wxWindow* window, const std::string& name) {
+            Settle();
+            const wxRect rect = window->GetScreenRect();
+            const std::string command = "import -window root -crop " + std::to_string(rect.width) +
+                                        "x" + std::to_string(rect.height) + "+" +
+                                        std::to_string(rect.x) + "+" + std::to_string(rect.y) +
+                                        " +repage '" + out + "/" + name + ".png'";
+            failures += std::system(command.c_str()) != 0;
+        };
+        if (connectedOnly) {
+            frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+            frame->ProcessCommand(WxCommandId(kIdListDetails));
+            photograph(frame, "kiroconv-window");
+        } else {
+            const struct {
+                int command;
+                const char* name;
+            } styles[] = {{kIdListLargeIcons, "large-icons"},
+                          {kIdListDetails, "details"},
+                          {kIdListSmallIcons, "small-icons"},
+                          {kIdListList, "list"}};
+            for (const auto& style : styles) {
+                frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+                frame->ProcessCommand(WxCommandId(style.command));
+                photograph(frame, std::string("main-") + style.name);
+            }
+            PhotographDialogs(*frame, photograph);
+        }
+        frame->Close(true);
+        Settle();
+        m_result = failures == 0 ? 0 : 1;
+        return true;
+    }
+    // Everything happened in OnInit; no event loop to run.
+    int OnRun() override { return m_result; }
+
+private:
+    int m_result = 1;
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(CScreenshotApp);
+
+int main(int argc, char** argv) {
+    setenv("GSETTINGS_BACKEND", "memory", 1);
+    return wxEntry(argc, argv);
+}

@@ -62,6 +62,12 @@ void CLogCommands::OpenLogAtStartup() {
 }
 
 void CLogCommands::OnLogEnabled() {
+    // A log that could not be opened or written shows as off in the menu, so the
+    // user's click means "on": try the file again rather than switch off.
+    if (m_log.IsEnabled() && !m_log.IsOpen()) {
+        OpenLogAtStartup();
+        return;
+    }
     m_log.SetLogEvents(m_log.LogEvents() == 1 ? 0 : 1);
     // Switched on with no file open, entries would be dropped while the menu shows
     // logging as on: open the log now, as start-up would have.

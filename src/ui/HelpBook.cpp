@@ -61,7 +61,7 @@ std::string CHelpBook::PageOfCommand(int commandId) const {
 
 std::string CHelpBook::PageFor(wxWindow* window, const wxPoint& screenPoint) const {
     // A toolbar is one window; the button under the pointer says what was meant.
-    if (const auto* toolBar = wxDynamicCast(window, wxAuiToolBar);
+    if (const auto* toolBar = dynamic_cast<const wxAuiToolBar*>(window);
         toolBar != nullptr && screenPoint != wxDefaultPosition) {
         const wxPoint inBar = toolBar->ScreenToClient(screenPoint);
         if (const wxAuiToolBarItem* tool = toolBar->FindToolByPosition(inBar.x, inBar.y)) {
@@ -100,7 +100,7 @@ void CHelpBook::RunContextHelpMode(wxWindow* frame) {
 
 void CHelpBook::OnHelp(wxHelpEvent& event) {
     const std::string page =
-        PageFor(wxDynamicCast(event.GetEventObject(), wxWindow), event.GetPosition());
+        PageFor(dynamic_cast<wxWindow*>(event.GetEventObject()), event.GetPosition());
     if (page.empty()) {
         DisplayContents();
     } else {

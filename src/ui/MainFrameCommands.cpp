@@ -184,7 +184,8 @@ void CMainFrame::OnUpdateOverwritePrompt(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnUpdateLogEnabled(wxUpdateUIEvent& event) {
-    event.Check(m_log.IsEnabled());
+    // Checked only while entries really go into a file.
+    event.Check(m_log.IsEnabled() && m_log.IsOpen());
 }
 
 void CMainFrame::OnUpdateViewStatusBar(wxUpdateUIEvent& event) {

@@ -15,14 +15,20 @@ extern char** environ;
 namespace kiro::test {
 namespace {
 
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings) {
+        pointers.push_back(s.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 void DrainPipes(int outFd, int errFd, ProgramResult& result) {
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     int open = 2;
     char buffer[4096];
-    while (open > 0) {
-        if (::poll(fds, 2, -1) < 0) {
-            break;
-        }
+    while (open > 0 && ::poll(fds, 2, -1) >= 0) {
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) {
                 continue;
@@ -41,27 +47,43 @@ void DrainPipes(int outFd, int errFd, ProgramResult& result) {
 
 }  // namespace
 
-namespace {
-
-std::vector<std::string> WithEnvironment(const std::vector<std::string>& extra) {
-    std::vector<std::string> entries;
+pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::vector<std::string>& extraEnvironment, int outFd, int errFd) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (outFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    }
+    if (errFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
+    std::vector<std::string> argStrings = {program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<std::string> envStrings;
     for (char** e = environ; *e != nullptr; ++e) {
-        entries.emplace_back(*e);
+        envStrings.emplace_back(*e);
     }
-    entries.insert(entries.end(), extra.begin(), extra.end());
-    return entries;
+    envStrings.insert(envStrings.end(), extraEnvironment.begin(), extraEnvironment.end());
+    std::vector<char*> argv = Pointers(argStrings);
+    std::vector<char*> envp = Pointers(envStrings);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
+    }
+    return pid;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-    std::vector<char*> pointers;
-    for (std::string& s : strings) {
-        pointers.push_back(s.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
+int WaitForExit(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
-
-}  // namespace
 
 CRunningProgram::CRunningProgram(const std::string& program, const std::vector<std::string>& args,
                                  const std::vector<std::string>& extraEnvironment) {
@@ -69,26 +91,9 @@ CRunningProgram::CRunningProgram(const std::string& program, const std::vector<s
     if (::pipe2(outPipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> argStrings = {program};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<std::string> envStrings = WithEnvironment(extraEnvironment);
-    std::vector<char*> argv = Pointers(argStrings);
-    std::vector<char*> envp = Pointers(envStrings);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(outPipe[1]);
-    if (spawned != 0) {
-        ::close(outPipe[0]);
-        throw std::runtime_error("cannot start " + program);
-    }
-    m_pid = pid;
     m_out = outPipe[0];
+    m_pid = SpawnProgram(program, args, extraEnvironment, outPipe[1], -1);
+    ::close(outPipe[1]);
 }
 
 CRunningProgram::~CRunningProgram() {
@@ -96,9 +101,7 @@ CRunningProgram::~CRunningProgram() {
         ::kill(m_pid, SIGKILL);
         ::waitpid(m_pid, nullptr, 0);
     }
-    if (m_out >= 0) {
-        ::close(m_out);
-    }
+    ::close(m_out);
 }
 
 bool CRunningProgram::ReadLine(std::string& line) {
@@ -118,7 +121,9 @@ bool CRunningProgram::ReadLine(std::string& line) {
     }
 }
 
-void CRunningProgram::Signal(int signalNumber) { ::kill(m_pid, signalNumber); }
+void CRunningProgram::Signal(int signalNumber) {
+    ::kill(m_pid, signalNumber);
+}
 
 int CRunningProgram::Wait(std::string& restOfOutput) {
     char chunk[4096];
@@ -127,10 +132,9 @@ int CRunningProgram::Wait(std::string& restOfOutput) {
         m_buffer.append(chunk, static_cast<std::size_t>(got));
     }
     restOfOutput = m_buffer;
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
+    const int status = WaitForExit(m_pid);
     m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status;
 }
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -140,46 +144,12 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-
-    std::vector<std::string> argStrings = {program};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argStrings) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e != nullptr; ++e) {
-        envStrings.emplace_back(*e);
-    }
-    envStrings.insert(envStrings.end(), extraEnvironment.begin(), extraEnvironment.end());
-    std::vector<char*> envp;
-    for (std::string& entry : envStrings) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = SpawnProgram(program, args, extraEnvironment, outPipe[1], errPipe[1]);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     ProgramResult result;
-    if (spawned != 0) {
-        ::close(outPipe[0]);
-        ::close(errPipe[0]);
-        throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
-    }
     DrainPipes(outPipe[0], errPipe[0], result);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.exitStatus = WaitForExit(pid);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -10,6 +12,13 @@ struct ProgramResult {
     std::string out;
     std::string err;
 };
+
+// Starts a program with standard input closed, standard output into outFd (inherited when
+// negative) and standard error into errFd (discarded when negative).
+pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::vector<std::string>& extraEnvironment, int outFd, int errFd);
+// Waits for a started program to end; returns its exit status, 128 + the signal if killed.
+int WaitForExit(pid_t pid);
 
 // Runs a program to its end with the given arguments, standard input closed, and
 // collects what it printed.

@@ -10,7 +10,6 @@
 namespace kiro {
 namespace {
 
-using test::CTempDir;
 using test::ListNames;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
@@ -25,18 +24,15 @@ protected:
     }
 
     int Convert(const std::string& source, unsigned format, int overwritePrompt = 0) {
-        const ConversionContext context{overwritePrompt, messageBox, log, clock, user};
-        return ConvertSpectrumFile(source, format, context);
+        return ConvertSpectrumFile(source, format, {overwritePrompt, messageBox, log, clock, user});
     }
-
     std::string LogEntries() { return ReadFileBytes(dir / "activity.log").substr(headerSize); }
-
     std::string WriteLamp(const std::string& name) {
         testdata::MakeLampSpectrum().WriteTo(dir / name);
         return dir / name;
     }
 
-    CTempDir dir;
+    test::CTempDir dir;
     CFixedClock clock{MakeLocalTime(2026, 12, 5, 17, 54, 2)};
     CFixedUserName user{"alice"};
     CActivityLog log{clock};
@@ -46,10 +42,9 @@ protected:
 
 TEST_F(ConvertFileTest, WritesEachFormatNextToTheSourceAndLogsIt) {
     const std::string source = WriteLamp("run1.scope_ks");
-    EXPECT_EQ(Convert(source, kFormatTab), kConverted);
-    EXPECT_EQ(Convert(source, kFormatComma), kConverted);
-    EXPECT_EQ(Convert(source, kFormatKiroBench), kConverted);
-    EXPECT_EQ(Convert(source, kFormatSpc), kConverted);
+    for (const unsigned format : {kFormatTab, kFormatComma, kFormatKiroBench, kFormatSpc}) {
+        EXPECT_EQ(Convert(source, format), kConverted) << format;
+    }
     EXPECT_EQ(ListNames(dir.Path()),
               (std::vector<std::string>{"activity.log", "run1.Master.scope", "run1.scope",
                                         "run1.scope.spc", "run1.scope_ks"}));
@@ -64,92 +59,64 @@ TEST_F(ConvertFileTest, WritesEachFormatNextToTheSourceAndLogsIt) {
 
 TEST_F(ConvertFileTest, RefusesWhatItCannotConvertWithoutOutputOrLogLine) {
     const std::string lamp = WriteLamp("lamp.scope_ks");
+    const std::vector<unsigned char> whole = testdata::MakeLampSpectrum().Bytes();
+    WriteFileBytes(dir / "short.scope_ks", std::string(whole.begin(), whole.begin() + 8253));
     WriteFileBytes(dir / "fake.scope_ks", std::string(8254, 'x'));
+    testdata::SpectrumFixture version2 = testdata::MakeLampSpectrum();
+    version2.version = 2;
+    version2.WriteTo(dir / "v2.dark_ks");
     WriteFileBytes(dir / "notes.txt", "hello");
     testdata::MakeLampSpectrum().WriteTo(dir / "bright.irradiance_ks");
     testdata::MakeLampSpectrum().WriteTo(dir / "LOUD.SCOPE_KS");
     std::filesystem::create_directory(dir / "folder.scope_ks");
+    const std::vector<std::string> before = ListNames(dir.Path());
 
-    EXPECT_EQ(Convert(dir / "fake.scope_ks", kFormatTab), kNotDeviceSpectrum);
-    EXPECT_EQ(Convert(dir / "notes.txt", kFormatTab), kKindNotConvertible);
-    EXPECT_EQ(Convert(dir / "bright.irradiance_ks", kFormatTab), kKindNotConvertible);
-    EXPECT_EQ(Convert(dir / "LOUD.SCOPE_KS", kFormatTab), kKindNotConvertible);
+    for (const char* name : {"short.scope_ks", "fake.scope_ks", "v2.dark_ks"}) {
+        EXPECT_EQ(Convert(dir / name, kFormatTab), kNotDeviceSpectrum) << name;
+    }
+    for (const char* name : {"notes.txt", "bright.irradiance_ks", "LOUD.SCOPE_KS"}) {
+        EXPECT_EQ(Convert(dir / name, kFormatTab), kKindNotConvertible) << name;
+    }
     EXPECT_EQ(Convert(dir / "absent.scope_ks", kFormatTab), kSourceCannotBeOpened);
     EXPECT_EQ(Convert(dir / "folder.scope_ks", kFormatTab), kSourceCannotBeOpened);
     EXPECT_EQ(Convert(lamp, 4), kUnknownOutputFormat);
     EXPECT_EQ(Convert(lamp, 0xFFFFFFFFu), kUnknownOutputFormat);
-    EXPECT_EQ(ListNames(dir.Path()),
-              (std::vector<std::string>{"LOUD.SCOPE_KS", "activity.log", "bright.irradiance_ks",
-                                        "fake.scope_ks", "folder.scope_ks", "lamp.scope_ks",
-                                        "notes.txt"}));
+    std::filesystem::create_directory(dir / "lamp.scope");
+    EXPECT_EQ(Convert(lamp, kFormatTab, 1), kOutputCannotBeCreated);
+    EXPECT_TRUE(messageBox.shown.empty()) << "a folder in the way is not offered for overwrite";
+    std::filesystem::remove(dir / "lamp.scope");
+    EXPECT_EQ(ListNames(dir.Path()), before);
     EXPECT_EQ(LogEntries(), "");
 }
 
-TEST_F(ConvertFileTest, TreatsBrokenDeviceFilesAsNotDeviceSpectra) {
-    const std::vector<unsigned char> whole = testdata::MakeLampSpectrum().Bytes();
-    for (std::size_t size : {0u, 30u, 61u, 62u, 4000u, 8253u}) {
-        WriteFileBytes(dir / "short.dark_ks", std::string(whole.begin(), whole.begin() + size));
-        EXPECT_EQ(Convert(dir / "short.dark_ks", kFormatSpc), kNotDeviceSpectrum) << size;
-    }
-    testdata::SpectrumFixture version2 = testdata::MakeLampSpectrum();
-    version2.version = 2;
-    version2.WriteTo(dir / "v2.dark_ks");
-    EXPECT_EQ(Convert(dir / "v2.dark_ks", kFormatTab), kNotDeviceSpectrum);
-    EXPECT_FALSE(std::filesystem::exists(dir / "short.dark.spc"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "v2.dark"));
-    EXPECT_EQ(LogEntries(), "");
-}
-
-TEST_F(ConvertFileTest, AsksBeforeReplacingAnExistingOutput) {
+TEST_F(ConvertFileTest, AsksBeforeReplacingAnExistingOutputOnlyWhenThePromptIsOne) {
     const std::string source = WriteLamp("run1.scope_ks");
     WriteFileBytes(dir / "run1.scope.spc", "keep me");
-
-    messageBox.answers = {MessageAnswer::No};
+    messageBox.answers = {MessageAnswer::No, MessageAnswer::Yes};
     EXPECT_EQ(Convert(source, kFormatSpc, 1), kOverwriteDeclined);
     ASSERT_EQ(messageBox.shown.size(), 1u);
-    const MessageBoxRequest& box = messageBox.shown[0];
-    EXPECT_EQ(box.text, "File " + (dir / "run1.scope.spc") + " exists.  Overwrite?");
-    EXPECT_EQ(box.caption, "File Overwrite Warning");
-    EXPECT_EQ(box.buttons, MessageButtons::YesNo);
-    EXPECT_EQ(box.defaultAnswer, MessageAnswer::Yes);
-    EXPECT_EQ(box.owner, MessageOwner::MainWindow);
+    EXPECT_EQ(messageBox.shown[0].text,
+              "File " + (dir / "run1.scope.spc") + " exists.  Overwrite?");
+    EXPECT_EQ(messageBox.shown[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(ReadFileBytes(dir / "run1.scope.spc"), "keep me");
-
-    messageBox.answers = {MessageAnswer::Yes};
     EXPECT_EQ(Convert(source, kFormatSpc, 1), kConverted);
     EXPECT_EQ(ReadFileBytes(dir / "run1.scope.spc").size(), 16928u);
-    EXPECT_EQ(messageBox.shown.size(), 2u);
-}
 
-TEST_F(ConvertFileTest, ReplacesSilentlyUnlessThePromptIsExactlyOne) {
-    const std::string source = WriteLamp("run1.scope_ks");
     for (int prompt : {0, 2, -1}) {
         WriteFileBytes(dir / "run1.scope", "old");
         EXPECT_EQ(Convert(source, kFormatTab, prompt), kConverted);
         EXPECT_NE(ReadFileBytes(dir / "run1.scope"), "old");
     }
-    EXPECT_TRUE(messageBox.shown.empty());
-    // No existing output, no question either.
     std::filesystem::remove(dir / "run1.scope");
     EXPECT_EQ(Convert(source, kFormatTab, 1), kConverted);
-    EXPECT_TRUE(messageBox.shown.empty());
-}
+    EXPECT_EQ(messageBox.shown.size(), 2u) << "no question without an existing output";
 
-TEST_F(ConvertFileTest, AnsweringYesThenFailingLeavesTheOldOutput) {
+    // Yes, then the source turns out unreadable: the old output stays.
     WriteFileBytes(dir / "bad.scope_ks", std::string(100, '\0'));
     WriteFileBytes(dir / "bad.scope", "previous");
     messageBox.answers = {MessageAnswer::Yes};
     EXPECT_EQ(Convert(dir / "bad.scope_ks", kFormatTab, 1), kNotDeviceSpectrum);
-    EXPECT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(ReadFileBytes(dir / "bad.scope"), "previous");
-}
-
-TEST_F(ConvertFileTest, AnOutputThatCannotBeCreatedIsReported) {
-    const std::string source = WriteLamp("run1.scope_ks");
-    std::filesystem::create_directory(dir / "run1.scope");
-    EXPECT_EQ(Convert(source, kFormatTab, 1), kOutputCannotBeCreated);
-    EXPECT_TRUE(messageBox.shown.empty()) << "a folder cannot be read as a file";
-    EXPECT_EQ(LogEntries(), "");
 }
 
 TEST_F(ConvertFileTest, AWriteThatFailsPartWayKeepsTheOldOutputAndLeavesNoDebris) {
@@ -165,30 +132,15 @@ TEST_F(ConvertFileTest, AWriteThatFailsPartWayKeepsTheOldOutputAndLeavesNoDebris
     EXPECT_EQ(ReadFileBytes(dir / "run1.scope.spc"), "earlier output");
     EXPECT_EQ(ListNames(dir.Path()), before);
     EXPECT_EQ(LogEntries(), "");
-    // Once there is room again, the same conversion succeeds.
-    EXPECT_EQ(Convert(source, kFormatSpc), kConverted);
-}
-
-TEST_F(ConvertFileTest, WritesNoLogLineWhileLoggingIsOffOrTheLogIsClosed) {
-    const std::string source = WriteLamp("run1.dark_ks");
-    log.SetLogEvents(0);
-    EXPECT_EQ(Convert(source, kFormatTab), kConverted);
-    log.SetLogEvents(2);
-    EXPECT_EQ(Convert(source, kFormatTab), kConverted);
-    log.SetLogEvents(1);
-    log.CloseLog();
-    EXPECT_EQ(Convert(source, kFormatTab), kConverted);
-    EXPECT_EQ(LogEntries(), "");
+    EXPECT_EQ(Convert(source, kFormatSpc), kConverted) << "once there is room again";
 }
 
 TEST_F(ConvertFileTest, CutsAnOverlongUserNameAtACharacterBoundary) {
     const std::string source = WriteLamp("run1.dark_ks");
-    std::string longName(198, 'a');
-    longName += "\xC3\xA9";  // an e with acute accent straddles byte 199
-    longName += "tail";
-    CFixedUserName longUser(longName);
-    const ConversionContext context{0, messageBox, log, clock, longUser};
-    EXPECT_EQ(ConvertSpectrumFile(source, kFormatTab, context), kConverted);
+    // An e with acute accent straddles byte 199.
+    const CFixedUserName longUser(std::string(198, 'a') + "\xC3\xA9" + "tail");
+    EXPECT_EQ(ConvertSpectrumFile(source, kFormatTab, {0, messageBox, log, clock, longUser}),
+              kConverted);
     EXPECT_EQ(LogEntries().substr(0, 5 + 198 + 1), "User " + std::string(198, 'a') + " ");
 }
 

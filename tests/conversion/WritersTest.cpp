@@ -25,123 +25,22 @@ CDeviceSpectrum Loaded(const testdata::SpectrumFixture& fixture) {
 std::vector<std::string> SplitCrLfLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
+    for (std::size_t end = text.find("\r\n"); end != std::string::npos;
+         end = text.find("\r\n", start)) {
         lines.push_back(text.substr(start, end - start));
         start = end + 2;
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
     }
     return lines;
 }
 
-std::size_t CountChar(const std::string& text, char c) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
-}
-
-const std::tm kDecember5 = MakeLocalTime(2026, 12, 5, 14, 37, 2);
-
-TEST(DelimitedAscii, WritesExactly2048CrLfLinesAndNothingElse) {
-    CTempDir dir;
-    const CDeviceSpectrum spectrum = Loaded(testdata::MakeLampSpectrum());
-    ASSERT_EQ(WriteDelimitedAscii(spectrum, dir / "a.scope", '\t'), WriteResult::Written);
-    const std::string text = ReadFileBytes(dir / "a.scope");
-    EXPECT_EQ(CountChar(text, '\n'), 2048u);
-    EXPECT_EQ(CountChar(text, '\r'), 2048u);
-    ASSERT_GE(text.size(), 2u);
-    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-    const std::vector<std::string> lines = SplitCrLfLines(text);
-    ASSERT_EQ(lines.size(), 2048u);
-    EXPECT_EQ(lines[0], "339.83\t524.389");
-
-    ASSERT_EQ(WriteDelimitedAscii(spectrum, dir / "a.scope", ','), WriteResult::Written);
-    const std::string comma = ReadFileBytes(dir / "a.scope");
-    EXPECT_EQ(CountChar(comma, ','), 2048u);
-    EXPECT_EQ(CountChar(comma, '\t'), 0u);
-}
-
-TEST(DelimitedAscii, ReportsAnOutputThatCannotBeCreated) {
-    CTempDir dir;
-    const CDeviceSpectrum spectrum = Loaded(testdata::MakeLampSpectrum());
-    EXPECT_EQ(WriteDelimitedAscii(spectrum, dir / "missing/a.scope", '\t'),
-              WriteResult::CannotCreate);
-    std::filesystem::create_directory(dir / "folder.scope");
-    EXPECT_EQ(WriteDelimitedAscii(spectrum, dir / "folder.scope", '\t'), WriteResult::CannotCreate);
-    EXPECT_EQ(test::ListNames(dir.Path()), std::vector<std::string>{"folder.scope"});
-}
-
-TEST(KiroBench, WritesHeaderDataAndMarkers) {
-    testdata::SpectrumFixture fixture = testdata::MakeLampSpectrum();
-    fixture.integrationTimeMs = 100;
-    fixture.spectraAveraged = 10;
-    fixture.boxcarSmoothing = 0;
-    fixture.referenceChannel = 1;
-    const CDeviceSpectrum spectrum = Loaded(fixture);
-    const std::tm time = MakeLocalTime(2026, 12, 5, 17, 54, 2);
-    const std::string text = FormatKiroBenchFile(spectrum, time);
-    const std::vector<std::string> lines = SplitCrLfLines(text);
-    ASSERT_EQ(lines.size(), 2063u);
-    EXPECT_EQ(CountChar(text, '\n'), 2063u);
-    const std::vector<std::string> header = {
-        "KiroBench Version 1.0.0.0 Data File",
-        "++++++++++++++++++++++++++++++++++++",
-        "Saturday, December 05, 2026, 17:54:02",
-        "User: Kiro-SCAN Data File",
-        "Spectrometer Serial Number: Kiro-SCAN",
-        "Spectrometer Channel: Master",
-        "Integration Time (msec): 100",
-        "Spectra Averaged: 10",
-        "Boxcar Smoothing: 0",
-        "Correct for Electrical Dark: Disabled",
-        "Time Normalized: Disabled",
-        "Dual-beam Reference: Disabled",
-        "Reference Channel: Master",
-        ">>>>>Begin Spectral Data<<<<<",
-    };
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 14), header);
-    EXPECT_EQ(lines[2062], ">>>>>End Spectral Data<<<<<");
-    // The data lines are those of the tab-delimited output, byte for byte.
-    const std::string tab = FormatDelimitedAscii(spectrum, '\t');
-    const std::size_t begin = text.find(">>>>>Begin Spectral Data<<<<<\r\n") + 31;
-    EXPECT_EQ(text.substr(begin, tab.size()), tab);
-}
-
-TEST(KiroBench, PrintsSettingsAsUnsignedAndReferenceChannelByValue) {
-    testdata::SpectrumFixture fixture = testdata::MakeDarkSpectrum();
-    fixture.integrationTimeMs = 65535;
-    fixture.spectraAveraged = 65535;
-    fixture.boxcarSmoothing = 32768;
-    for (std::uint32_t channel : {0u, 2u, 0xFFFFFFFFu}) {
-        fixture.referenceChannel = channel;
-        const std::vector<std::string> lines =
-            SplitCrLfLines(FormatKiroBenchFile(Loaded(fixture), kDecember5));
-        EXPECT_EQ(lines[6], "Integration Time (msec): 65535");
-        EXPECT_EQ(lines[7], "Spectra Averaged: 65535");
-        EXPECT_EQ(lines[8], "Boxcar Smoothing: 32768");
-        EXPECT_EQ(lines[12], "Reference Channel: None") << channel;
-    }
-}
-
-std::uint32_t U32At(const std::vector<unsigned char>& file, std::size_t at) {
-    std::uint32_t value;
-    std::memcpy(&value, file.data() + at, 4);
+template <typename T>
+T ValueAt(const std::vector<unsigned char>& file, std::size_t at) {
+    T value;
+    std::memcpy(&value, file.data() + at, sizeof value);
     return value;
-}
-
-double DoubleAt(const std::vector<unsigned char>& file, std::size_t at) {
-    double value;
-    std::memcpy(&value, file.data() + at, 8);
-    return value;
-}
-
-std::vector<unsigned char> Bytes(std::initializer_list<int> values) {
-    std::vector<unsigned char> bytes;
-    for (int v : values) {
-        bytes.push_back(static_cast<unsigned char>(v));
-    }
-    return bytes;
 }
 
 std::vector<unsigned char> Slice(const std::vector<unsigned char>& file, std::size_t at,
@@ -149,20 +48,58 @@ std::vector<unsigned char> Slice(const std::vector<unsigned char>& file, std::si
     return {file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at + size)};
 }
 
-TEST(Spc, LaysOutTheFixedHeader) {
+const std::tm kDecember5 = MakeLocalTime(2026, 12, 5, 14, 37, 2);
+
+TEST(DelimitedAscii, WritesExactly2048CrLfLinesAndNothingElse) {
+    CTempDir dir;
+    const CDeviceSpectrum spectrum = Loaded(testdata::MakeLampSpectrum());
+    for (const char separator : {'\t', ','}) {
+        ASSERT_EQ(WriteDelimitedAscii(spectrum, dir / "a.scope", separator), WriteResult::Written);
+        const std::string text = ReadFileBytes(dir / "a.scope");
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2048);
+        EXPECT_EQ(std::count(text.begin(), text.end(), separator), 2048);
+        EXPECT_TRUE(text.ends_with("\r\n"));
+        const std::vector<std::string> lines = SplitCrLfLines(text);
+        ASSERT_EQ(lines.size(), 2048u);
+        EXPECT_EQ(lines[0], std::string("339.83") + separator + "524.389");
+    }
+}
+
+TEST(KiroBench, WritesHeaderSettingsDataAndMarkers) {
+    testdata::SpectrumFixture fixture = testdata::MakeLampSpectrum();
+    fixture.integrationTimeMs = 65535;
+    fixture.spectraAveraged = 65535;
+    fixture.boxcarSmoothing = 32768;
+    for (std::uint32_t channel : {1u, 0u, 2u, 0xFFFFFFFFu}) {
+        fixture.referenceChannel = channel;
+        const CDeviceSpectrum spectrum = Loaded(fixture);
+        const std::string text = FormatKiroBenchFile(spectrum, kDecember5);
+        const std::vector<std::string> lines = SplitCrLfLines(text);
+        ASSERT_EQ(lines.size(), 2063u);
+        EXPECT_EQ(lines[2], "Saturday, December 05, 2026, 14:37:02");
+        // Settings print as unsigned; only channel 1 has a name.
+        EXPECT_EQ(lines[6], "Integration Time (msec): 65535");
+        EXPECT_EQ(lines[7], "Spectra Averaged: 65535");
+        EXPECT_EQ(lines[8], "Boxcar Smoothing: 32768");
+        EXPECT_EQ(lines[12], channel == 1 ? "Reference Channel: Master" : "Reference Channel: None")
+            << channel;
+        EXPECT_EQ(lines[13], ">>>>>Begin Spectral Data<<<<<");
+        EXPECT_EQ(lines[2062], ">>>>>End Spectral Data<<<<<");
+        // The data lines are those of the tab-delimited output, byte for byte.
+        const std::string tab = FormatDelimitedAscii(spectrum, '\t');
+        const std::size_t begin = text.find(">>>>>Begin Spectral Data<<<<<\r\n") + 31;
+        EXPECT_EQ(text.substr(begin, tab.size()), tab);
+    }
+}
+
+TEST(Spc, LaysOutTheHeaderWithTheConversionDateAndZeroesTheRest) {
     const std::vector<unsigned char> file =
         FormatSpcFile(Loaded(testdata::MakeLampSpectrum()), kDecember5);
     ASSERT_EQ(file.size(), 16928u);
-    EXPECT_EQ(Slice(file, 0, 8), Bytes({0x80, 0x4B, 0x06, 0x80, 0x00, 0x08, 0x00, 0x00}));
-    EXPECT_EQ(U32At(file, 24), 1u) << "fnsub counts the one subfile";
-    EXPECT_EQ(file[28], 3);
-    EXPECT_EQ(Slice(file, 45, 9), Bytes({'K', 'i', 'r', 'o', '-', 'S', 'C', 'A', 'N'}));
-    EXPECT_EQ(file[54], 0);
-    EXPECT_EQ(file[55], 0);
+    EXPECT_EQ(ValueAt<std::uint32_t>(file, 24), 1u) << "fnsub counts the one subfile";
+    EXPECT_EQ(Slice(file, 32, 4), (std::vector<unsigned char>{0xA5, 0x2B, 0xAC, 0x7E}));
     const std::string comment(reinterpret_cast<const char*>(file.data() + 88), 33);
     EXPECT_EQ(comment, std::string("Corvane Tech Kiro-SCAN Data File") + '\0');
-    EXPECT_EQ(file[8704], 0);
-    EXPECT_EQ(file[8705], 0x80);
     // Everything not set is zero: fspare, fcatxt, the rest of fcmnt, the reserved tail.
     for (std::size_t at = 121; at < 512; ++at) {
         ASSERT_EQ(file[at], 0) << at;
@@ -172,36 +109,23 @@ TEST(Spc, LaysOutTheFixedHeader) {
     }
 }
 
-TEST(Spc, PacksTheConversionDate) {
-    const std::vector<unsigned char> file =
-        FormatSpcFile(Loaded(testdata::MakeLampSpectrum()), kDecember5);
-    EXPECT_EQ(Slice(file, 32, 4), Bytes({0xA5, 0x2B, 0xAC, 0x7E}));
-}
-
 TEST(Spc, ChoosesResolutionTextAndYUnitByRole) {
     const struct {
         std::uint32_t role;
         std::uint32_t mode;
         int yUnit;
-        std::vector<unsigned char> fres;
-    } cases[] = {
-        {3, 1, 2, Bytes({0x30, 0x20, 0x50, 0x20, 0x41, 0, 0, 0, 0})},
-        {0, 1, 4, Bytes({0x30, 0x20, 0x44, 0x20, 0x53, 0, 0, 0, 0})},
-        {0, 9, 4, Bytes({0x30, 0x20, 0x44, 0x20, 0x53, 0, 0, 0, 0})},
-        {1, 0, 4, Bytes({0x30, 0x20, 0x52, 0x20, 0x53, 0, 0, 0, 0})},
-        {2, 0, 4, Bytes({0x30, 0x20, 0x53, 0x20, 0x53, 0, 0, 0, 0})},
-        {3, 0, 4, Bytes({0x30, 0x20, 0x50, 0x20, 0x53, 0, 0, 0, 0})},
-        {3, 2, 128, Bytes({0x30, 0x20, 0x50, 0x20, 0x54, 0, 0, 0, 0})},
-        {3, 5, 0, Bytes({0x30, 0x20, 0, 0, 0, 0, 0, 0, 0})},
-        {7, 1, 0, Bytes({0x30, 0x20, 0, 0, 0, 0, 0, 0, 0})},
-    };
+        const char* fres;
+    } cases[] = {{3, 1, 2, "0 P A"},   {0, 9, 4, "0 D S"}, {1, 0, 4, "0 R S"}, {2, 0, 4, "0 S S"},
+                 {3, 2, 128, "0 P T"}, {3, 5, 0, "0 "},    {7, 1, 0, "0 "}};
     for (const auto& c : cases) {
         testdata::SpectrumFixture fixture = testdata::MakeDarkSpectrum();
         fixture.spectrumRole = c.role;
         fixture.dataMode = c.mode;
         const std::vector<unsigned char> file = FormatSpcFile(Loaded(fixture), kDecember5);
+        std::vector<unsigned char> fres(9, 0);
+        std::memcpy(fres.data(), c.fres, std::strlen(c.fres));
         EXPECT_EQ(file[29], c.yUnit) << c.role << "/" << c.mode;
-        EXPECT_EQ(Slice(file, 36, 9), c.fres) << c.role << "/" << c.mode;
+        EXPECT_EQ(Slice(file, 36, 9), fres) << c.role << "/" << c.mode;
     }
 }
 
@@ -213,34 +137,28 @@ TEST(Spc, StoresWavelengthsAsFloatsAndValuesBitForBit) {
     fixture.values[1] = std::bit_cast<float>(0x7FC01234u);  // a NaN with a payload
     fixture.values[2] = std::bit_cast<float>(0xFF800001u);  // a signalling NaN
     fixture.values[2047] = -0.0f;
-    const std::vector<unsigned char> deviceBytes = fixture.Bytes();
     const std::vector<unsigned char> file = FormatSpcFile(Loaded(fixture), kDecember5);
-    EXPECT_EQ(DoubleAt(file, 8), 200.0);
-    EXPECT_EQ(DoubleAt(file, 16), 1223.5);
-    EXPECT_EQ(Slice(file, 8736, 8192), Slice(deviceBytes, 62, 8192));
-    EXPECT_EQ(U32At(file, 512 + 4 * 1000), std::bit_cast<std::uint32_t>(700.0f));
-}
+    EXPECT_EQ(ValueAt<double>(file, 8), 200.0);
+    EXPECT_EQ(ValueAt<double>(file, 16), 1223.5);
+    EXPECT_EQ(Slice(file, 8736, 8192), Slice(fixture.Bytes(), 62, 8192));
+    EXPECT_EQ(ValueAt<float>(file, 512 + 4 * 1000), 700.0f);
 
-TEST(Spc, FirstAndLastXAreTheStoredFloatsWidened) {
-    const CDeviceSpectrum spectrum = Loaded(testdata::MakeLampSpectrum());
-    const std::vector<unsigned char> file = FormatSpcFile(spectrum, kDecember5);
-    float first;
-    float last;
-    std::memcpy(&first, file.data() + 512, 4);
-    std::memcpy(&last, file.data() + 512 + 4 * 2047, 4);
-    EXPECT_EQ(DoubleAt(file, 8), static_cast<double>(first));
-    EXPECT_EQ(DoubleAt(file, 16), static_cast<double>(last));
-    EXPECT_NE(DoubleAt(file, 16), spectrum.WavelengthAt(2047));
+    // First and last X are the stored floats widened, not the wavelengths in double.
+    const CDeviceSpectrum lamp = Loaded(testdata::MakeLampSpectrum());
+    const std::vector<unsigned char> lampFile = FormatSpcFile(lamp, kDecember5);
+    EXPECT_EQ(ValueAt<double>(lampFile, 8), static_cast<double>(ValueAt<float>(lampFile, 512)));
+    EXPECT_EQ(ValueAt<double>(lampFile, 16),
+              static_cast<double>(ValueAt<float>(lampFile, 512 + 4 * 2047)));
+    EXPECT_NE(ValueAt<double>(lampFile, 16), lamp.WavelengthAt(2047));
 }
 
 TEST(Spc, WritesTheWholeFileInPlace) {
     CTempDir dir;
-    const CFixedClock clock(kDecember5);
     const CDeviceSpectrum spectrum = Loaded(testdata::MakeLampSpectrum());
-    ASSERT_EQ(WriteSpcFile(spectrum, dir / "a.scope.spc", clock), WriteResult::Written);
-    const std::string bytes = ReadFileBytes(dir / "a.scope.spc");
+    ASSERT_EQ(WriteSpcFile(spectrum, dir / "a.scope.spc", CFixedClock(kDecember5)),
+              WriteResult::Written);
     const std::vector<unsigned char> expected = FormatSpcFile(spectrum, kDecember5);
-    EXPECT_EQ(bytes, std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(ReadFileBytes(dir / "a.scope.spc"), std::string(expected.begin(), expected.end()));
     EXPECT_EQ(test::ListNames(dir.Path()), std::vector<std::string>{"a.scope.spc"});
 }
 

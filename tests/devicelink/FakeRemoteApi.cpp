@@ -19,10 +19,17 @@ std::u16string NameOf(const std::u16string& path) {
     return path.substr(path.rfind(u'\\') + 1);
 }
 
-void FillEntry(CE_FIND_DATA& entry, const std::u16string& name, DWORD attributes) {
+CE_FIND_DATA Entry(const std::u16string& name, DWORD attributes) {
+    CE_FIND_DATA entry;
     std::memset(&entry, 0, sizeof entry);
     entry.dwFileAttributes = attributes;
     std::copy(name.begin(), name.end(), entry.cFileName);
+    return entry;
+}
+
+DWORD SizeOf(const CFakeRemoteApi::File& file) {
+    return file.reportedSizeLow != 0xFFFFFFFFu ? file.reportedSizeLow
+                                               : static_cast<DWORD>(file.content.size());
 }
 
 }  // namespace
@@ -39,7 +46,6 @@ void CFakeRemoteApi::AddFolder(const std::u16string& path) {
 
 HRESULT CFakeRemoteApi::CeRapiInitEx(RAPIINIT* init) {
     ++initCalls;
-    lastInitSize = init->cbSize;
     init->heRapiInit = &m_event;
     return initResult;
 }
@@ -60,8 +66,7 @@ bool CFakeRemoteApi::Broken() {
     return connectionLost;
 }
 
-DWORD CFakeRemoteApi::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-    lastWaitMs = milliseconds;
+DWORD CFakeRemoteApi::WaitForSingleObject(HANDLE handle, DWORD) {
     return handle == &m_event ? waitResult : WAIT_FAILED;
 }
 
@@ -78,18 +83,14 @@ BOOL CFakeRemoteApi::CeFindAllFiles(LPCWSTR path, DWORD flags, DWORD* count,
     std::vector<CE_FIND_DATA> found;
     for (const std::u16string& candidate : folders) {
         if (candidate != u"\\" && ParentOf(candidate) == folder) {
-            found.emplace_back();
-            FillEntry(found.back(), NameOf(candidate), FILE_ATTRIBUTE_DIRECTORY);
+            found.push_back(Entry(NameOf(candidate), FILE_ATTRIBUTE_DIRECTORY));
         }
     }
     if ((flags & FAF_FOLDERS_ONLY) == 0) {
         for (const auto& [filePath, file] : files) {
             if (ParentOf(filePath) == folder) {
-                found.emplace_back();
-                FillEntry(found.back(), NameOf(filePath), FILE_ATTRIBUTE_ARCHIVE);
-                found.back().nFileSizeLow = file.reportedSizeLow != 0xFFFFFFFFu
-                                                ? file.reportedSizeLow
-                                                : static_cast<DWORD>(file.content.size());
+                found.push_back(Entry(NameOf(filePath), FILE_ATTRIBUTE_ARCHIVE));
+                found.back().nFileSizeLow = SizeOf(file);
                 found.back().ftLastWriteTime = file.lastWrite;
             }
         }
@@ -153,9 +154,7 @@ DWORD CFakeRemoteApi::CeGetFileSize(HANDLE file, DWORD* high) {
     if (Broken() || found == m_handles.end()) {
         return INVALID_FILE_SIZE;
     }
-    const File& content = files.at(found->second.path);
-    return content.reportedSizeLow != 0xFFFFFFFFu ? content.reportedSizeLow
-                                                  : static_cast<DWORD>(content.content.size());
+    return SizeOf(files.at(found->second.path));
 }
 
 BOOL CFakeRemoteApi::CeCloseHandle(HANDLE handle) {

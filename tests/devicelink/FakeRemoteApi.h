@@ -56,8 +56,6 @@ public:
     // Record.
     int initCalls = 0;
     int uninitCalls = 0;
-    rapi::DWORD lastInitSize = 0;
-    rapi::DWORD lastWaitMs = 0;
     std::vector<std::pair<std::u16string, rapi::DWORD>> finds;
     int outstandingBuffers = 0;
     std::vector<rapi::DWORD> readSizes;  // the count delivered by each read

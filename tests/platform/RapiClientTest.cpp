@@ -83,53 +83,50 @@ std::string ListingReply(std::uint32_t count, const std::u16string& name) {
     return reply.Bytes();
 }
 
+// A reply to the request's operation whose first field is `first`.
+std::string Reply(const std::string& request, std::uint32_t first) {
+    CWireWriter reply(static_cast<Op>(request[0]));
+    reply.PutU32(first);
+    return reply.Bytes();
+}
+
 bool Connect() {
     RAPIINIT init{kRapiInitRecordSize, nullptr, S_OK};
     return CeRapiInitEx(&init) == S_OK &&
            WaitForSingleObject(init.heRapiInit, 2000) == WAIT_OBJECT_0;
 }
 
-TEST(RapiClient, RefusesAListingWithAnImpossibleCount) {
-    CHostileHandheld handheld([](const std::string&) { return ListingReply(0xFFFFFFFFu, u"a"); });
-    test::CSocketEnvironment environment(handheld.SocketPath());
-    ASSERT_TRUE(Connect());
-    DWORD count = 7;
-    CE_FIND_DATA* entries = nullptr;
-    EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(entries, nullptr);
-    EXPECT_NE(LastConnectionProblem().find("malformed"), std::string::npos);
-    EXPECT_TRUE(IsConnectionLost());
-    EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE) << "the connection is gone";
-    CeRapiUninit();
-    EXPECT_FALSE(IsConnectionLost()) << "given back, the API starts afresh";
-}
-
-TEST(RapiClient, RefusesANameLongerThanARecordHolds) {
-    CHostileHandheld handheld(
-        [](const std::string&) { return ListingReply(1, std::u16string(300, u'n')); });
-    test::CSocketEnvironment environment(handheld.SocketPath());
-    ASSERT_TRUE(Connect());
-    DWORD count = 0;
-    CE_FIND_DATA* entries = nullptr;
-    EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
-    EXPECT_EQ(entries, nullptr);
-    CeRapiUninit();
+// A listing whose count cannot be true, or whose name overflows a record, is refused
+// whole and breaks the connection.
+TEST(RapiClient, RefusesImpossibleListings) {
+    for (const std::string& listing :
+         {ListingReply(0xFFFFFFFFu, u"a"), ListingReply(1, std::u16string(300, u'n'))}) {
+        CHostileHandheld handheld([&listing](const std::string&) { return listing; });
+        test::CSocketEnvironment environment(handheld.SocketPath());
+        ASSERT_TRUE(Connect());
+        DWORD count = 7;
+        CE_FIND_DATA* entries = nullptr;
+        EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
+        EXPECT_EQ(count, 0u);
+        EXPECT_EQ(entries, nullptr);
+        EXPECT_NE(LastConnectionProblem().find("malformed"), std::string::npos);
+        EXPECT_TRUE(IsConnectionLost());
+        EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
+        CeRapiUninit();
+        EXPECT_FALSE(IsConnectionLost()) << "given back, the API starts afresh";
+    }
 }
 
 TEST(RapiClient, NeverTakesShortDataAfterAFailedReadForTheEndOfAFile) {
     CHostileHandheld handheld([](const std::string& request) {
         const Op op = static_cast<Op>(request[0]);
-        CWireWriter reply(op);
-        if (op == Op::CreateFile) {
-            reply.PutU32(5);
-        } else if (op == Op::ReadFile) {
-            reply.PutU32(0);  // failed, after 100 bytes
-            reply.PutBytes(std::string(100, 'r'));
-        } else {
-            reply.PutU32(1);
+        if (op != Op::ReadFile) {
+            return Reply(request, op == Op::CreateFile ? 5 : 1);
         }
-        return reply.Bytes();
+        CWireWriter failed(op);
+        failed.PutU32(0);  // failed, after 100 bytes
+        failed.PutBytes(std::string(100, 'r'));
+        return failed.Bytes();
     });
     test::CSocketEnvironment environment(handheld.SocketPath());
     ASSERT_TRUE(Connect());
@@ -148,17 +145,19 @@ TEST(RapiClient, NeverTakesShortDataAfterAFailedReadForTheEndOfAFile) {
 // Refusals are ordinary answers; a short reply, a closed connection or silence past
 // the time-out break the connection, and every later call then fails at once.
 TEST(RapiClient, TellsABrokenConnectionFromARefusal) {
+    std::atomic<int> requests{0};
     std::atomic<bool> refuse{true};
-    CHostileHandheld handheld([&refuse](const std::string& request) {
-        CWireWriter reply(static_cast<Op>(request[0]));
-        if (!refuse) {
-            return reply.Bytes() + std::string(3, '\0');  // one byte short of its field
-        }
-        reply.PutU32(0);
-        return reply.Bytes();
+    CHostileHandheld handheld([&](const std::string& request) {
+        ++requests;
+        // A short reply is one byte short of its field.
+        return refuse ? Reply(request, 0) : Reply(request, 0).substr(0, 4);
     });
     test::CSocketEnvironment environment(handheld.SocketPath());
     ASSERT_TRUE(Connect());
+    const std::u16string longPath = u"\\" + std::u16string(300, u'x');
+    EXPECT_EQ(CeDeleteFile(longPath.c_str()), FALSE);
+    EXPECT_EQ(CeCreateDirectory(longPath.c_str(), nullptr), FALSE);
+    EXPECT_EQ(requests, 0) << "a path too long never leaves the PC";
     EXPECT_EQ(CeDeleteFile(u"\\a.scope_ks"), FALSE);
     EXPECT_EQ(CeCreateDirectory(u"\\New", nullptr), FALSE);
     EXPECT_FALSE(IsConnectionLost()) << "a refusal is no loss";
@@ -166,14 +165,13 @@ TEST(RapiClient, TellsABrokenConnectionFromARefusal) {
     EXPECT_EQ(CeCreateFile(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE);
     EXPECT_TRUE(IsConnectionLost());
-    CeRapiUninit();
+    EXPECT_EQ(CeRapiUninit(), S_OK);
+    EXPECT_EQ(CeRapiUninit(), E_FAIL) << "nothing left to end";
 
     // A hung handheld: it answers long after the client has given up.
     CHostileHandheld hung([](const std::string& request) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        CWireWriter reply(static_cast<Op>(request[0]));
-        reply.PutU32(1);
-        return reply.Bytes();
+        return Reply(request, 1);
     });
     test::CSocketEnvironment pointed(hung.SocketPath());
     CRapiClient::Instance().SetCallTimeoutMs(300);
@@ -194,26 +192,6 @@ TEST(RapiClient, TellsABrokenConnectionFromARefusal) {
         << "no second wait";
     CeRapiUninit();
     CRapiClient::Instance().SetCallTimeoutMs(CRapiClient::kCallTimeoutMs);
-}
-
-TEST(RapiClient, ATooLongPathNeverLeavesThePc) {
-    int requests = 0;
-    CHostileHandheld handheld([&requests](const std::string& request) {
-        ++requests;
-        CWireWriter reply(static_cast<Op>(request[0]));
-        reply.PutU32(1);
-        return reply.Bytes();
-    });
-    test::CSocketEnvironment environment(handheld.SocketPath());
-    ASSERT_TRUE(Connect());
-    const std::u16string longPath = u"\\" + std::u16string(300, u'x');
-    EXPECT_EQ(CeDeleteFile(longPath.c_str()), FALSE);
-    EXPECT_EQ(CeCreateDirectory(longPath.c_str(), nullptr), FALSE);
-    EXPECT_EQ(CeCreateFile(longPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);
-    EXPECT_EQ(requests, 0);
-    EXPECT_EQ(CeRapiUninit(), S_OK);
-    EXPECT_EQ(CeRapiUninit(), E_FAIL) << "nothing left to end";
 }
 
 TEST(RapiClient, InitialisingTwiceIsRefused) {

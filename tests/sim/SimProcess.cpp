@@ -1,20 +1,16 @@
 #include "sim/SimProcess.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
 #include <chrono>
 #include <cstring>
-#include <stdexcept>
 #include <thread>
 
-extern char** environ;
+#include "cli/RunProgram.h"
 
 namespace kiro::test {
 namespace {
@@ -33,25 +29,13 @@ bool CanConnect(const std::string& path) {
 
 CSimProcess::CSimProcess(const std::vector<std::string>& extraArgs, bool demo)
     : m_socket((m_dir.Path() / "h.sock").string()) {
-    std::vector<std::string> args = {KIROSCAN_SIM_PATH, demo ? "--demo" : "--root", Root().string(),
-                                     "--socket", m_socket};
+    std::vector<std::string> args = {demo ? "--demo" : "--root", Root().string(), "--socket",
+                                     m_socket};
     if (!demo) {
         std::filesystem::create_directories(Root());
     }
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        throw std::runtime_error("cannot start kiroscan-sim");
-    }
+    m_pid = SpawnProgram(KIROSCAN_SIM_PATH, args, {}, -1, -1);
     for (int i = 0; i < 500 && !CanConnect(m_socket); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -66,10 +50,9 @@ int CSimProcess::Stop() {
         return -1;
     }
     ::kill(m_pid, SIGTERM);
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
+    const int status = WaitForExit(m_pid);
     m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status;
 }
 
 void CSimProcess::Kill() {

@@ -13,6 +13,8 @@ using wire::CWireReader;
 using wire::CWireWriter;
 using wire::Op;
 
+constexpr std::uint32_t kNoReply = 0xDEAD;
+
 class SimSessionTest : public ::testing::Test {
 protected:
     // Lays out the handheld before the file system that serves it is made.
@@ -29,49 +31,58 @@ protected:
     std::optional<std::string> Send(const CWireWriter& request) {
         return session.Handle(request.Bytes());
     }
-
-    std::uint32_t Open(const std::u16string& path) {
-        CWireWriter request(Op::CreateFile);
+    // The reply's first field (a handle, a count or a success flag), or kNoReply.
+    std::uint32_t Status(const CWireWriter& request) {
+        const auto reply = Send(request);
+        std::uint32_t value = kNoReply;
+        return reply && CWireReader(reply->substr(1)).GetU32(value) ? value : kNoReply;
+    }
+    static CWireWriter PathRequest(Op op, const std::u16string& path) {
+        CWireWriter request(op);
         request.PutText(path);
+        return request;
+    }
+    std::uint32_t Open(const std::u16string& path) {
+        CWireWriter request = PathRequest(Op::CreateFile, path);
         for (std::uint32_t v : {rapi::GENERIC_READ, 0u, rapi::OPEN_EXISTING, 0x80u}) {
             request.PutU32(v);
         }
-        const auto reply = Send(request);
-        std::uint32_t handle = 0;
-        EXPECT_TRUE(reply && CWireReader(reply->substr(1)).GetU32(handle));
-        return handle;
+        return Status(request);
     }
-
     bool Delete(const std::u16string& path) {
-        CWireWriter request(Op::DeleteFile);
-        request.PutText(path);
-        const auto reply = Send(request);
+        return Status(PathRequest(Op::DeleteFile, path)) == 1;
+    }
+    // Reads up to `count` bytes; the flag is false when the read failed.
+    std::pair<bool, std::string> Read(std::uint32_t handle, std::uint32_t count) {
+        CWireWriter read(Op::ReadFile);
+        read.PutU32(handle);
+        read.PutU32(count);
+        const std::string payload = Send(read).value_or("x").substr(1);
+        CWireReader reader(payload);
         std::uint32_t ok = 0;
-        EXPECT_TRUE(reply && CWireReader(reply->substr(1)).GetU32(ok));
-        return ok != 0;
+        std::string data;
+        EXPECT_TRUE(reader.GetU32(ok));
+        reader.GetBytes(data);
+        return {ok != 0, data};
     }
 
     std::vector<std::u16string> Find(const std::u16string& pattern, std::uint32_t flags) {
-        CWireWriter request(Op::FindAllFiles);
-        request.PutText(pattern);
+        CWireWriter request = PathRequest(Op::FindAllFiles, pattern);
         request.PutU32(flags);
-        const auto reply = Send(request);
-        std::vector<std::u16string> names;
-        const std::string payload = reply.value_or("x").substr(1);
+        const std::string payload = Send(request).value_or("x").substr(1);
         CWireReader reader(payload);
         std::uint32_t ok = 0;
         std::uint32_t count = 0;
         if (!reader.GetU32(ok) || !reader.GetU32(count) || ok == 0) {
             return {u"<failed>"};
         }
-        for (std::uint32_t i = 0; i < count; ++i) {
+        std::vector<std::u16string> names(count);
+        for (std::u16string& name : names) {
             std::uint32_t skip = 0;
-            std::u16string name;
             for (int k = 0; k < 5; ++k) {
                 reader.GetU32(skip);
             }
             reader.GetText(name);
-            names.push_back(name);
         }
         std::sort(names.begin(), names.end());
         return names;
@@ -91,10 +102,9 @@ TEST_F(SimSessionTest, ListsFoldersAndFilesInsideTheRootOnly) {
               (std::vector<std::u16string>{u"Sub", u"a.scope_ks", u"keep.log_ks"}));
     EXPECT_EQ(Find(u"\\Data\\*.SCOPE_KS", rapi::FAF_NAME),
               (std::vector<std::u16string>{u"a.scope_ks"}));
-    EXPECT_EQ(Find(u"\\Missing\\*", 0), (std::vector<std::u16string>{u"<failed>"}));
-    EXPECT_EQ(Find(u"\\..\\*", 0), (std::vector<std::u16string>{u"<failed>"}));
-    EXPECT_EQ(Find(u"\\escape\\*", 0), (std::vector<std::u16string>{u"<failed>"}));
-    EXPECT_EQ(Find(u"no-separator", 0), (std::vector<std::u16string>{u"<failed>"}));
+    for (const char16_t* pattern : {u"\\Missing\\*", u"\\..\\*", u"\\escape\\*", u"no-separator"}) {
+        EXPECT_EQ(Find(pattern, 0), (std::vector<std::u16string>{u"<failed>"}));
+    }
 }
 
 TEST_F(SimSessionTest, RefusesPathsThatLeaveTheRoot) {
@@ -108,6 +118,10 @@ TEST_F(SimSessionTest, RefusesPathsThatLeaveTheRoot) {
         EXPECT_FALSE(Delete(path));
     }
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "root/Data"));
+    EXPECT_EQ(Status(PathRequest(Op::CreateDirectory, u"\\..\\evil")), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "evil"));
+    EXPECT_EQ(Status(PathRequest(Op::CreateDirectory, u"\\Data\\New")), 1u);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "root/Data/New"));
     // A link that points out of the root cannot be read through; deleting it removes
     // only the link.
     EXPECT_EQ(Open(u"\\Data\\link"), 0u);
@@ -116,42 +130,19 @@ TEST_F(SimSessionTest, RefusesPathsThatLeaveTheRoot) {
     EXPECT_EQ(test::ReadFileBytes(dir.Path() / "secret.txt"), "outside the handheld");
 }
 
-TEST_F(SimSessionTest, ReadsOpenFilesAndClampsHugeCounts) {
+TEST_F(SimSessionTest, ReadsOpenFilesClampsHugeCountsAndDropsMalformedRequests) {
     const std::uint32_t handle = Open(u"\\Data\\a.scope_ks");
     ASSERT_NE(handle, 0u);
-    CWireWriter read(Op::ReadFile);
-    read.PutU32(handle);
-    read.PutU32(0xFFFFFFFFu);
-    const auto reply = Send(read);
-    ASSERT_TRUE(reply);
-    const std::string payload = reply->substr(1);
-    CWireReader reader(payload);
-    std::uint32_t ok = 0;
-    std::string data;
-    ASSERT_TRUE(reader.GetU32(ok) && reader.GetBytes(data));
-    EXPECT_EQ(ok, 1u);
-    EXPECT_EQ(data, "spectrum bytes");
+    EXPECT_EQ(Read(handle, 0xFFFFFFFFu), std::make_pair(true, std::string("spectrum bytes")));
+    EXPECT_FALSE(Read(handle + 77, 10).first);
 
-    CWireWriter unknown(Op::ReadFile);
-    unknown.PutU32(handle + 77);
-    unknown.PutU32(10);
-    const auto refused = Send(unknown);
-    ASSERT_TRUE(refused);
-    EXPECT_TRUE(CWireReader(refused->substr(1)).GetU32(ok));
-    EXPECT_EQ(ok, 0u);
-}
-
-TEST_F(SimSessionTest, DropsMalformedAndUnknownRequests) {
     EXPECT_FALSE(session.Handle(std::string("\x63", 1)));                  // unknown operation
     EXPECT_FALSE(session.Handle(std::string("\x02\xff\xff\xff\xff", 5)));  // huge text count
-    CWireWriter trailing(Op::DeleteFile);
-    trailing.PutText(u"\\Data\\a.scope_ks");
+    EXPECT_FALSE(session.Handle(""));
+    CWireWriter trailing = PathRequest(Op::DeleteFile, u"\\Data\\a.scope_ks");
     trailing.PutU32(7);
     EXPECT_FALSE(Send(trailing)) << "trailing bytes";
-    CWireWriter truncated(Op::CreateFile);
-    truncated.PutText(u"\\Data\\a.scope_ks");
-    EXPECT_FALSE(Send(truncated));
-    EXPECT_FALSE(session.Handle(""));
+    EXPECT_FALSE(Send(PathRequest(Op::CreateFile, u"\\Data\\a.scope_ks"))) << "truncated";
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "root/Data/a.scope_ks"));
 }
 
@@ -162,34 +153,12 @@ TEST_F(SimSessionTest, ShowsTheConfiguredFaults) {
 
     test::WriteFileBytes(dir.Path() / "root/Data/big.bin", std::string(1000, 'b'));
     faults.failReadAfter = 600;
-    const std::uint32_t handle = Open(u"\\Data\\big.bin");
-    CWireWriter read(Op::ReadFile);
-    read.PutU32(handle);
-    read.PutU32(1000);
-    const std::string payload = Send(read).value_or("x").substr(1);
-    CWireReader reader(payload);
-    std::uint32_t ok = 1;
-    std::string data;
-    ASSERT_TRUE(reader.GetU32(ok) && reader.GetBytes(data));
-    EXPECT_EQ(ok, 0u);
+    const auto [ok, data] = Read(Open(u"\\Data\\big.bin"), 1000);
+    EXPECT_FALSE(ok);
     EXPECT_EQ(data.size(), 600u);
 
     faults.dropAfterRequests = 0;
-    EXPECT_FALSE(Send(read));
-}
-
-TEST_F(SimSessionTest, CreatesFoldersInsideTheRootOnly) {
-    CWireWriter make(Op::CreateDirectory);
-    make.PutText(u"\\Data\\New");
-    EXPECT_TRUE(Send(make));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "root/Data/New"));
-    CWireWriter escape(Op::CreateDirectory);
-    escape.PutText(u"\\..\\evil");
-    const auto reply = Send(escape);
-    std::uint32_t ok = 1;
-    ASSERT_TRUE(reply && CWireReader(reply->substr(1)).GetU32(ok));
-    EXPECT_EQ(ok, 0u);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "evil"));
+    EXPECT_EQ(Open(u"\\Data\\big.bin"), kNoReply);
 }
 
 }  // namespace

@@ -4,27 +4,35 @@
 
 #include <csignal>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "devicelink/DeviceControls.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/TextPane.h"
 
 namespace kiro::test {
 
+// Pops the next scripted answer; an empty queue answers as Cancel would.
+template <typename T>
+T NextAnswer(std::deque<T>& answers) {
+    if (answers.empty()) {
+        return T{};
+    }
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
 // Records every box and answers from a queue (then with the default answer).
 class CRecordingMessageBox final : public IMessageBox {
 public:
     MessageAnswer Show(const MessageBoxRequest& request) override {
         shown.push_back(request);
-        if (!answers.empty()) {
-            const MessageAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return request.defaultAnswer;
+        return answers.empty() ? request.defaultAnswer : NextAnswer(answers);
     }
 
     std::vector<MessageBoxRequest> shown;
@@ -42,50 +50,46 @@ public:
 
     std::optional<std::string> ChooseFolder(const std::string& title, const std::string&) override {
         requests.push_back({title, "", false});
-        return Next(folders);
+        return NextAnswer(folders);
     }
     std::vector<std::string> OpenFiles(const std::string& title, const std::string& filters,
                                        bool multiple) override {
         requests.push_back({title, filters, multiple});
-        return Next(openAnswers).value_or(std::vector<std::string>{});
+        return NextAnswer(openAnswers);
     }
     std::optional<std::string> SaveFile(const std::string& title, const std::string&,
                                         const std::string& filters) override {
         requests.push_back({title, filters, false});
-        return Next(saveAnswers);
+        return NextAnswer(saveAnswers);
     }
 
     std::vector<Request> requests;
     std::deque<std::optional<std::string>> folders;
     std::deque<std::vector<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
-
-private:
-    template <typename T>
-    static std::optional<T> Next(std::deque<T>& answers) {
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        T answer = std::move(answers.front());
-        answers.pop_front();
-        return answer;
-    }
-    template <typename T>
-    static std::optional<T> Next(std::deque<std::optional<T>>& answers) {
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        std::optional<T> answer = std::move(answers.front());
-        answers.pop_front();
-        return answer;
-    }
 };
 
-// Keeps every text it was given.
 class CRecordingTextPane final : public ITextPane {
 public:
     void SetText(const std::string& text) override { texts.push_back(text); }
     std::vector<std::string> texts;
+};
+
+class CRecordingProgressBar final : public IProgressBar {
+public:
+    void SetRange(int, int to) override { upper = to; }
+    void SetPos(int position) override { positions.push_back(position); }
+    void Repaint() override {
+        ++repaints;
+        if (onRepaint) {
+            onRepaint();
+        }
+    }
+
+    int upper = -1;  // the range's end, -1 until one is set
+    int repaints = 0;
+    std::vector<int> positions;
+    std::function<void()> onRepaint;
 };
 
 // Makes every file write beyond maxBytes fail, as a full disk would, while alive.

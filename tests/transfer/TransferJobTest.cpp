@@ -5,7 +5,6 @@
 #include "conversion/ConvertFile.h"
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/MemoryControls.h"
-#include "devicelink/RecordingProgressBar.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"
@@ -14,21 +13,15 @@
 namespace kiro {
 namespace {
 
-using test::ListNames;
 using test::ReadFileBytes;
-
-class CRecordingText final : public ITextPane {
-public:
-    void SetText(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
 
 std::string SpectrumBytes() {
     const auto bytes = testdata::MakeLampSpectrum().Bytes();
     return std::string(bytes.begin(), bytes.end());
 }
 
-const char* const kStamp = " on Saturday, December 05, 2026, 17:54:02\r\n";
+const std::string kStamp = " on Saturday, December 05, 2026, 17:54:02\r\n";
+const std::string kCancelLine = "User alice cancelled file transfer and conversion\r\n";
 
 class TransferJobTest : public ::testing::Test {
 protected:
@@ -57,35 +50,30 @@ protected:
 
     TransferOutcome Run(int action, int connectState = 0) {
         settings.defaultAction = action;
-        TransferJobEnvironment environment{
-            link,
-            tree,
-            list,
-            log,
-            clock,
-            user,
-            messageBox,
-            fileBar,
-            totalBar,
-            status,
-            frameStatus,
-            [this](const std::string& readFrom, const std::string& namedAs, unsigned format) {
-                converted.push_back(namedAs);
-                return ConvertSpectrumFileAs(readFrom, namedAs, format,
-                                             {0, messageBox, log, clock, user});
-            },
-            [this] {
-                ++drains;
-                if (onDrain) {
-                    onDrain();
-                }
-            }};
-        job.emplace(environment, connectState, settings);
+        const auto convert = [this](const std::string& readFrom, const std::string& namedAs,
+                                    unsigned format) {
+            converted.push_back(namedAs);
+            return ConvertSpectrumFileAs(readFrom, namedAs, format,
+                                         {0, messageBox, log, clock, user});
+        };
+        const auto drain = [this] {
+            ++drains;
+            if (onDrain) {
+                onDrain();
+            }
+        };
+        job.emplace(TransferJobEnvironment{link, tree, list, log, clock, user, messageBox, fileBar,
+                                           totalBar, status, frameStatus, convert, drain},
+                    connectState, settings);
         return job->RunTransferJob();
     }
 
     std::string LogEntries() { return ReadFileBytes(pcDir / "LogFile.log").substr(header); }
     std::string Local(const std::string& name) { return pcDir / name; }
+    std::string Copied(const std::string& device, int size, const std::string& name) {
+        return "User alice copied file " + device + " (" + std::to_string(size) + " bytes) to " +
+               Local(name) + kStamp;
+    }
 
     test::CTempDir pcDir;
     test::CFakeRemoteApi api;
@@ -98,8 +86,8 @@ protected:
     CActivityLog log{clock};
     test::CRecordingProgressBar fileBar;
     test::CRecordingProgressBar totalBar;
-    CRecordingText status;
-    CRecordingText frameStatus;
+    test::CRecordingTextPane status;
+    test::CRecordingTextPane frameStatus;
     TransferSettings settings;
     std::optional<CTransferJob> job;
     std::vector<std::string> converted;
@@ -116,15 +104,11 @@ TEST_F(TransferJobTest, CopyOnlyCopiesEachSelectedFileAndLogsIt) {
     EXPECT_EQ(outcome.failures, 0);
     EXPECT_EQ(totalBar.upper, 3);
     EXPECT_EQ(totalBar.positions, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(drains, 3);
     EXPECT_EQ(ReadFileBytes(Local("notes.txt")), "notes");
     EXPECT_TRUE(converted.empty());
-    EXPECT_EQ(LogEntries(), "User alice copied file \\Data\\a.scope_ks (8254 bytes) to " +
-                                Local("a.scope_ks") + kStamp +
-                                "User alice copied file \\Data\\b.dark_ks (8254 bytes) to " +
-                                Local("b.dark_ks") + kStamp +
-                                "User alice copied file \\Data\\notes.txt (5 bytes) to " +
-                                Local("notes.txt") + kStamp);
+    EXPECT_EQ(LogEntries(), Copied("\\Data\\a.scope_ks", 8254, "a.scope_ks") +
+                                Copied("\\Data\\b.dark_ks", 8254, "b.dark_ks") +
+                                Copied("\\Data\\notes.txt", 5, "notes.txt"));
     EXPECT_EQ(status.texts.front(),
               "Copying \\Data\\a.scope_ks to " + Local("a.scope_ks") + "\n8254 bytes");
     EXPECT_EQ(api.files.size(), 6u) << "nothing deleted on the handheld";
@@ -134,7 +118,6 @@ TEST_F(TransferJobTest, RootFilesHaveOneBackslashAndControlCharactersStayInTheir
     api.AddFile(u"\\odd\nname\x1B.scope_ks", SpectrumBytes());
     Browse(u"\\", {"root.scope_ks", "odd\nname\x1B.scope_ks"});
     Run(kActionCopyAndConvert);
-    EXPECT_EQ(status.texts.front().substr(0, 23), "Copying and converting ");
     const std::string entries = LogEntries();
     EXPECT_NE(entries.find("copied file \\root.scope_ks (8254 bytes)"), std::string::npos);
     EXPECT_NE(entries.find("copied file \\odd\\nname\\x1B.scope_ks (8254 bytes) to "),
@@ -151,60 +134,17 @@ TEST_F(TransferJobTest, CopyAndConvertSkipsExperimentsAndLogs) {
     const TransferOutcome outcome = Run(kActionCopyAndConvert);
     EXPECT_EQ(outcome.failures, 0);
     EXPECT_EQ(converted, std::vector<std::string>{Local("a.scope_ks")});
-    EXPECT_TRUE(std::filesystem::exists(Local("a.scope")));
-    EXPECT_EQ(
-        LogEntries(),
-        "User alice copied file \\Data\\a.scope_ks (8254 bytes) to " + Local("a.scope_ks") +
-            kStamp + "User alice converted file " + Local("a.scope_ks") + " to " +
-            Local("a.scope") + " (a Tab-delimited ASCII File)" + kStamp +
-            "User alice copied file \\Data\\run.experiment_ks (10 bytes) to " +
-            Local("run.experiment_ks") + kStamp +
-            "No conversion necessary for file \\Data\\run.experiment_ks (filetype "
-            "Kiro-SCAN Experiment)\r\n" +
-            "User alice copied file \\Data\\run.log_ks (3 bytes) to " + Local("run.log_ks") +
-            kStamp +
-            "No conversion necessary for file \\Data\\run.log_ks (filetype Kiro-SCAN Log)\r\n");
+    EXPECT_EQ(LogEntries(),
+              Copied("\\Data\\a.scope_ks", 8254, "a.scope_ks") + "User alice converted file " +
+                  Local("a.scope_ks") + " to " + Local("a.scope") +
+                  " (a Tab-delimited ASCII File)" + kStamp +
+                  Copied("\\Data\\run.experiment_ks", 10, "run.experiment_ks") +
+                  "No conversion necessary for file \\Data\\run.experiment_ks (filetype "
+                  "Kiro-SCAN Experiment)\r\n" +
+                  Copied("\\Data\\run.log_ks", 3, "run.log_ks") +
+                  "No conversion necessary for file \\Data\\run.log_ks (filetype Kiro-SCAN "
+                  "Log)\r\n");
     EXPECT_EQ(status.texts.front().substr(0, 23), "Copying and converting ");
-}
-
-TEST_F(TransferJobTest, MoveAndConvertDeletesOnlyWhatItConverted) {
-    Browse(u"\\Data", {"a.scope_ks", "run.log_ks"});
-    Run(kActionMoveAndConvert);
-    EXPECT_EQ(api.deleted, std::vector<std::u16string>{u"\\Data\\a.scope_ks"});
-    EXPECT_EQ(api.files.count(u"\\Data\\run.log_ks"), 1u) << "a log file stays on the handheld";
-    const std::string entries = LogEntries();
-    const std::size_t copiedAt = entries.find("copied file \\Data\\a.scope_ks");
-    const std::size_t convertedAt = entries.find("converted file");
-    const std::size_t deletedAt =
-        entries.find("User alice deleted remote file \\Data\\a.scope_ks" + std::string(kStamp));
-    EXPECT_LT(copiedAt, convertedAt);
-    EXPECT_LT(convertedAt, deletedAt);
-    EXPECT_NE(deletedAt, std::string::npos);
-    EXPECT_NE(std::find(status.texts.begin(), status.texts.end(),
-                        "Deleting remote file \\Data\\a.scope_ks"),
-              status.texts.end());
-    // The list is read again, so the moved file is gone from it.
-    EXPECT_EQ(frameStatus.texts, std::vector<std::string>{"Getting Directory Contents"});
-    EXPECT_FALSE(list.SelectByLabel("a.scope_ks"));
-    EXPECT_TRUE(list.SelectByLabel("run.log_ks"));
-}
-
-TEST_F(TransferJobTest, MoveOnlyShowsItsOwnTextAndLogsARefusedDeletion) {
-    api.files[u"\\Data\\b.dark_ks"].refuseDelete = true;
-    Browse(u"\\Data", {"a.scope_ks", "b.dark_ks", "notes.txt"});
-    const TransferOutcome outcome = Run(kActionMoveOnly);
-    EXPECT_EQ(outcome.handled, 3);
-    EXPECT_EQ(outcome.failures, 1);
-    EXPECT_EQ(status.texts.front(),
-              "Moving \\Data\\a.scope_ks to " + Local("a.scope_ks") + "\n8254 bytes");
-    EXPECT_NE(LogEntries().find("**FAILURE** User alice deleted remote file \\Data\\b.dark_ks" +
-                                std::string(kStamp)),
-              std::string::npos);
-    EXPECT_EQ(api.deleted,
-              (std::vector<std::u16string>{u"\\Data\\a.scope_ks", u"\\Data\\notes.txt"}));
-    EXPECT_TRUE(converted.empty());
-    EXPECT_EQ(status.texts.back(),
-              "The transfer finished with failures: 1 of 3 files were not handled as asked.");
 }
 
 TEST_F(TransferJobTest, ConvertOnlyKeepsJustTheOutputAndNeverReplacesAPcFile) {
@@ -214,7 +154,7 @@ TEST_F(TransferJobTest, ConvertOnlyKeepsJustTheOutputAndNeverReplacesAPcFile) {
     test::WriteFileBytes(Local("c.experiment_ks"), "precious experiment");
     Browse(u"\\Data", {"a.scope_ks", "run.experiment_ks", "c.experiment_ks"});
     const TransferOutcome outcome = Run(kActionConvertOnly);
-    EXPECT_EQ(ListNames(pcDir.Path()),
+    EXPECT_EQ(test::ListNames(pcDir.Path()),
               (std::vector<std::string>{"LogFile.log", "a.scope", "a.scope_ks", "c.experiment_ks",
                                         "run.experiment_ks"}));
     EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), "precious");
@@ -222,13 +162,9 @@ TEST_F(TransferJobTest, ConvertOnlyKeepsJustTheOutputAndNeverReplacesAPcFile) {
     EXPECT_EQ(ReadFileBytes(Local("run.experiment_ks")), "experiment");
     EXPECT_EQ(outcome.failures, 1) << "the experiment file could not be kept beside the PC's own";
     EXPECT_TRUE(job->Records()[1].keptExistingPcFile) << job->Records()[1].name;
-    EXPECT_NE(LogEntries().find("User alice converted file " + Local("a.scope_ks") + " to " +
-                                Local("a.scope")),
-              std::string::npos);
     EXPECT_NE(LogEntries().find("User alice deleted local file " + Local("a.scope_ks") + kStamp),
               std::string::npos);
     EXPECT_TRUE(api.deleted.empty());
-    EXPECT_EQ(status.texts.front().substr(0, 23), "Copying for conversion ");
 }
 
 TEST_F(TransferJobTest, AFailedCopyIsNeitherConvertedNorDeleted) {
@@ -237,85 +173,54 @@ TEST_F(TransferJobTest, AFailedCopyIsNeitherConvertedNorDeleted) {
     Browse(u"\\Data", {"a.scope_ks", "b.dark_ks"});
     const TransferOutcome outcome = Run(kActionMoveAndConvert);
     EXPECT_EQ(outcome.failures, 1);
-    EXPECT_EQ(api.files.count(u"\\Data\\a.scope_ks"), 1u) << "the handheld keeps its file";
     EXPECT_EQ(api.deleted, std::vector<std::u16string>{u"\\Data\\b.dark_ks"});
     EXPECT_EQ(converted, std::vector<std::string>{Local("b.dark_ks")});
     EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), "an earlier copy");
-    const std::string failureLine =
-        "**FAILURE** User alice copied file \\Data\\a.scope_ks (8254 bytes) to " +
-        Local("a.scope_ks") + kStamp;
-    EXPECT_EQ(LogEntries().substr(0, failureLine.size()), failureLine);
-    EXPECT_EQ(LogEntries().find("deleted remote file \\Data\\a.scope_ks"), std::string::npos);
+    EXPECT_EQ(
+        LogEntries().rfind("**FAILURE** " + Copied("\\Data\\a.scope_ks", 8254, "a.scope_ks"), 0),
+        0u);
 }
 
 TEST_F(TransferJobTest, AMissingOrEmptyTargetDirectoryLosesNothing) {
     for (const std::string& target : {std::string(), (pcDir.Path() / "missing").string()}) {
         settings.targetDirectory = target;
         Browse(u"\\Data", {"a.scope_ks"});
-        const TransferOutcome outcome = Run(kActionMoveAndConvert);
-        EXPECT_EQ(outcome.failures, 1);
-        EXPECT_TRUE(api.deleted.empty());
-        EXPECT_TRUE(converted.empty());
+        EXPECT_EQ(Run(kActionMoveAndConvert).failures, 1);
     }
-    EXPECT_EQ(api.files.count(u"\\Data\\a.scope_ks"), 1u);
-}
-
-TEST_F(TransferJobTest, CancelBeforeTheFirstFileHandlesNothing) {
-    Browse(u"\\Data", {"a.scope_ks", "b.dark_ks"});
-    settings.defaultAction = kActionMoveOnly;
-    TransferJobEnvironment environment{link,        tree,       list,    log,      clock,
-                                       user,        messageBox, fileBar, totalBar, status,
-                                       frameStatus, nullptr,    nullptr};
-    CTransferJob early(environment, 0, settings);
-    early.Cancel();
-    const TransferOutcome outcome = early.RunTransferJob();
-    EXPECT_TRUE(outcome.cancelled);
-    EXPECT_EQ(outcome.handled, 0);
-    EXPECT_EQ(LogEntries(), "User alice cancelled file transfer and conversion\r\n");
-    EXPECT_EQ(frameStatus.texts, std::vector<std::string>{"Getting Directory Contents"});
     EXPECT_TRUE(api.deleted.empty());
+    EXPECT_TRUE(converted.empty());
 }
 
-TEST_F(TransferJobTest, CancelTakesEffectBetweenFiles) {
-    Browse(u"\\Data", {"a.scope_ks", "b.dark_ks", "notes.txt"});
-    onDrain = [this] { job->Cancel(); };
-    const TransferOutcome outcome = Run(kActionCopyOnly);
-    EXPECT_EQ(outcome.handled, 1);
-    EXPECT_TRUE(outcome.cancelled);
-    const std::string entries = LogEntries();
-    const std::string cancelLine = "User alice cancelled file transfer and conversion\r\n";
-    ASSERT_GT(entries.size(), cancelLine.size());
-    EXPECT_EQ(entries.substr(entries.size() - cancelLine.size()), cancelLine);
-    EXPECT_FALSE(std::filesystem::exists(Local("b.dark_ks")));
+TEST_F(TransferJobTest, CancelIsSeenBetweenFilesAndDuringTheLast) {
+    for (const int cancelAt : {1, 2}) {
+        Browse(u"\\Data", {"a.scope_ks", "b.dark_ks"});
+        drains = 0;
+        onDrain = [this, cancelAt] {
+            if (drains == cancelAt) {
+                job->Cancel();
+            }
+        };
+        const TransferOutcome outcome = Run(kActionCopyOnly);
+        EXPECT_EQ(outcome.handled, cancelAt);
+        EXPECT_TRUE(outcome.cancelled);
+        EXPECT_TRUE(LogEntries().ends_with(kCancelLine)) << LogEntries();
+        EXPECT_EQ(std::filesystem::exists(Local("b.dark_ks")), cancelAt == 2);
+    }
 }
 
-TEST_F(TransferJobTest, CancelDuringTheLastFileStillWritesTheCancelLine) {
-    Browse(u"\\Data", {"a.scope_ks", "b.dark_ks"});
-    onDrain = [this] {
-        if (drains == 2) {
-            job->Cancel();
-        }
-    };
-    const TransferOutcome outcome = Run(kActionCopyOnly);
-    EXPECT_EQ(outcome.handled, 2);
-    EXPECT_TRUE(outcome.cancelled);
-    EXPECT_NE(LogEntries().find("cancelled file transfer"), std::string::npos);
-}
-
-TEST_F(TransferJobTest, WithLoggingOffNothingIsLogged) {
+TEST_F(TransferJobTest, WithLoggingOffOrAnUnknownActionNothingIsLogged) {
     log.SetLogEvents(0);
     Browse(u"\\Data", {"a.scope_ks", "run.log_ks"});
     Run(kActionMoveAndConvert);
     EXPECT_EQ(LogEntries(), "");
     EXPECT_EQ(api.deleted, std::vector<std::u16string>{u"\\Data\\a.scope_ks"});
-}
 
-TEST_F(TransferJobTest, AnUnknownActionDoesNothingToTheFiles) {
-    Browse(u"\\Data", {"a.scope_ks"});
+    log.SetLogEvents(1);
+    api.opened.clear();
+    Browse(u"\\Data", {"run.log_ks"});
     const TransferOutcome outcome = Run(7);
     EXPECT_TRUE(outcome.started);
     EXPECT_EQ(outcome.failures, 0);
-    EXPECT_TRUE(status.texts.empty());
     EXPECT_TRUE(api.opened.empty());
     EXPECT_EQ(LogEntries(), "");
 }
@@ -323,36 +228,11 @@ TEST_F(TransferJobTest, AnUnknownActionDoesNothingToTheFiles) {
 TEST_F(TransferJobTest, EndsAtOnceWhenNotConnectedOrNothingIsSelected) {
     Browse(u"\\Data", {"a.scope_ks"});
     EXPECT_FALSE(Run(kActionCopyOnly, 14).started);
-    EXPECT_TRUE(api.opened.empty());
-
     link.FillFileList(u"\\Data", list);  // selection cleared
     EXPECT_FALSE(Run(kActionCopyOnly).started);
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].text, "No files selected.");
-    EXPECT_EQ(messageBox.shown[0].caption, "File Transfer Error");
     EXPECT_TRUE(api.opened.empty());
-}
-
-TEST(TransferActions, NamesAndGoChecks) {
-    EXPECT_EQ(ActionName(0), "Copy Only");
-    EXPECT_EQ(ActionName(4), "Convert Only");
-    EXPECT_EQ(ActionName(5), "");
-    EXPECT_EQ(ActionFromName("Move and Convert"), 3);
-    EXPECT_FALSE(ActionFromName("move and convert").has_value());
-    EXPECT_TRUE(IsGoEnabled(0, 1));
-    EXPECT_FALSE(IsGoEnabled(0, 0));
-    EXPECT_FALSE(IsGoEnabled(14, 3));
-    EXPECT_FALSE(IsGoEnabled(-3, 3));
-
-    CMemoryFileList list;
-    list.InsertItem("a.scope_ks", 5);
-    test::CRecordingMessageBox box;
-    EXPECT_FALSE(CheckGo(list, box));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].text, "No files selected to convert.");
-    EXPECT_EQ(box.shown[0].owner, MessageOwner::Application);
-    list.Select(0);
-    EXPECT_TRUE(CheckGo(list, box));
 }
 
 }  // namespace

@@ -40,12 +40,8 @@ bool ClosesWith(CAboutDlg& box, const std::function<void(CAboutDlg&)>& close) {
 
 TEST_F(AboutAndHelpTest, TheAboutBoxShowsTheVersionFromTheRecordAndClosesEveryWay) {
     CAboutDlg box(frame);
-    EXPECT_EQ(box.GetTitle(), "About KiroConv");
     EXPECT_EQ(VersionLine(box), "1.0.0.1");
-
-    CAboutDlg unreadable(frame, "not a version record");
-    EXPECT_EQ(VersionLine(unreadable), "");
-    EXPECT_EQ(unreadable.GetVersionText(), "");
+    EXPECT_EQ(VersionLine(CAboutDlg(frame, "not a version record")), "");
 
     EXPECT_TRUE(ClosesWith(box, [](CAboutDlg& shown) { test::PressButton(&shown, wxID_OK); }));
     EXPECT_TRUE(ClosesWith(box, [](CAboutDlg& shown) {
@@ -83,10 +79,8 @@ wxString OpenedTopic(CHelpBook& help) {
 TEST_F(AboutAndHelpTest, TheBundledBookLoadsAndContextHelpFindsThePageOfWhatWasClicked) {
     CHelpBook help(frame);
     ASSERT_TRUE(help.Load());
-    const std::size_t entries = CountContentsEntries();
-    EXPECT_GT(entries, 10u);
-    // The book's own title heads its contents.
-    EXPECT_EQ(help.ContentsCount(), entries + 1);
+    // Every entry of the bundled contents is read, under the book's own title.
+    EXPECT_EQ(help.ContentsCount(), CountContentsEntries() + 1);
 
     // A window with a page of its own, a control that carries a command's id, and a
     // window inside the first one without a page.

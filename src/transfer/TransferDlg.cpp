@@ -188,7 +188,9 @@ void CTransferDlg::OnClose(wxCloseEvent& event) {
 }
 
 void CTransferDlg::PumpMessages() {
-    if (m_pumping) {
+    // Each pass through the toolkit's loop costs round trips to the display; small files
+    // finish many times faster than a user can press Cancel.
+    if (m_pumping || !m_pumpDue.Due()) {
         return;
     }
     m_pumping = true;

@@ -58,8 +58,8 @@ public:
     void OnCancelButton(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
 
-    // Dispatches the events waiting in the queue, so that Cancel is seen; never
-    // re-entered.
+    // Dispatches the events waiting in the queue, so that Cancel is seen: after the
+    // first file and then at most every 50 ms; never re-entered.
     void PumpMessages();
 
 private:
@@ -87,6 +87,7 @@ private:
     bool m_pumping = false;
     // One budget for the status text and both bars: they are painted together.
     CPaintThrottle m_paint;
+    CPaintThrottle m_pumpDue;
 };
 
 }  // namespace kiro

@@ -168,7 +168,8 @@ std::int64_t CTransferCopy::PcFailure(const CAtomicFileWriter& target, std::int6
 }
 
 void CTransferCopy::StartProgress(std::uint32_t size) {
-    m_blocks = size / m_chunkSize + 1;
+    // In 64 bits: a 4 GiB size read in one-byte chunks would wrap to no blocks at all.
+    m_blocks = std::uint64_t{size} / m_chunkSize + 1;
     if (m_progress != nullptr) {
         m_progress->SetRange(0, static_cast<int>(std::min(m_blocks, kMaxProgressRange)));
     }

@@ -28,8 +28,7 @@ CE_FIND_DATA Entry(const std::u16string& name, DWORD attributes) {
 }
 
 DWORD SizeOf(const CFakeRemoteApi::File& file) {
-    return file.reportedSizeLow != 0xFFFFFFFFu ? file.reportedSizeLow
-                                               : static_cast<DWORD>(file.content.size());
+    return file.reportedSizeLow.value_or(static_cast<DWORD>(file.content.size()));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@ public:
     struct File {
         std::string content;
         rapi::FILETIME lastWrite{};
-        std::uint32_t reportedSizeLow = 0xFFFFFFFFu;  // all ones: the content's size
+        std::optional<std::uint32_t> reportedSizeLow;  // none: the content's size
         bool refuseDelete = false;
         std::size_t failReadAfter = static_cast<std::size_t>(-1);
     };

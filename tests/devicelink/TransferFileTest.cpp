@@ -74,6 +74,13 @@ TEST_F(TransferFileTest, ScalesTheBarForFilesOfMoreThan65535Chunks) {
     EXPECT_EQ(bar.upper, 65535);
     EXPECT_EQ(bar.positions.back(), 65535);
     EXPECT_TRUE(std::is_sorted(bar.positions.begin(), bar.positions.end()));
+
+    // A size query that fails answers all ones; read a byte at a time, that must not wrap.
+    api.AddFile(u"\\odd.bin", "odd");
+    api.files[u"\\odd.bin"].reportedSizeLow = rapi::INVALID_FILE_SIZE;
+    EXPECT_EQ(Copy(u"odd.bin", 1), 3);
+    EXPECT_EQ(bar.upper, 65535);
+    EXPECT_EQ(ReadFileBytes(dir / "odd.bin"), "odd");
 }
 
 TEST_F(TransferFileTest, RefusesMissingAndUnsafeNamesBeforeTouchingAnything) {

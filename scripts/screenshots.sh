@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the desktop program's window code and photographs it on a virtual display,
 # connected to an emulated handheld with its demo data: the main window in each of the
-# four list styles (main-*.png) and the dialogs (dialog-*.png), into build/screenshots/.
+# four list styles (main-*.png), the dialogs (dialog-*.png) and the message boxes over
+# the window (box-*.png), into build/screenshots/.
 # For review of texts, bars and pictures; nothing is compared automatically. Usage:
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/)
 set -euo pipefail
@@ -21,6 +22,7 @@ trap cleanup EXIT
 export KIROSCAN_SOCKET=$work/kiroscan.sock
 "$build_dir/tools/kiroscan-sim" --demo "$work/handheld" >/dev/null 2>&1 &
 sim_pid=$!
+export KIROSCAN_SIM_PID=$sim_pid  # the window photographs losing it
 for _ in $(seq 50); do
     [ -S "$KIROSCAN_SOCKET" ] && break
     sleep 0.1
@@ -28,5 +30,5 @@ done
 # A fresh HOME: first-run settings, nothing of the user's touched.
 mkdir -p "$work/home"
 HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
-    tests/ui/run-under-xvfb.sh "$build_dir/tests/kiroconv_screenshots" "$out"
+    timeout 300 tests/ui/run-under-xvfb.sh "$build_dir/tests/kiroconv_screenshots" "$out"
 ls -1 "$out"/*.png

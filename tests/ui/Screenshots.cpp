@@ -1,19 +1,32 @@
 // kiroconv_screenshots [--connected-only] OUTDIR: shows the main window with a handheld
-// folder listed, in each of the four list styles, and the program's dialogs, and
-// photographs them (ImageMagick's import) into OUTDIR/*.png, for a look at texts, bars
+// folder listed, in each of the four list styles, the program's dialogs and its message
+// boxes, and photographs them (ImageMagick's import) into OUTDIR/*.png, for a look at texts, bars
 // and pictures. When a handheld answers at $KIROSCAN_SOCKET the window connects to it
 // for real; otherwise a made-up folder is shown. Run it on a virtual display:
 // scripts/screenshots.sh.
 #include <wx/app.h>
+#include <wx/gauge.h>
 #include <wx/listctrl.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include <signal.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "FrameFixture.h"
+#include "conversion/ConvertFile.h"
+#include "conversion/ConvertLocalFiles.h"
+#include "devicelink/ConnectionTexts.h"
 #include "devicelink/CreateDirDlg.h"
+#include "devicelink/DeviceLink.h"
 #include "devicelink/DeviceText.h"
 #include "devicelink/FileKinds.h"
 #include "log/NewLogFileDlg.h"
@@ -135,11 +148,105 @@ void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
         show(dialog, "dialog-about");
     }
     {
-        CTransferDlg dialog(&frame, {frame.GetDeviceLink(), *frame.GetTreeView(),
-                                     *frame.GetListView(), frame.GetActivityLog(),
-                                     frame.GetClock(), frame.GetUserName(), frame.GetStatusPane(),
-                                     1, TransferSettings{}, 1});
+        CTransferDlg dialog(&frame,
+                            {frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
+                             frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(),
+                             frame.GetStatusPane(), 1, TransferSettings{}, 1});
         show(dialog, "dialog-transfer");
+    }
+}
+
+// The transfer dialog as it looks half-way through a job: its controls set as the job
+// sets them, photographed before its start timer runs the job.
+template <class Photograph>
+void PhotographTransferMidJob(CMainFrame& frame, const Photograph& photograph) {
+    CTransferDlg dialog(&frame, {frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
+                                 frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(),
+                                 frame.GetStatusPane(), 1, TransferSettings{}, 1});
+    dialog.InitDialog();
+    dialog.Show();
+    dynamic_cast<wxStaticText&>(*dialog.FindWindow(CTransferDlg::kIdStatus))
+        .SetLabel(
+            "Copying \\My Documents\\leaf.absorbance_ks to "
+            "/home/user/Spectra\\leaf.absorbance_ks");
+    auto& file = dynamic_cast<wxGauge&>(*dialog.FindWindow(CTransferDlg::kIdFileProgress));
+    file.SetRange(3);
+    file.SetValue(2);
+    auto& total = dynamic_cast<wxGauge&>(*dialog.FindWindow(CTransferDlg::kIdTotalProgress));
+    total.SetRange(5);
+    total.SetValue(3);
+    photograph(&dialog, "dialog-transfer-mid-job");
+    dialog.Hide();
+}
+
+// Photographs a message box once it is up, then closes it as the Escape key does (the
+// safe answer of a Yes/No box).
+class CBoxPhotographer final : public wxTimer {
+public:
+    explicit CBoxPhotographer(std::function<void()> photograph)
+        : m_photograph(std::move(photograph)) {}
+    void Notify() override {
+        m_photograph();
+        wxUIActionSimulator().Char(WXK_ESCAPE);
+    }
+
+private:
+    std::function<void()> m_photograph;
+};
+
+// Each kind of message box over the main window: the connection boxes, the questions
+// and the lists of failures. The questions come from the real commands, against the
+// real handheld; the others are shown with the texts the program builds for them.
+template <class Snap>
+void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& snap) {
+    const auto box = [&frame, &snap](const std::string& name, const std::function<void()>& raise) {
+        CBoxPhotographer photographer([&] { snap(&frame, name); });
+        photographer.StartOnce(700);
+        raise();
+        Settle();
+    };
+    IMessageBox& messageBox = frame.GetMessageBox();
+    box("box-connect-timeout", [&] { messageBox.Show(ConnectFailureMessage(kConnectTimeout)); });
+    box("box-connect-failed",
+        [&] { messageBox.Show(ConnectFailureMessage(kConnectGeneralFailure)); });
+    box("box-overwrite", [&] {
+        messageBox.Show({"File /home/user/Spectra/lamp.txt exists.  Overwrite?",
+                         "File Overwrite Warning", MessageButtons::YesNo, MessageAnswer::Yes,
+                         MessageOwner::MainWindow});
+    });
+    box("box-directory-creation-failed", [&] {
+        messageBox.Show({"Directory creation failed", "Error", MessageButtons::Ok,
+                         MessageAnswer::Ok, MessageOwner::MainWindow});
+    });
+    box("box-local-files-not-converted", [&] {
+        const std::vector<LocalConversion> conversions = {
+            {"/home/user/Spectra/notes.txt", kNotDeviceSpectrum, 0},
+            {"/home/user/Spectra/lamp.scope_ks", kOutputCannotBeCreated, ENOSPC},
+            {"/home/user/Spectra/nir.method_ks", kKindNotConvertible, 0}};
+        messageBox.Show({FormatLocalConversionFailures(conversions), "", MessageButtons::Ok,
+                         MessageAnswer::Ok, MessageOwner::Application});
+    });
+    if (frame.GetActivityLog().IsOpen()) {
+        box("box-clear-log", [&] { frame.ProcessCommand(WxCommandId(kIdClearLog)); });
+    }
+    if (!realHandheld) {
+        return;
+    }
+    CKiroConvView& list = *frame.GetListView();
+    box("box-delete-files", [&] { frame.ProcessCommand(WxCommandId(kIdDeleteFiles)); });
+    for (long item = 0; item < list.GetItemCount(); ++item) {
+        list.SetItemState(item, 0, wxLIST_STATE_SELECTED);
+    }
+    box("box-delete-nothing-selected", [&] { frame.ProcessCommand(WxCommandId(kIdDeleteFiles)); });
+    // The handheld goes away; the next listing finds it gone.
+    const char* handheldPid = std::getenv("KIROSCAN_SIM_PID");
+    if (handheldPid != nullptr && ::kill(std::atoi(handheldPid), SIGKILL) == 0) {
+        wxMilliSleep(200);
+        CLeftView& tree = *frame.GetTreeView();
+        wxTreeItemIdValue cookie;
+        const wxTreeItemId device = tree.GetFirstChild(tree.GetRootItem(), cookie);
+        const wxTreeItemId last = tree.GetLastChild(device);
+        box("box-connection-lost", [&] { tree.wxTreeCtrl::SelectItem(last); });
     }
 }
 
@@ -163,18 +270,24 @@ public:
         auto* frame = new CMainFrame(GetSettingsStore(), "/home/user/Spectra");
         frame->ShowAtStartup();
         Settle();
-        if (!ShowRealHandheld(*frame)) {
+        const bool realHandheld = ShowRealHandheld(*frame);
+        if (!realHandheld) {
             ShowDemoHandheld(*frame);
         }
         int failures = 0;
-        const auto photograph = [&failures, &out](wxWindow* window, const std::string& name) {
-            Settle();
+        // Photographs what is on the screen over the window, without waiting for events:
+        // a message box runs its own loop.
+        const auto snap = [&failures, &out](wxWindow* window, const std::string& name) {
             const wxRect rect = window->GetScreenRect();
             const std::string command = "import -window root -crop " + std::to_string(rect.width) +
                                         "x" + std::to_string(rect.height) + "+" +
                                         std::to_string(rect.x) + "+" + std::to_string(rect.y) +
                                         " +repage '" + out + "/" + name + ".png'";
             failures += std::system(command.c_str()) != 0;
+        };
+        const auto photograph = [&snap](wxWindow* window, const std::string& name) {
+            Settle();
+            snap(window, name);
         };
         if (connectedOnly) {
             frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
@@ -194,6 +307,8 @@ public:
                 photograph(frame, std::string("main-") + style.name);
             }
             PhotographDialogs(*frame, photograph);
+            PhotographTransferMidJob(*frame, photograph);
+            PhotographMessageBoxes(*frame, realHandheld, snap);
         }
         frame->Close(true);
         Settle();

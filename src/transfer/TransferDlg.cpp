@@ -25,7 +25,7 @@ private:
 // A progress bar of the dialog as the job drives it.
 class CTransferDlg::CGaugeBar final : public IProgressBar {
 public:
-    CGaugeBar(wxGauge* gauge, CPaintThrottle& paint) : m_gauge(gauge), m_paint(paint) {}
+    CGaugeBar(CTransferDlg& dialog, wxGauge* gauge) : m_dialog(dialog), m_gauge(gauge) {}
     void SetRange(int lower, int upper) override {
         m_lower = lower;
         m_gauge->SetRange(std::max(1, upper - lower));
@@ -33,15 +33,11 @@ public:
     void SetPos(int position) override {
         m_gauge->SetValue(std::clamp(position - m_lower, 0, m_gauge->GetRange()));
     }
-    void Repaint() override {
-        if (m_paint.Due()) {
-            m_gauge->GetParent()->Update();
-        }
-    }
+    void Repaint() override { m_dialog.PaintIfDue(); }
 
 private:
+    CTransferDlg& m_dialog;
     wxGauge* m_gauge;
-    CPaintThrottle& m_paint;
     int m_lower = 0;
 };
 
@@ -51,8 +47,8 @@ CTransferDlg::CTransferDlg(wxWindow* parent, TransferDialogContext context)
     Create(parent, wxID_ANY, "File Transfer Progress");
     CreateControls();
     m_statusPane = std::make_unique<CStatusText>(*this);
-    m_fileBar = std::make_unique<CGaugeBar>(m_ctlFileProgress, m_paint);
-    m_totalBar = std::make_unique<CGaugeBar>(m_ctlTotalProgress, m_paint);
+    m_fileBar = std::make_unique<CGaugeBar>(*this, m_ctlFileProgress);
+    m_totalBar = std::make_unique<CGaugeBar>(*this, m_ctlTotalProgress);
     Bind(wxEVT_INIT_DIALOG, &CTransferDlg::OnInitDialog, this);
     Bind(wxEVT_TIMER, &CTransferDlg::OnTimer, this, kStartTimerId);
     Bind(wxEVT_BUTTON, &CTransferDlg::OnCancelButton, this, kIdCancel);
@@ -92,11 +88,25 @@ void CTransferDlg::CreateControls() {
 
 void CTransferDlg::SetStatus(const std::string& text) {
     m_strStatus = text;
-    m_status->SetLabel(ToWx(text));
-    m_status->Wrap(m_status->GetClientSize().GetWidth());
+    m_statusShown = false;
+    PaintIfDue();
+}
+
+void CTransferDlg::PaintIfDue() {
     if (m_paint.Due()) {
+        ShowStatus();
         Update();
     }
+}
+
+// Setting and wrapping the label measures the text: worth it only when it is seen.
+void CTransferDlg::ShowStatus() {
+    if (m_statusShown) {
+        return;
+    }
+    m_status->SetLabel(ToWx(m_strStatus));
+    m_status->Wrap(m_status->GetClientSize().GetWidth());
+    m_statusShown = true;
 }
 
 void CTransferDlg::OnInitDialog(wxInitDialogEvent& event) {
@@ -143,6 +153,7 @@ void CTransferDlg::RunTransferJob() {
 }
 
 void CTransferDlg::Finish() {
+    ShowStatus();
     const bool showSummary =
         m_outcome->started && (m_outcome->failures > 0 || m_outcome->connectionLost);
     if (!showSummary) {
@@ -194,6 +205,7 @@ void CTransferDlg::PumpMessages() {
         return;
     }
     m_pumping = true;
+    ShowStatus();
     wxTheApp->Yield(true);
     m_pumping = false;
 }

@@ -70,11 +70,14 @@ private:
     void RunTransferJob();
     void Finish();
     void SetStatus(const std::string& text);
+    void PaintIfDue();
+    void ShowStatus();
 
     TransferDialogContext m_context;
     wxTimer m_timer;
     int m_bCancel = 0;
     std::string m_strStatus;
+    bool m_statusShown = false;
     wxStaticText* m_status = nullptr;
     wxGauge* m_ctlFileProgress = nullptr;
     wxGauge* m_ctlTotalProgress = nullptr;

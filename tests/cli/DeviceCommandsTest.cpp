@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "cli/RunProgram.h"
 #include "devicelink/DeviceLink.h"
@@ -15,8 +16,11 @@ protected:
     test::ProgramResult Cli(const std::vector<std::string>& args) {
         return test::RunProgram(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
     }
+    bool OnHandheld(const std::string& name) {
+        return std::filesystem::exists(sim.Root() / "My Documents" / name);
+    }
 
-    CSimProcess sim{{"--refuse-delete", "*.log_ks"}};
+    CSimProcess sim{{"--refuse-delete", "noise.*"}};
     test::CTempDir pcDir;
 };
 
@@ -58,34 +62,33 @@ TEST_F(DeviceCommandsTest, CopiesDeletesAndCreatesAndReportsEachFailure) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.out.find("No such file or directory"), std::string::npos) << run.out;
     EXPECT_EQ(Cli({"get", "/My Documents", "lamp.scope_ks"}).exitStatus, 2) << "--to is required";
-
-    run = Cli({"rm", "/My Documents", "noise.scope_ks", "session.log_ks"});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_NE(run.out.find("deleted \\My Documents\\noise.scope_ks\n"), std::string::npos);
-    EXPECT_NE(run.out.find("not deleted \\My Documents\\session.log_ks"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(sim.Root() / "My Documents/session.log_ks"));
-
-    EXPECT_EQ(Cli({"mkdir", "/Temp/Run 7"}).exitStatus, 0);
-    EXPECT_TRUE(std::filesystem::is_directory(sim.Root() / "Temp/Run 7"));
-    run = Cli({"mkdir", "/Temp/Run 7"});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_NE(run.out.find("Directory creation failed"), std::string::npos);
-}
-
-// A full disk on the PC is named, and the copy leaves nothing behind. The program
-// inherits the file size limit.
-TEST_F(DeviceCommandsTest, ACopyThatDoesNotFitSaysWhy) {
-    test::ProgramResult run;
     {
+        // A full disk is named, and the copy leaves nothing behind; the program inherits
+        // the file size limit.
+        std::filesystem::create_directory(pcDir / "full");
         test::CFileSizeLimit diskFull(5000);
-        run = Cli({"get", "/My Documents", "lamp.scope_ks", "--to", pcDir.Path().string()});
+        run = Cli({"get", "/My Documents", "lamp.scope_ks", "--to", pcDir / "full"});
     }
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.out.find("not copied \\My Documents\\lamp.scope_ks: cannot write "),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("File too large"), std::string::npos) << run.out;
-    EXPECT_TRUE(test::ListNames(pcDir.Path()).empty());
+    EXPECT_TRUE(test::ListNames(pcDir / "full").empty());
+
+    run = Cli({"rm", "/My Documents", "session.log_ks", "noise.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("deleted \\My Documents\\session.log_ks\n"), std::string::npos);
+    EXPECT_NE(run.out.find("not deleted \\My Documents\\noise.scope_ks: the handheld refused"),
+              std::string::npos)
+        << "a refusal is no loss: " << run.out;
+    EXPECT_TRUE(OnHandheld("noise.scope_ks"));
+
+    EXPECT_EQ(Cli({"mkdir", "/Temp/Run 7"}).exitStatus, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(sim.Root() / "Temp/Run 7"));
+    run = Cli({"mkdir", "/Temp/Run 7"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("Directory creation failed"), std::string::npos);
 }
 
 TEST_F(DeviceCommandsTest, ASecondClientIsRefusedRatherThanKeptWaiting) {
@@ -99,6 +102,92 @@ TEST_F(DeviceCommandsTest, ASecondClientIsRefusedRatherThanKeptWaiting) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("already serving another program"), std::string::npos);
+}
+
+TEST_F(DeviceCommandsTest, TransferMoveAndConvertFromTheDemoHandheld) {
+    const std::string logPath = pcDir / "LogFile.log";
+    const auto run =
+        Cli({"transfer", "--action", "move-convert", "--format", "spc", "--log", logPath, "--to",
+             pcDir.Path().string(), "/My Documents", "lamp.scope_ks", "session.log_ks"});
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_TRUE(std::filesystem::exists(pcDir / "lamp.scope.spc"));
+    EXPECT_FALSE(OnHandheld("lamp.scope_ks"));
+    EXPECT_TRUE(OnHandheld("session.log_ks")) << "log files are never converted, so not moved";
+    EXPECT_NE(run.out.find("deleted \\My Documents\\lamp.scope_ks on the handheld"),
+              std::string::npos);
+    const std::string log = test::ReadFileBytes(logPath);
+    const std::size_t copied = log.find("copied file \\My Documents\\lamp.scope_ks (8254 bytes)");
+    const std::size_t converted = log.find("(a Grams/32-compatible SPC File)");
+    const std::size_t deleted = log.find("deleted remote file \\My Documents\\lamp.scope_ks");
+    EXPECT_LT(copied, converted);
+    EXPECT_LT(converted, deleted);
+    EXPECT_NE(deleted, std::string::npos);
+}
+
+TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles) {
+    auto run = Cli({"transfer", "-a", "move", "--to", pcDir.Path().string(), "/My Documents",
+                    "noise.scope_ks", "absent.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("FAILED to delete \\My Documents\\noise.scope_ks on the handheld"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("absent.scope_ks is not on the handheld"), std::string::npos);
+    EXPECT_TRUE(OnHandheld("noise.scope_ks"));
+
+    run = Cli(
+        {"transfer", "-a", "move", "--to", pcDir / "missing", "/My Documents", "lamp.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find("FAILED to copy"), std::string::npos);
+    EXPECT_TRUE(OnHandheld("lamp.scope_ks"));
+
+    test::WriteFileBytes(pcDir / "lamp.scope", "mine");
+    const std::vector<std::string> copyConvert = {
+        "transfer",      "-a",           "copy-convert", "--to", pcDir.Path().string(),
+        "/My Documents", "lamp.scope_ks"};
+    EXPECT_EQ(Cli(copyConvert).exitStatus, 1);
+    EXPECT_EQ(test::ReadFileBytes(pcDir / "lamp.scope"), "mine");
+    std::vector<std::string> overwriting = copyConvert;
+    overwriting.insert(overwriting.begin() + 3, "--overwrite");
+    EXPECT_EQ(Cli(overwriting).exitStatus, 0);
+    EXPECT_NE(test::ReadFileBytes(pcDir / "lamp.scope"), "mine");
+
+    for (const std::vector<std::string>& usage :
+         {std::vector<std::string>{"transfer", "--to", ".", "/My Documents", "a"},
+          {"transfer", "-a", "teleport", "--to", ".", "/", "a"},
+          {"transfer", "-a", "copy", "/", "a"},
+          {"transfer", "-a", "copy", "--to", "."}}) {
+        EXPECT_EQ(Cli(usage).exitStatus, 2) << usage[1] << " " << usage[2];
+    }
+}
+
+TEST(DeviceCommandsInterrupt, CtrlCCancelsATransferBetweenFiles) {
+    CSimProcess sim({}, false);
+    test::CTempDir pcDir;
+    std::vector<std::string> args = {
+        "transfer", "-a", "move", "--log", pcDir / "LogFile.log", "--to", pcDir.Path().string(),
+        "/"};
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "big-" + std::to_string(1000 + i) + ".bin";
+        test::WriteFileBytes(sim.Root() / name, std::string(1 << 20, 'x'));
+        args.push_back(name);
+    }
+    test::CRunningProgram cli(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+    std::string line;
+    ASSERT_TRUE(cli.ReadLine(line));
+    EXPECT_EQ(line.rfind("copied \\big-1000.bin", 0), 0u) << line;
+    cli.Signal(SIGINT);
+    std::string rest;
+    EXPECT_EQ(cli.Wait(rest), 1);
+    EXPECT_NE(rest.find("cancelled: "), std::string::npos) << rest;
+    EXPECT_NE(test::ReadFileBytes(pcDir / "LogFile.log").find("cancelled file transfer"),
+              std::string::npos);
+    // Whatever was moved is complete on the PC; the rest is still on the handheld.
+    for (const auto& name : test::ListNames(pcDir.Path())) {
+        if (name != "LogFile.log") {
+            EXPECT_EQ(std::filesystem::file_size(pcDir / name), 1u << 20) << name;
+            EXPECT_FALSE(std::filesystem::exists(sim.Root() / name)) << name;
+        }
+    }
+    EXPECT_TRUE(std::filesystem::exists(sim.Root() / "big-1199.bin")) << "the job stopped early";
 }
 
 // Each command stops at the first sign that the handheld is gone and says so.

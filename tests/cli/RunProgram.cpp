@@ -1,9 +1,9 @@
 #include "cli/RunProgram.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,27 +22,6 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
     }
     pointers.push_back(nullptr);
     return pointers;
-}
-
-void DrainPipes(int outFd, int errFd, ProgramResult& result) {
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    int open = 2;
-    char buffer[4096];
-    while (open > 0 && ::poll(fds, 2, -1) >= 0) {
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) {
-                continue;
-            }
-            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (got <= 0) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-                continue;
-            }
-            (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
-        }
-    }
 }
 
 }  // namespace
@@ -92,7 +71,9 @@ CRunningProgram::CRunningProgram(const std::string& program, const std::vector<s
         throw std::runtime_error("pipe failed");
     }
     m_out = outPipe[0];
-    m_pid = SpawnProgram(program, args, extraEnvironment, outPipe[1], -1);
+    // A file rather than a pipe, so that a program that writes much there never blocks.
+    m_err = ::memfd_create("stderr", MFD_CLOEXEC);
+    m_pid = SpawnProgram(program, args, extraEnvironment, outPipe[1], m_err);
     ::close(outPipe[1]);
 }
 
@@ -102,6 +83,7 @@ CRunningProgram::~CRunningProgram() {
         ::waitpid(m_pid, nullptr, 0);
     }
     ::close(m_out);
+    ::close(m_err);
 }
 
 bool CRunningProgram::ReadLine(std::string& line) {
@@ -137,19 +119,22 @@ int CRunningProgram::Wait(std::string& restOfOutput) {
     return status;
 }
 
+std::string CRunningProgram::ErrorOutput() const {
+    std::string text;
+    char chunk[4096];
+    ssize_t got;
+    for (off_t at = 0; (got = ::pread(m_err, chunk, sizeof chunk, at)) > 0; at += got) {
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::vector<std::string>& extraEnvironment) {
-    int outPipe[2];
-    int errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    const pid_t pid = SpawnProgram(program, args, extraEnvironment, outPipe[1], errPipe[1]);
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
+    CRunningProgram running(program, args, extraEnvironment);
     ProgramResult result;
-    DrainPipes(outPipe[0], errPipe[0], result);
-    result.exitStatus = WaitForExit(pid);
+    result.exitStatus = running.Wait(result.out);
+    result.err = running.ErrorOutput();
     return result;
 }
 

@@ -20,13 +20,8 @@ pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& a
 // Waits for a started program to end; returns its exit status, 128 + the signal if killed.
 int WaitForExit(pid_t pid);
 
-// Runs a program to its end with the given arguments, standard input closed, and
-// collects what it printed.
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& extraEnvironment = {});
-
 // A program running in the background, whose standard output can be read line by
-// line while it runs.
+// line while it runs; its standard error is kept for after its end.
 class CRunningProgram {
 public:
     CRunningProgram(const std::string& program, const std::vector<std::string>& args,
@@ -40,11 +35,17 @@ public:
     void Signal(int signalNumber);
     // Reads the rest of the output and waits for the end; returns the exit status.
     int Wait(std::string& restOfOutput);
+    std::string ErrorOutput() const;
 
 private:
     int m_pid = -1;
     int m_out = -1;
+    int m_err = -1;
     std::string m_buffer;
 };
+
+// Runs a program to its end and collects what it printed.
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& extraEnvironment = {});
 
 }  // namespace kiro::test

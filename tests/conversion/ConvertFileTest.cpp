@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "conversion/ConvertLocalFiles.h"
 #include "conversion/OutputNaming.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
@@ -14,6 +17,7 @@ using test::ListNames;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
+// One conversion, and the batch command that runs several and reports them.
 class ConvertFileTest : public ::testing::Test {
 protected:
     ConvertFileTest() {
@@ -26,6 +30,11 @@ protected:
     int Convert(const std::string& source, unsigned format, int overwritePrompt = 0) {
         return ConvertSpectrumFile(source, format, {overwritePrompt, messageBox, log, clock, user});
     }
+    std::vector<LocalConversion> RunBatch(std::vector<std::string> chosen, unsigned format,
+                                          int overwritePrompt = 0) {
+        fileDialogs.openAnswers = {std::move(chosen)};
+        return batch.OnConvertLocalFiles(format, overwritePrompt);
+    }
     std::string LogEntries() { return ReadFileBytes(dir / "activity.log").substr(headerSize); }
     std::string WriteLamp(const std::string& name) {
         testdata::MakeLampSpectrum().WriteTo(dir / name);
@@ -37,6 +46,15 @@ protected:
     CFixedUserName user{"alice"};
     CActivityLog log{clock};
     test::CRecordingMessageBox messageBox;
+    test::CRecordingFileDialogs fileDialogs;
+    test::CRecordingTextPane statusPane;
+    std::vector<std::string> events;
+    CConvertLocalFiles batch{
+        fileDialogs, statusPane, messageBox, log, clock, user, [this](bool busy) {
+            events.push_back(busy ? "busy" : "idle");
+            // The wait cursor covers exactly the conversions.
+            events.push_back(std::to_string(statusPane.texts.size()));
+        }};
     std::size_t headerSize = 0;
 };
 
@@ -119,19 +137,24 @@ TEST_F(ConvertFileTest, AsksBeforeReplacingAnExistingOutputOnlyWhenThePromptIsOn
     EXPECT_EQ(ReadFileBytes(dir / "bad.scope"), "previous");
 }
 
+// Through the batch command, which also names the system's reason.
 TEST_F(ConvertFileTest, AWriteThatFailsPartWayKeepsTheOldOutputAndLeavesNoDebris) {
     const std::string source = WriteLamp("run1.scope_ks");
     WriteFileBytes(dir / "run1.scope.spc", "earlier output");
     const std::vector<std::string> before = ListNames(dir.Path());
-    int result;
+    std::vector<LocalConversion> results;
     {
         test::CFileSizeLimit diskFull(4096);
-        result = Convert(source, kFormatSpc);
+        results = RunBatch({source}, kFormatSpc);
     }
-    EXPECT_EQ(result, kOutputCannotBeCreated);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].result, kOutputCannotBeCreated);
     EXPECT_EQ(ReadFileBytes(dir / "run1.scope.spc"), "earlier output");
     EXPECT_EQ(ListNames(dir.Path()), before);
     EXPECT_EQ(LogEntries(), "");
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].text, "Not converted (1 of 1 files):\n\n" + source +
+                                            ": cannot create the output file: File too large");
     EXPECT_EQ(Convert(source, kFormatSpc), kConverted) << "once there is room again";
 }
 
@@ -158,6 +181,97 @@ TEST_F(ConvertFileTest, ProducesTheSameBytesUnderACommaDecimalLocale) {
     EXPECT_EQ(result, kConverted);
     EXPECT_EQ(inGerman, inC);
     EXPECT_NE(inC.find("339.83\t524.389\r\n"), std::string::npos);
+}
+
+TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
+    const std::string lamp = dir / "run1.scope_ks";
+    testdata::MakeLampSpectrum().WriteTo(lamp);
+    testdata::MakeDarkSpectrum().WriteTo(dir / "run2.dark_ks");
+    WriteFileBytes(dir / "run2.dark", "keep me");
+    WriteFileBytes(dir / "fake.scope_ks", std::string(8254, 'x'));
+    testdata::MakeLampSpectrum().WriteTo(dir / "bright.irradiance_ks");
+    const std::vector<std::string> chosen = {lamp, dir / "run2.dark_ks", dir / "fake.scope_ks",
+                                             dir / "bright.irradiance_ks", dir / "gone\n.scope_ks"};
+    RunBatch({}, kFormatTab);  // cancelled: nothing converted, but the idle text comes back
+    EXPECT_EQ(statusPane.texts, std::vector<std::string>{"For Help, press F1"});
+    EXPECT_TRUE(events.empty());
+    statusPane.texts.clear();
+
+    messageBox.answers = {MessageAnswer::No};  // keep run2.dark
+    const std::vector<LocalConversion> results = RunBatch(chosen, kFormatTab, 1);
+
+    ASSERT_EQ(fileDialogs.requests.size(), 2u);
+    EXPECT_TRUE(fileDialogs.requests[1].multiple);
+
+    std::vector<std::string> expectedTexts;
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        expectedTexts.push_back("Now converting " + chosen[k] + " -- file " +
+                                std::to_string(k + 1) + " of 5");
+    }
+    expectedTexts.push_back("For Help, press F1");
+    EXPECT_EQ(statusPane.texts, expectedTexts);
+    EXPECT_EQ(events, (std::vector<std::string>{"busy", "0", "idle", "5"}));
+
+    ASSERT_EQ(results.size(), 5u);
+    EXPECT_EQ(results[0].result, kConverted);
+    EXPECT_EQ(results[1].result, kOverwriteDeclined);
+    EXPECT_EQ(ReadFileBytes(dir / "run2.dark"), "keep me");
+    EXPECT_EQ(LogEntries(), "User alice converted file " + lamp + " to " + (dir / "run1.scope") +
+                                " (a Tab-delimited ASCII File) on Saturday, December 05, 2026, "
+                                "17:54:02\r\n");
+
+    // The overwrite question, then one summary; the declined file is not a failure.
+    ASSERT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_EQ(messageBox.shown[1].text,
+              "Not converted (3 of 5 files):\n\n" + (dir / "fake.scope_ks") +
+                  ": not a device spectrum file\n" + (dir / "bright.irradiance_ks") +
+                  ": kind not convertible\n" + (dir / "gone\\n.scope_ks") +
+                  ": cannot open the source file: No such file or directory");
+}
+
+TEST_F(ConvertFileTest, BatchReportsALostLogLineOnceAfterTheBatch) {
+    testdata::MakeLampSpectrum().WriteTo(dir / "a.scope_ks");
+    testdata::MakeLampSpectrum().WriteTo(dir / "b.scope_ks");
+    // The log is already at the limit that the outputs (about 33 KB) still fit under.
+    log.WriteLogEntry(std::string(40000, 'x') + "\n");
+    const std::string logBefore = ReadFileBytes(dir / "activity.log");
+    {
+        test::CFileSizeLimit diskFull(logBefore.size() - 1);
+        RunBatch({dir / "a.scope_ks", dir / "b.scope_ks"}, kFormatTab);
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "a.scope"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "b.scope"));
+    EXPECT_EQ(ReadFileBytes(dir / "activity.log"), logBefore);
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(
+        messageBox.shown[0].text.rfind(
+            "Could not write to the log file " + (dir / "activity.log") + ": File too large.", 0),
+        0u);
+    EXPECT_FALSE(log.IsOpen());
+}
+
+TEST(LocalConversionFailures, ALongListIsCutAndCounted) {
+    std::vector<LocalConversion> conversions(30, {"x.txt", kKindNotConvertible, 0});
+    conversions.push_back({"ok.scope_ks", kConverted, 0});
+    const std::string text = FormatLocalConversionFailures(conversions);
+    EXPECT_EQ(text.rfind("Not converted (30 of 31 files):\n", 0), 0u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 20 + 1);
+    EXPECT_TRUE(text.ends_with("\n... and 10 more"));
+}
+
+// The kind is what follows the last dot of the whole path, matched exactly.
+TEST(OutputNaming, TakesTheKindAfterTheLastDotOfTheWholePathAndMatchesItExactly) {
+    EXPECT_EQ(OutputPathFor("C:\\data\\s.sample_ks", kFormatSpc), "C:\\data\\s.scope.spc");
+    EXPECT_EQ(OutputPathFor(".scope_ks", kFormatTab), ".scope");
+    EXPECT_EQ(OutputPathFor("/data/run.1/a.dark_ks", kFormatKiroBench),
+              "/data/run.1/a.Master.dark");
+    EXPECT_EQ(SplitSourcePath("C:\\data\\run.1\\scan").kind, "1\\scan");
+    EXPECT_EQ(SplitSourcePath("noextension").base, "");
+    EXPECT_EQ(SplitSourcePath("noextension").kind, "noextension");
+    EXPECT_FALSE(OutputPathFor("/data/run.1/plain", kFormatTab).has_value());
+    for (const char* kind : {"SCOPE_KS", "irradiance_ks", "", "scope_ks ", "log_ks"}) {
+        EXPECT_FALSE(OutputSuffixFor(kind, kFormatTab).has_value()) << kind;
+    }
 }
 
 }  // namespace

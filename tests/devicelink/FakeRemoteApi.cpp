@@ -167,7 +167,7 @@ BOOL CFakeRemoteApi::CeCloseHandle(HANDLE handle) {
 
 BOOL CFakeRemoteApi::CeDeleteFile(LPCWSTR path) {
     const auto found = files.find(path);
-    if (Broken() || found == files.end() || found->second.refuseDelete) {
+    if (Broken() || found == files.end()) {
         return FALSE;
     }
     deleted.emplace_back(path);

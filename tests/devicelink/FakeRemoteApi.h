@@ -19,7 +19,6 @@ public:
         std::string content;
         rapi::FILETIME lastWrite{};
         std::optional<std::uint32_t> reportedSizeLow;  // none: the content's size
-        bool refuseDelete = false;
         std::size_t failReadAfter = static_cast<std::size_t>(-1);
     };
 

@@ -149,16 +149,23 @@ TEST_F(LogCommandsTest, ALineLostToAFullDiskIsReportedOnceAndLoggingStopsUntilCl
     EXPECT_EQ(ReadFileBytes(path), Header("3/8/2026 at 07:00:00") + "after clearing\r\n");
 }
 
-TEST_F(LogCommandsTest, SwitchingLoggingOnOpensTheLogThatStartUpLeftClosed) {
+// Any value but 1 is off. Switched on, the log that start-up left closed is continued.
+TEST_F(LogCommandsTest, OnlyAnEnabledOpenLogIsWrittenAndSwitchingOnOpensIt) {
+    for (int value : {0, 2, -1}) {
+        log.SetLogEvents(value);
+        commands.OpenLogAtStartup();
+        log.WriteLogEntry("not while off\n");
+        EXPECT_FALSE(std::filesystem::exists(path)) << value;
+    }
     WriteFileBytes(path, "earlier\r\n");
-    log.SetLogEvents(2);
-    commands.OpenLogAtStartup();
-    EXPECT_FALSE(log.IsOpen());
     for (const char* line : {"on\n", "off\n", "on again\n"}) {
         commands.OnLogEnabled();
         log.WriteLogEntry(line);
     }
     EXPECT_EQ(log.LogEvents(), 1);
+    log.CloseLog();
+    log.WriteLogEntry("not while closed\n");
+    log.FlushLog();
     EXPECT_EQ(ReadFileBytes(path), "earlier\r\non\r\non again\r\n");
     EXPECT_TRUE(messageBox.shown.empty());
 }

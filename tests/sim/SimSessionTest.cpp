@@ -146,20 +146,5 @@ TEST_F(SimSessionTest, ReadsOpenFilesClampsHugeCountsAndDropsMalformedRequests) 
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "root/Data/a.scope_ks"));
 }
 
-TEST_F(SimSessionTest, ShowsTheConfiguredFaults) {
-    faults.refuseDeletePattern = "*.log_ks";
-    EXPECT_FALSE(Delete(u"\\Data\\keep.log_ks"));
-    EXPECT_TRUE(Delete(u"\\Data\\a.scope_ks"));
-
-    test::WriteFileBytes(dir.Path() / "root/Data/big.bin", std::string(1000, 'b'));
-    faults.failReadAfter = 600;
-    const auto [ok, data] = Read(Open(u"\\Data\\big.bin"), 1000);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(data.size(), 600u);
-
-    faults.dropAfterRequests = 0;
-    EXPECT_EQ(Open(u"\\Data\\big.bin"), kNoReply);
-}
-
 }  // namespace
 }  // namespace kiro::sim

@@ -208,31 +208,27 @@ TEST_F(TransferJobTest, CancelIsSeenBetweenFilesAndDuringTheLast) {
     }
 }
 
-TEST_F(TransferJobTest, WithLoggingOffOrAnUnknownActionNothingIsLogged) {
+TEST_F(TransferJobTest, WithLoggingOffNothingIsLoggedAndLogFilesAreNotMoved) {
     log.SetLogEvents(0);
     Browse(u"\\Data", {"a.scope_ks", "run.log_ks"});
     Run(kActionMoveAndConvert);
     EXPECT_EQ(LogEntries(), "");
     EXPECT_EQ(api.deleted, std::vector<std::u16string>{u"\\Data\\a.scope_ks"});
-
-    log.SetLogEvents(1);
-    api.opened.clear();
-    Browse(u"\\Data", {"run.log_ks"});
-    const TransferOutcome outcome = Run(7);
-    EXPECT_TRUE(outcome.started);
-    EXPECT_EQ(outcome.failures, 0);
-    EXPECT_TRUE(api.opened.empty());
-    EXPECT_EQ(LogEntries(), "");
 }
 
-TEST_F(TransferJobTest, EndsAtOnceWhenNotConnectedOrNothingIsSelected) {
+// Not connected, nothing selected, or an action it does not know: nothing is touched.
+TEST_F(TransferJobTest, EndsAtOnceWhenThereIsNothingToDo) {
     Browse(u"\\Data", {"a.scope_ks"});
     EXPECT_FALSE(Run(kActionCopyOnly, 14).started);
+    const TransferOutcome unknown = Run(7);
+    EXPECT_TRUE(unknown.started);
+    EXPECT_EQ(unknown.failures, 0);
     link.FillFileList(u"\\Data", list);  // selection cleared
     EXPECT_FALSE(Run(kActionCopyOnly).started);
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].text, "No files selected.");
     EXPECT_TRUE(api.opened.empty());
+    EXPECT_EQ(LogEntries(), "");
 }
 
 }  // namespace

@@ -1,59 +1,32 @@
 #include "FrameFixture.h"
 
-#include <chrono>
-
 #include <wx/app.h>
 #include <wx/aui/auibar.h>
-#include <wx/fileconf.h>
-#include <wx/frame.h>
-#include <wx/menu.h>
+#include <wx/choice.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
-#include <sstream>
 
-#include "ui/CommandIds.h"
+#include "transfer/TargetBar.h"
 #include "ui/ResourceFiles.h"
 
 namespace kiro::test {
 
-std::optional<std::string> CScriptedFileDialogs::Next(const std::string& title) {
-    titles.push_back(title);
+std::vector<std::string> CScriptedFileDialogs::OpenFiles(const std::string& title,
+                                                         const std::string&, bool) {
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected file dialog \"" << title << '"';
-        return std::nullopt;
+        return {};
     }
-    std::optional<std::string> answer = answers.front();
+    std::vector<std::string> paths = std::move(answers.front());
     answers.pop_front();
-    return answer;
-}
-
-std::optional<std::string> CScriptedFileDialogs::ChooseFolder(const std::string& title,
-                                                              const std::string& /*start*/) {
-    return Next(title);
-}
-
-std::vector<std::string> CScriptedFileDialogs::OpenFiles(const std::string& title,
-                                                         const std::string& /*filters*/,
-                                                         bool /*multiple*/) {
-    // Several files are given as one answer, one path per line.
-    std::optional<std::string> answer = Next(title);
-    std::vector<std::string> paths;
-    std::istringstream lines(answer.value_or(""));
-    for (std::string path; std::getline(lines, path);) {
-        paths.push_back(path);
-    }
     return paths;
-}
-
-std::optional<std::string> CScriptedFileDialogs::SaveFile(const std::string& title,
-                                                          const std::string& /*defaultName*/,
-                                                          const std::string& /*filters*/) {
-    return Next(title);
 }
 
 void CFrameFixture::SetUp() {
@@ -66,6 +39,7 @@ void CFrameFixture::TearDown() {
     if (m_frame != nullptr) {
         CloseFrame();
     }
+    EXPECT_TRUE(m_dialogs.answers.empty()) << "a file dialog expected but not shown";
 }
 
 CMainFrame& CFrameFixture::OpenFrame() {
@@ -86,11 +60,6 @@ void CFrameFixture::CloseFrame() {
     m_store.reset();
     m_config->Flush();
     m_config.reset();
-}
-
-CMainFrame& CFrameFixture::Restart() {
-    CloseFrame();
-    return OpenFrame();
 }
 
 void CFrameFixture::Idle() {
@@ -118,45 +87,39 @@ bool CFrameFixture::Command(int id) {
     return done;
 }
 
-bool CFrameFixture::MenuEnabled(int id) {
-    m_frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    return m_frame->GetMenuBar()->IsEnabled(WxCommandId(id));
-}
-
-bool CFrameFixture::MenuChecked(int id) {
-    m_frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-    return m_frame->GetMenuBar()->IsChecked(WxCommandId(id));
-}
-
-wxAuiToolBar* CFrameFixture::FindToolBar(int id) {
+bool CFrameFixture::ToolPressed(int id) {
     Idle();
     const wxAuiPaneInfoArray& panes = m_frame->GetAuiManager().GetAllPanes();
     for (std::size_t index = 0; index < panes.GetCount(); ++index) {
-        auto* toolBar = dynamic_cast<wxAuiToolBar*>(panes.Item(index).window);
-        if (toolBar != nullptr && toolBar->FindTool(WxCommandId(id)) != nullptr) {
-            return toolBar;
+        const auto* bar = dynamic_cast<wxAuiToolBar*>(panes.Item(index).window);
+        if (bar != nullptr && bar->FindTool(WxCommandId(id)) != nullptr) {
+            return bar->GetToolToggled(WxCommandId(id));
         }
     }
     ADD_FAILURE() << "no toolbar button " << id;
-    return nullptr;
+    return false;
 }
 
-bool CFrameFixture::ToolPressed(int id) {
-    const wxAuiToolBar* bar = FindToolBar(id);
-    return bar != nullptr && bar->GetToolToggled(WxCommandId(id));
+void CFrameFixture::ChooseAction(int index) {
+    wxChoice* actions = m_frame->GetTargetBar()->GetActionList();
+    actions->SetSelection(index);
+    wxCommandEvent picked(wxEVT_CHOICE, actions->GetId());
+    picked.SetEventObject(actions);
+    picked.SetInt(index);
+    actions->ProcessWindowEvent(picked);
 }
 
-bool CFrameFixture::ToolEnabled(int id) {
-    const wxAuiToolBar* bar = FindToolBar(id);
-    return bar != nullptr && bar->GetToolEnabled(WxCommandId(id));
+std::vector<std::string> CFrameFixture::Labels() {
+    std::vector<std::string> labels;
+    for (int item = 0; item < List().GetItemCount(); ++item) {
+        labels.push_back(List().wxListCtrl::GetItemText(item).utf8_string());
+    }
+    return labels;
 }
 
-std::string CFrameFixture::ConfigFilePath() const {
-    return (m_home.Path() / ".config" / "KiroConv.conf").string();
-}
-
-std::string CFrameFixture::ConfigFileText() const {
-    return ReadFileBytes(ConfigFilePath());
+bool CFrameFixture::Listed(const std::string& label) {
+    const std::vector<std::string> labels = Labels();
+    return std::find(labels.begin(), labels.end(), label) != labels.end();
 }
 
 void CFrameFixture::WriteConfigFile(const std::string& text) const {
@@ -164,44 +127,34 @@ void CFrameFixture::WriteConfigFile(const std::string& text) const {
     WriteFileBytes(ConfigFilePath(), text);
 }
 
-bool WindowManagerRunning() {
+bool WaitForWindowManager(double seconds) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         return false;
     }
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-    bool running = false;
-    if (check != None) {
+    // A window manager names its check window on the root; the atom exists once one ran.
+    const auto running = [display] {
+        const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
         Atom type = None;
         int format = 0;
         unsigned long count = 0;
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
-                               &type, &format, &count, &remaining, &data) == Success) {
-            running = count == 1;
-        }
-        if (data != nullptr) {
-            XFree(data);
-        }
-    }
-    XCloseDisplay(display);
-    return running;
-}
-
-}  // namespace kiro::test
-
-namespace kiro::test {
-
-bool WaitForWindowManager(double seconds) {
-    const wxLongLong deadline = wxGetLocalTimeMillis() + static_cast<long>(seconds * 1000);
-    while (!WindowManagerRunning()) {
-        if (wxGetLocalTimeMillis() > deadline) {
-            return false;
-        }
+        const bool found =
+            check != None &&
+            XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                               &type, &format, &count, &remaining, &data) == Success &&
+            count == 1;
+        XFree(data);
+        return found;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!running() && std::chrono::steady_clock::now() < deadline) {
         wxMilliSleep(20);
     }
-    return true;
+    const bool found = running();
+    XCloseDisplay(display);
+    return found;
 }
 
 }  // namespace kiro::test

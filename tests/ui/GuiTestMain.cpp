@@ -2,7 +2,6 @@
 // for all tests, wx asserts and unexpected dialogs turned into test failures.
 #include <gtest/gtest.h>
 #include <wx/app.h>
-#include <wx/dialog.h>
 #include <wx/log.h>
 #include <wx/modalhook.h>
 
@@ -42,13 +41,6 @@ protected:
     }
 };
 
-void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
-                  const wxString& message) {
-    ADD_FAILURE_AT(file.utf8_string().c_str(), line)
-        << "wx assert in " << func.utf8_string() << ": " << cond.utf8_string() << " "
-        << message.utf8_string();
-}
-
 }  // namespace
 
 void kiro::test::SetModalAnswerer(std::function<int(wxDialog*)> answer,
@@ -61,13 +53,17 @@ int main(int argc, char** argv) {
     // A desktop settings daemon is not there to answer; without this GTK may hang.
     setenv("GSETTINGS_BACKEND", "memory", 1);
     testing::InitGoogleTest(&argc, argv);
-
     wxApp::SetInstance(new CGuiTestApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
         std::cerr << "cannot start the toolkit (no display?)\n";
         return 1;
     }
-    wxSetAssertHandler(FailOnAssert);
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& message) {
+        ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+            << "wx assert in " << func.utf8_string() << ": " << cond.utf8_string() << " "
+            << message.utf8_string();
+    });
     delete wxLog::SetActiveTarget(new wxLogStream(&std::cout));
     // The run script starts a window manager beside the tests; let it come up first, so
     // that no window is mapped before it and adopted half-way.
@@ -76,9 +72,7 @@ int main(int argc, char** argv) {
     }
     CUnexpectedDialogHook dialogHook;
     dialogHook.Register();
-
     const int result = RUN_ALL_TESTS();
-
     dialogHook.Unregister();
     wxTheApp->OnExit();
     wxEntryCleanup();

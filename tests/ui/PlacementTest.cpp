@@ -11,7 +11,7 @@ class PlacementTest : public CFrameFixture {
 protected:
     void SetUp() override {
         CFrameFixture::SetUp();
-        ASSERT_TRUE(WindowManagerRunning()) << "placement tests need a window manager";
+        ASSERT_TRUE(WaitForWindowManager(0)) << "placement tests need a window manager";
     }
 
     std::string StoredPlacement() {
@@ -19,71 +19,55 @@ protected:
         const std::size_t at = text.find("WindowPos=");
         return at == std::string::npos ? "" : text.substr(at + 10, text.find('\n', at) - at - 10);
     }
-
-    // Waits until the window manager has carried out a change of state.
-    template <typename Condition>
-    static bool WaitFor(Condition condition) {
-        for (int round = 0; round < 100 && !condition(); ++round) {
-            wxMilliSleep(20);
-            Idle();
-        }
-        return condition();
+    // Waits until the window manager has put the window there.
+    static bool ShownAt(CMainFrame& frame, const wxRect& rect) {
+        return IdleUntil([&] { return frame.GetRect() == rect; }, 2);
     }
 };
 
-TEST_F(PlacementTest, ANormalWindowComesBackWhereItWas) {
+TEST_F(PlacementTest, ClosesKeepTheNormalRectangleAndUnusablePlacementsAreNotObeyed) {
+    const wxSize firstStart = OpenFrame().GetSize();
+    CloseFrame();
+    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,10,10\n");
+    EXPECT_EQ(OpenFrame().GetSize(), firstStart);
+    CloseFrame();
+    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,9000,9000,9600,9400\n");
+    CMainFrame& offScreen = OpenFrame();
+    const wxRect screen = wxDisplay(0u).GetClientArea();
+    EXPECT_TRUE(IdleUntil([&] { return screen.Contains(offScreen.GetRect()); }, 2));
+    EXPECT_EQ(offScreen.GetSize(), wxSize(600, 400));
+    CloseFrame();
+
     WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,10,10,610,410\n");
     CMainFrame& frame = OpenFrame();
-    EXPECT_TRUE(WaitFor([&] { return frame.GetRect() == wxRect(10, 10, 600, 400); }))
+    EXPECT_TRUE(ShownAt(frame, {10, 10, 600, 400}))
         << frame.GetRect().x << "," << frame.GetRect().y << " " << frame.GetRect().width << "x"
         << frame.GetRect().height;
-
     frame.SetSize(wxRect(40, 50, 700, 500));
-    EXPECT_TRUE(WaitFor([&] { return frame.GetRect() == wxRect(40, 50, 700, 500); }));
+    EXPECT_TRUE(ShownAt(frame, {40, 50, 700, 500}));
     CloseFrame();
     EXPECT_EQ(StoredPlacement(), "0,1,-1,-1,-1,-1,40,50,740,550");
-    CMainFrame& again = OpenFrame();
-    EXPECT_TRUE(WaitFor([&] { return again.GetRect() == wxRect(40, 50, 700, 500); }));
-}
 
-TEST_F(PlacementTest, MaximisedAndMinimisedClosesKeepTheNormalRectangle) {
-    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,440\n");
-    CMainFrame& frame = OpenFrame();
-    ASSERT_TRUE(WaitFor([&] { return frame.GetRect() == wxRect(30, 40, 600, 400); }));
-    frame.Maximize();
-    ASSERT_TRUE(WaitFor([&] { return frame.IsMaximized(); }));
+    CMainFrame& again = OpenFrame();
+    ASSERT_TRUE(ShownAt(again, {40, 50, 700, 500}));
+    again.Maximize();
+    ASSERT_TRUE(IdleUntil([&] { return again.IsMaximized(); }, 2));
     CloseFrame();
-    EXPECT_EQ(StoredPlacement(), "2,3,-1,-1,-1,-1,30,40,630,440");
+    EXPECT_EQ(StoredPlacement(), "2,3,-1,-1,-1,-1,40,50,740,550");
 
     // It starts maximised, and restoring it gives the normal rectangle back.
     CMainFrame& maximised = OpenFrame();
-    EXPECT_TRUE(WaitFor([&] { return maximised.IsMaximized(); }));
+    EXPECT_TRUE(IdleUntil([&] { return maximised.IsMaximized(); }, 2));
     maximised.Maximize(false);
-    EXPECT_TRUE(WaitFor([&] { return maximised.GetRect() == wxRect(30, 40, 600, 400); }));
-
+    EXPECT_TRUE(ShownAt(maximised, {40, 50, 700, 500}));
     maximised.Iconize();
-    ASSERT_TRUE(WaitFor([&] { return maximised.IsIconized(); }));
+    ASSERT_TRUE(IdleUntil([&] { return maximised.IsIconized(); }, 2));
     CloseFrame();
-    EXPECT_EQ(StoredPlacement(), "0,2,-1,-1,-1,-1,30,40,630,440");
+    EXPECT_EQ(StoredPlacement(), "0,2,-1,-1,-1,-1,40,50,740,550");
     // A minimised close starts as a normal window.
     CMainFrame& normal = OpenFrame();
-    EXPECT_TRUE(WaitFor([&] { return normal.IsShown() && !normal.IsIconized(); }));
+    EXPECT_TRUE(IdleUntil([&] { return normal.IsShown() && !normal.IsIconized(); }, 2));
     EXPECT_FALSE(normal.IsMaximized());
-}
-
-TEST_F(PlacementTest, UnusablePlacementsAreIgnoredOrBroughtIntoView) {
-    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,10,10\n");
-    const wxSize firstStart = OpenFrame().GetSize();
-    CloseFrame();
-    WriteConfigFile("[MainWindowSize]\nWindowPos=junk\n");
-    EXPECT_EQ(OpenFrame().GetSize(), firstStart);
-    CloseFrame();
-
-    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,9000,9000,9600,9400\n");
-    CMainFrame& frame = OpenFrame();
-    const wxRect screen = wxDisplay(0u).GetClientArea();
-    EXPECT_TRUE(WaitFor([&] { return screen.Contains(frame.GetRect()); }));
-    EXPECT_EQ(frame.GetSize(), wxSize(600, 400));
 }
 
 }  // namespace

@@ -105,7 +105,6 @@ void CTransferDlg::ShowStatus() {
         return;
     }
     m_status->SetLabel(ToWx(m_strStatus));
-    m_status->Wrap(m_status->GetClientSize().GetWidth());
     m_statusShown = true;
 }
 

@@ -59,7 +59,7 @@ public:
     void OnClose(wxCloseEvent& event);
 
     // Dispatches the events waiting in the queue, so that Cancel is seen: after the
-    // first file and then at most every 50 ms; never re-entered.
+    // first file and then at most every 100 ms; never re-entered.
     void PumpMessages();
 
 private:
@@ -89,8 +89,8 @@ private:
     std::optional<TransferOutcome> m_outcome;
     bool m_pumping = false;
     // One budget for the status text and both bars: they are painted together.
-    CPaintThrottle m_paint;
-    CPaintThrottle m_pumpDue;
+    CPaintThrottle m_paint{std::chrono::milliseconds(100)};
+    CPaintThrottle m_pumpDue{std::chrono::milliseconds(100)};
 };
 
 }  // namespace kiro

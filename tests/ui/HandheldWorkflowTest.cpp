@@ -36,15 +36,23 @@ protected:
         wxTreeItemIdValue cookie;
         return Tree().GetFirstChild(Tree().GetRootItem(), cookie);
     }
-    // Selects a folder of the handheld's top level as a click would.
-    void SelectFolder(const std::string& name) {
-        wxTreeItemIdValue cookie;
-        wxTreeItemId child = Tree().GetFirstChild(DeviceItem(), cookie);
-        while (child.IsOk() && Tree().GetItemText(child).utf8_string() != name) {
-            child = Tree().GetNextChild(DeviceItem(), cookie);
+    // Selects a folder as a click would; "A/B" is folder B inside A.
+    void SelectFolder(const std::string& path) {
+        wxTreeItemId item = DeviceItem();
+        std::size_t from = 0;
+        while (from <= path.size()) {
+            const std::size_t slash = std::min(path.find('/', from), path.size());
+            const std::string name = path.substr(from, slash - from);
+            wxTreeItemIdValue cookie;
+            wxTreeItemId child = Tree().GetFirstChild(item, cookie);
+            while (child.IsOk() && Tree().GetItemText(child).utf8_string() != name) {
+                child = Tree().GetNextChild(item, cookie);
+            }
+            ASSERT_TRUE(child.IsOk()) << "no folder " << name;
+            item = child;
+            from = slash + 1;
         }
-        ASSERT_TRUE(child.IsOk()) << "no folder " << name;
-        Tree().SelectItem(child);
+        Tree().SelectItem(item);
         Idle();
     }
     void SelectFiles(const std::vector<std::string>& names) {
@@ -80,6 +88,9 @@ TEST_F(HandheldWorkflowTest, ConnectBrowseDeleteCreateRefreshAndDisconnect) {
     EXPECT_TRUE(ToolPressed(kIdConnect));
     EXPECT_EQ(Tree().GetItemImage(DeviceItem()), 2);
 
+    SelectFolder("My Documents/Series/2026-12-05");
+    EXPECT_EQ(Title(), "KIROSCAN Conversion Utility - \\My Documents\\Series\\2026-12-05");
+    EXPECT_TRUE(Listed("kinetics-5.absorbance_ks"));
     SelectFolder("My Documents");
     EXPECT_EQ(Title(), "KIROSCAN Conversion Utility - \\My Documents");
     EXPECT_TRUE(Listed("lamp.scope_ks"));

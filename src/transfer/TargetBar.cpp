@@ -44,6 +44,8 @@ CTargetBar::CTargetBar(wxFrame* frame)
 
     m_go = new wxButton(this, WxCommandId(kIdGo), "Go", wxDefaultPosition, wxDefaultSize,
                         wxBU_EXACTFIT);
+    // Fitted exactly, the two letters touch the frame; give them the room of a button.
+    m_go->SetInitialSize(wxSize(m_go->GetBestSize().x + FromDIP(16), -1));
     AddPromptedControl(m_go, kIdGo);
     Realize();
 }

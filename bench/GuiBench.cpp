@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "ToolkitStart.h"
 #include "ui/KiroConvApp.h"
 #include "ui/KiroConvView.h"
 #include "ui/MainFrame.h"
@@ -159,18 +160,9 @@ int main(int argc, char** argv) {
     std::sort(startups.begin(), startups.end());
     std::printf("start-up to first idle, median of 5: %.3f s\n", startups[2]);
 
-    wxApp::SetInstance(new wxApp);
-    int wxArgc = 1;
-    if (!wxEntryStart(wxArgc, argv)) {
-        std::fprintf(stderr, "no display\n");
+    if (!kiro::bench::StartToolkit(new wxApp, argv)) {
         return 1;
     }
-    // A failed check is reported, never shown in a box that nobody answers.
-    wxSetAssertHandler([](const wxString& file, int line, const wxString&, const wxString& cond,
-                          const wxString& message) {
-        std::fprintf(stderr, "%s:%d: assert %s %s\n", file.utf8_string().c_str(), line,
-                     cond.utf8_string().c_str(), message.utf8_string().c_str());
-    });
     TimeListFills();
     wxEntryCleanup();
     return 0;

@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "ToolkitStart.h"
 #include "testdata/DeviceFileWriter.h"
 #include "transfer/TargetBar.h"
 #include "transfer/TransferActions.h"
@@ -314,17 +315,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
-    wxApp::SetInstance(new CKiroConvApp);
-    int wxArgc = 1;
-    if (!wxEntryStart(wxArgc, argv)) {
-        std::fprintf(stderr, "no display\n");
+    if (!kiro::bench::StartToolkit(new CKiroConvApp, argv)) {
         return 1;
     }
-    wxSetAssertHandler([](const wxString& file, int line, const wxString&, const wxString& cond,
-                          const wxString& message) {
-        std::fprintf(stderr, "%s:%d: assert %s %s\n", file.utf8_string().c_str(), line,
-                     cond.utf8_string().c_str(), message.utf8_string().c_str());
-    });
     {
         auto config = CreateUserConfig();
         CWxSettingsStore store(*config);

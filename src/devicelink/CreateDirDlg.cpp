@@ -1,10 +1,10 @@
 #include "devicelink/CreateDirDlg.h"
 
-#include <wx/button.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "ui/DialogButtons.h"
 #include "ui/WxText.h"
 
 namespace kiro {
@@ -28,13 +28,8 @@ void CCreateDirDlg::CreateControls() {
     m_newName = new wxTextCtrl(this, kIdNewName, wxString(), wxDefaultPosition, dlu(170, -1));
     column->Add(m_newName, wxSizerFlags().Expand().Border(wxTOP, gap / 2));
 
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    auto* ok = new wxButton(this, wxID_OK, "OK", wxDefaultPosition, dlu(50, -1));
-    ok->SetDefault();
-    buttons->Add(ok);
-    buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel", wxDefaultPosition, dlu(50, -1)),
-                 wxSizerFlags().Border(wxLEFT, 3 * gap));
-    column->Add(buttons, wxSizerFlags().CenterHorizontal().Border(wxTOP, 2 * gap));
+    column->Add(CreateOkCancelRow(this, gap),
+                wxSizerFlags().CenterHorizontal().Border(wxTOP, 2 * gap));
 
     auto* outer = new wxBoxSizer(wxVERTICAL);
     outer->Add(column, wxSizerFlags(1).Expand().Border(wxALL, 2 * gap));

@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "ui/DialogButtons.h"
 #include "ui/WxText.h"
 
 namespace kiro {
@@ -37,13 +38,8 @@ void CNewLogFileDlg::CreateControls() {
     nameRow->Add(browse, wxSizerFlags().CenterVertical().Border(wxLEFT, gap));
     column->Add(nameRow, wxSizerFlags().Expand().Border(wxTOP, gap));
 
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    auto* ok = new wxButton(this, wxID_OK, "OK", wxDefaultPosition, dlu(50, -1));
-    ok->SetDefault();
-    buttons->Add(ok);
-    buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel", wxDefaultPosition, dlu(50, -1)),
-                 wxSizerFlags().Border(wxLEFT, 3 * gap));
-    column->Add(buttons, wxSizerFlags().CenterHorizontal().Border(wxTOP, 2 * gap));
+    column->Add(CreateOkCancelRow(this, gap),
+                wxSizerFlags().CenterHorizontal().Border(wxTOP, 2 * gap));
 
     auto* outer = new wxBoxSizer(wxVERTICAL);
     outer->Add(column, wxSizerFlags(1).Expand().Border(wxALL, gap));

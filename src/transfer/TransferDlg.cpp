@@ -156,9 +156,7 @@ void CTransferDlg::Finish() {
     const bool showSummary =
         m_outcome->started && (m_outcome->failures > 0 || m_outcome->connectionLost);
     if (!showSummary) {
-        if (IsModal()) {
-            EndModal(wxID_OK);
-        }
+        CloseWhenModal();
         return;
     }
     // The user must see what was not handled: the summary stays until Close.
@@ -166,33 +164,32 @@ void CTransferDlg::Finish() {
     Layout();
 }
 
-void CTransferDlg::OnCancelButton(wxCommandEvent& /*event*/) {
-    if (m_outcome) {
-        if (IsModal()) {
-            EndModal(wxID_OK);
-        }
-        return;
-    }
-    m_bCancel = 1;
-    if (m_job != nullptr) {
-        m_job->Cancel();
+void CTransferDlg::CloseWhenModal() {
+    if (IsModal()) {
+        EndModal(wxID_OK);
     }
 }
 
-void CTransferDlg::OnClose(wxCloseEvent& event) {
+bool CTransferDlg::EndOrCancelJob() {
     if (m_outcome) {
-        if (IsModal()) {
-            EndModal(wxID_OK);
-        }
-        return;
+        CloseWhenModal();
+        return true;
     }
-    // Never a hidden job: closing asks the job to stop after the file in hand, and the
-    // dialog closes when it has.
     m_bCancel = 1;
     if (m_job != nullptr) {
         m_job->Cancel();
     }
-    if (event.CanVeto()) {
+    return false;
+}
+
+void CTransferDlg::OnCancelButton(wxCommandEvent& /*event*/) {
+    EndOrCancelJob();
+}
+
+void CTransferDlg::OnClose(wxCloseEvent& event) {
+    // Never a hidden job: closing asks the job to stop after the file in hand, and the
+    // dialog closes when it has.
+    if (!EndOrCancelJob() && event.CanVeto()) {
         event.Veto();
     }
 }

@@ -69,6 +69,10 @@ private:
     void CreateControls();
     void RunTransferJob();
     void Finish();
+    void CloseWhenModal();
+    // Ends the dialog once its job has ended; before that, asks the job to stop after
+    // the file in hand. True when the dialog ends.
+    bool EndOrCancelJob();
     void SetStatus(const std::string& text);
     void PaintIfDue();
     void ShowStatus();

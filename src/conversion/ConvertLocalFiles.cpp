@@ -2,6 +2,7 @@
 
 #include "log/LogCommands.h"
 #include "platform/DisplayText.h"
+#include "platform/WindowTexts.h"
 
 namespace kiro {
 namespace {
@@ -10,7 +11,6 @@ constexpr const char* kDialogTitle = "Convert Local Kiro-SCAN Files";
 constexpr const char* kFilters =
     "Kiro-SCAN Files|*.scope_ks;*.absorbance_ks;*.transmission_ks;*.irradiance_ks;*.dark_ks;"
     "*.reference_ks;*.background_ks;*.backgrounddark_ks|All Files (*.*)|*.*";
-constexpr const char* kIdleText = "For Help, press F1";
 
 // A box taller than the screen helps nobody: the rest is counted, not listed.
 constexpr std::size_t kMaxListedFailures = 20;
@@ -61,7 +61,7 @@ std::vector<LocalConversion> CConvertLocalFiles::OnConvertLocalFiles(unsigned ou
         conversions = ConvertAll(files, outputFormat, overwritePrompt);
     }
     m_log.FlushLog();
-    m_statusPane.SetText(kIdleText);
+    m_statusPane.SetText(kIdleStatusText);
     ReportFailures(conversions);
     ReportLogFailureOnce(m_log, m_messageBox);
     return conversions;

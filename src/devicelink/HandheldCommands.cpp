@@ -4,12 +4,10 @@
 #include "devicelink/DeviceText.h"
 #include "devicelink/FileKinds.h"
 #include "platform/Utf16.h"
+#include "platform/WindowTexts.h"
 
 namespace kiro {
 namespace {
-
-constexpr const char* kIdleText = "For Help, press F1";
-constexpr const char* kNotConnectedTitle = "KIROSCAN Conversion Utility - Not Connected";
 
 // Shows the wait cursor for as long as it lives.
 class CBusy {
@@ -36,7 +34,7 @@ private:
 CHandheldCommands::CHandheldCommands(HandheldWindow window) : m_window(std::move(window)) {}
 
 void CHandheldCommands::SetIdle() {
-    m_window.status.SetText(kIdleText);
+    m_window.status.SetText(kIdleStatusText);
 }
 
 void CHandheldCommands::OnConnect() {
@@ -78,8 +76,8 @@ void CHandheldCommands::Connect() {
 
 void CHandheldCommands::FillTreeFromRoot() {
     m_window.status.SetText("Getting Kiro-SCAN Directory Structure");
-    m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindConnectedDevice,
-                                           kKindConnectedDevice, 0);
+    m_hRootItem =
+        m_window.tree.InsertItem(kRootItemLabel, kKindConnectedDevice, kKindConnectedDevice, 0);
     m_window.link.FillFolderTree(u"\\", kTreeFindFlags, m_window.tree, m_hRootItem);
     m_window.tree.SortChildren(0);
     m_window.tree.SortChildren(m_hRootItem);
@@ -110,8 +108,7 @@ void CHandheldCommands::OnDeleteFiles() {
     if (selected == 0) {
         m_window.messageBox.Show(
             {"No files selected.  This tool can only be used for files, not directories.",
-             "File Delete Error", MessageButtons::Ok, MessageAnswer::Ok,
-             MessageOwner::MainWindow});
+             "File Delete Error", MessageButtons::Ok, MessageAnswer::Ok, MessageOwner::MainWindow});
         return;
     }
     const MessageAnswer answer = m_window.messageBox.Show(
@@ -123,8 +120,7 @@ void CHandheldCommands::OnDeleteFiles() {
     CBusy busy(m_window.busy);
     for (int item = m_window.list.GetNextSelectedItem(-1); item != -1;) {
         const int next = m_window.list.GetNextSelectedItem(item);
-        const std::u16string name =
-            Utf8ToUtf16(m_window.list.GetItemText(item, 0)).value_or(u"");
+        const std::u16string name = Utf8ToUtf16(m_window.list.GetItemText(item, 0)).value_or(u"");
         m_window.status.SetText("Deleting " + Utf16ToUtf8Lossy(JoinDevicePath(folder, name)));
         m_window.link.DeleteDeviceFile(folder, name);
         if (m_window.link.ConnectionLost()) {
@@ -133,10 +129,10 @@ void CHandheldCommands::OnDeleteFiles() {
         item = next;
     }
     if (!HandleLostConnection()) {
-        m_window.status.SetText("Getting Directory Contents");
+        m_window.status.SetText(kGettingDirectoryContents);
         std::string narrow;
         m_window.link.GetSelectedFolderPath(m_window.tree, &folder, &narrow);
-        m_window.setTitle("KIROSCAN Conversion Utility - " + narrow);
+        m_window.setTitle(ConnectedTitle(narrow));
         m_window.link.FillFileList(folder, m_window.list);
         HandleLostConnection();
     }

@@ -12,6 +12,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/TimeText.h"
 #include "platform/Utf16.h"
+#include "platform/WindowTexts.h"
 #include "transfer/TransferActions.h"
 #include "transfer/TransferTexts.h"
 
@@ -236,7 +237,7 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
     }
     outcome.connectionLost = m_connectionLost;
     if (IsMoveAction(m_settings.defaultAction) && !m_connectionLost) {
-        m_env.frameStatus.SetText("Getting Directory Contents");
+        m_env.frameStatus.SetText(kGettingDirectoryContents);
         std::u16string folder;
         if (m_env.link.GetSelectedFolderPath(m_env.tree, &folder, nullptr) != 0) {
             m_env.link.FillFileList(folder, m_env.list);

@@ -1,12 +1,8 @@
 #include "ui/FolderSelection.h"
 
-#include "ui/FrameTexts.h"
+#include "platform/WindowTexts.h"
 
 namespace kiro {
-
-std::string ConnectedTitle(const std::string& folder) {
-    return "KIROSCAN Conversion Utility - " + folder;
-}
 
 void ShowSelectedFolder(int connectState, CDeviceLink& link, const IDeviceTree& tree,
                         IFileList& list, ITextPane& status,

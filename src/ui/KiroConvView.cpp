@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "devicelink/MemoryControls.h"
-#include "ui/FrameTexts.h"
+#include "platform/WindowTexts.h"
 #include "ui/WxText.h"
 
 namespace kiro {

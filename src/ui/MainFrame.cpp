@@ -4,8 +4,8 @@
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 
+#include "platform/WindowTexts.h"
 #include "transfer/TargetBar.h"
-#include "ui/FrameTexts.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/ResourceFiles.h"

@@ -4,10 +4,10 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
+#include "platform/WindowTexts.h"
 #include "transfer/TargetBar.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandPrompts.h"
-#include "ui/FrameTexts.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"

@@ -6,7 +6,7 @@
 
 #include <limits>
 
-#include "ui/FrameTexts.h"
+#include "platform/WindowTexts.h"
 #include "ui/WxText.h"
 
 namespace kiro {

@@ -4,6 +4,8 @@
 
 namespace kiro {
 
+// Texts of the main window that the engine's commands set too.
+
 inline constexpr const char* kIdleStatusText = "For Help, press F1";
 inline constexpr const char* kNotConnectedTitle = "KIROSCAN Conversion Utility - Not Connected";
 inline constexpr const char* kGettingDirectoryContents = "Getting Directory Contents";
@@ -11,6 +13,8 @@ inline constexpr const char* kGettingDirectoryContents = "Getting Directory Cont
 inline constexpr const char* kApplicationTitle = "KiroConv";
 
 // The main window's title while connected, naming the selected device folder.
-std::string ConnectedTitle(const std::string& folder);
+inline std::string ConnectedTitle(const std::string& folder) {
+    return "KIROSCAN Conversion Utility - " + folder;
+}
 
 }  // namespace kiro

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,15 @@ void Settle() {
     }
 }
 
+// A transfer dialog over the window, its job not connected: it shows, and runs nothing.
+std::unique_ptr<CTransferDlg> TransferDialogOver(CMainFrame& frame) {
+    return std::make_unique<CTransferDlg>(
+        &frame,
+        TransferDialogContext{frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
+                              frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(),
+                              frame.GetStatusPane(), 1, TransferSettings{}, 1});
+}
+
 // The dialogs, each shown without its modal loop as it first appears.
 template <class Photograph>
 void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
@@ -148,11 +158,8 @@ void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
         show(dialog, "dialog-about");
     }
     {
-        CTransferDlg dialog(&frame,
-                            {frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
-                             frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(),
-                             frame.GetStatusPane(), 1, TransferSettings{}, 1});
-        show(dialog, "dialog-transfer");
+        const auto dialog = TransferDialogOver(frame);
+        show(*dialog, "dialog-transfer");
     }
 }
 
@@ -160,9 +167,8 @@ void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
 // sets them, photographed before its start timer runs the job.
 template <class Photograph>
 void PhotographTransferMidJob(CMainFrame& frame, const Photograph& photograph) {
-    CTransferDlg dialog(&frame, {frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
-                                 frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(),
-                                 frame.GetStatusPane(), 1, TransferSettings{}, 1});
+    const auto owned = TransferDialogOver(frame);
+    CTransferDlg& dialog = *owned;
     dialog.InitDialog();
     dialog.Show();
     dynamic_cast<wxStaticText&>(*dialog.FindWindow(CTransferDlg::kIdStatus))

@@ -2,7 +2,10 @@
 // device files into fresh outputs, against a fresh `cp -r` of the same output bytes
 // (what just writing those files costs). Medians of paired fresh-process runs
 // (A B A B ...), per format. Written data is synced before each run, so that neither
-// side pays for the other's writeback.
+// side pays for the other's writeback. Every run writes into a folder of its own and
+// nothing is deleted until the end: on ext4 without a journal, files created soon
+// after thousands were deleted cost many times more (the allocator skips inodes freed
+// in the last minutes), which would swamp what is measured.
 //
 //   kiroconv_batch_bench [FILE_COUNT [ROUNDS [TOOLS_DIR [FORMAT...]]]]
 //
@@ -35,7 +38,6 @@ void WriteSources(const fs::path& folder, int count) {
 
 // A folder of hard links to the sources: the conversion writes its outputs there.
 void LinkSources(const fs::path& from, const fs::path& to) {
-    fs::remove_all(to);
     fs::create_directories(to);
     for (const auto& entry : fs::directory_iterator(from)) {
         fs::create_hard_link(entry.path(), to / entry.path().filename());
@@ -44,7 +46,6 @@ void LinkSources(const fs::path& from, const fs::path& to) {
 
 // The outputs a conversion left in a folder, moved into a folder of their own.
 std::uintmax_t CollectOutputs(const fs::path& folder, const fs::path& outputs) {
-    fs::remove_all(outputs);
     fs::create_directories(outputs);
     std::uintmax_t bytes = 0;
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -54,6 +55,14 @@ std::uintmax_t CollectOutputs(const fs::path& folder, const fs::path& outputs) {
         }
     }
     return bytes;
+}
+
+void PrintRuns(const char* label, const std::vector<double>& runs) {
+    std::printf("%s", label);
+    for (const double seconds : runs) {
+        std::printf(" %.3f", seconds);
+    }
+    std::printf("\n");
 }
 
 }  // namespace
@@ -74,29 +83,37 @@ int main(int argc, char** argv) {
     std::printf("%d device files per format, medians of %d fresh-process pairs\n", count, rounds);
     std::printf("%-10s %10s %14s %10s %8s\n", "format", "MiB out", "convert (s)", "cp -r (s)",
                 "ratio");
-    const fs::path folder = work / "convert";
-    const fs::path outputs = work / "outputs";
-    const fs::path copies = work / "copies";
+    int run = 0;
+    const auto fresh = [&](const std::string& what) {
+        return work / (what + "-" + std::to_string(++run));
+    };
     for (const std::string& format : formats) {
-        const std::vector<std::string> convert = {cli, "convert", "--format", format,
-                                                  folder.string()};
-        const std::vector<std::string> copy = {"cp", "-r", outputs.string(), copies.string()};
         // One conversion beforehand gives the bytes that cp -r copies.
-        LinkSources(work / "sources", folder);
-        const bool converted = TimedRun(convert) >= 0;
-        const std::uintmax_t bytes = CollectOutputs(folder, outputs);
+        const fs::path first = fresh("convert");
+        const fs::path outputs = fresh("outputs");
+        LinkSources(work / "sources", first);
+        const bool converted = TimedRun({cli, "convert", "--format", format, first.string()}) >= 0;
+        const std::uintmax_t bytes = CollectOutputs(first, outputs);
+        std::vector<std::string> convert = {cli, "convert", "--format", format, ""};
+        std::vector<std::string> copy = {"cp", "-r", outputs.string(), ""};
         const PairedFigures figures = RunPairs(convert, copy, rounds, [&](int side) {
             if (side == 0) {
+                const fs::path folder = fresh("convert");
                 LinkSources(work / "sources", folder);
+                convert.back() = folder.string();
             } else {
-                fs::remove_all(copies);
+                copy.back() = fresh("copies").string();
             }
             ::sync();
         });
         std::printf("%-10s %10.1f %14.3f %10.3f %8.2f%s\n", format.c_str(),
                     static_cast<double>(bytes) / (1 << 20), figures.a, figures.b, figures.ratio,
                     figures.failed || !converted ? "  (a run failed)" : "");
+        PrintRuns("  convert runs", figures.runsA);
+        PrintRuns("  cp -r runs  ", figures.runsB);
+        std::fflush(stdout);
     }
+    std::printf("removing %s\n", work.c_str());
     fs::remove_all(work);
     return 0;
 }

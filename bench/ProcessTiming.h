@@ -60,16 +60,18 @@ struct PairedFigures {
     double ratio = 0;
     int pairs = 0;
     bool failed = false;
+    std::vector<double> runsA;  // each run's time, in the order run
+    std::vector<double> runsB;
 };
 
 // Runs `rounds` pairs; before each run, prepare(side) readies a fresh output for it.
 template <typename Prepare>
 PairedFigures RunPairs(const std::vector<std::string>& a, const std::vector<std::string>& b,
                        int rounds, Prepare prepare) {
-    std::vector<double> timesA;
-    std::vector<double> timesB;
     std::vector<double> ratios;
     PairedFigures figures;
+    std::vector<double>& timesA = figures.runsA;
+    std::vector<double>& timesB = figures.runsB;
     for (int round = 0; round < rounds; ++round) {
         prepare(0);
         const double timeA = TimedRun(a);

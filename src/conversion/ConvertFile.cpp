@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "conversion/DelimitedAsciiWriter.h"
 #include "conversion/DeviceFileRecord.h"
@@ -58,9 +60,11 @@ private:
     int m_fd;
 };
 
-bool OverwriteDeclined(const std::string& outputPath, const ConversionContext& context) {
+// Asks whether an existing output may be replaced; nothing when no question is due.
+std::optional<MessageAnswer> AskOverwrite(const std::string& outputPath,
+                                          const ConversionContext& context) {
     if (context.overwritePrompt != 1 || !IsReadableFile(outputPath)) {
-        return false;
+        return std::nullopt;
     }
     MessageBoxRequest request;
     request.text = "File " + outputPath + " exists.  Overwrite?";
@@ -68,20 +72,22 @@ bool OverwriteDeclined(const std::string& outputPath, const ConversionContext& c
     request.buttons = MessageButtons::YesNo;
     request.defaultAnswer = MessageAnswer::Yes;
     request.owner = MessageOwner::MainWindow;
-    return context.messageBox.Show(request) == MessageAnswer::No;
+    return context.messageBox.Show(request);
 }
 
-WriteResult WriteOutput(const CDeviceSpectrum& spectrum, const std::string& outputPath,
-                        unsigned outputFormat, const IClock& clock) {
+std::string FormatOutput(const CDeviceSpectrum& spectrum, unsigned outputFormat,
+                         const IClock& clock) {
     switch (outputFormat) {
         case kFormatTab:
-            return WriteDelimitedAscii(spectrum, outputPath, '\t');
+            return FormatDelimitedAscii(spectrum, '\t');
         case kFormatComma:
-            return WriteDelimitedAscii(spectrum, outputPath, ',');
+            return FormatDelimitedAscii(spectrum, ',');
         case kFormatKiroBench:
-            return WriteKiroBenchFile(spectrum, outputPath, clock);
-        default:
-            return WriteSpcFile(spectrum, outputPath, clock);
+            return FormatKiroBenchFile(spectrum, clock.LocalNow());
+        default: {
+            const std::vector<unsigned char> file = FormatSpcFile(spectrum, clock.LocalNow());
+            return std::string(file.begin(), file.end());
+        }
     }
 }
 
@@ -97,7 +103,80 @@ void LogConversion(const std::string& sourcePath, const std::string& outputPath,
     context.log.WriteLogEntry(line);
 }
 
+PreparedConversion Refused(int result, int systemError, bool sourceOpened) {
+    PreparedConversion prepared;
+    prepared.result = result;
+    prepared.systemError = systemError;
+    prepared.sourceOpened = sourceOpened;
+    return prepared;
+}
+
 }  // namespace
+
+PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
+                                     unsigned outputFormat, const IClock& clock) {
+    if (!IsKnownOutputFormat(outputFormat)) {
+        return Refused(kUnknownOutputFormat, 0, false);
+    }
+    std::optional<std::string> outputPath = OutputPathFor(namedAs, outputFormat);
+    if (!outputPath) {
+        return Refused(kKindNotConvertible, 0, false);
+    }
+    CSourceFile source(readFrom);
+    if (!source.IsOpen()) {
+        return Refused(kSourceCannotBeOpened, errno, false);
+    }
+    unsigned char bytes[kDeviceFileBytes];
+    const ssize_t size = source.ReadUpTo(bytes, sizeof bytes);
+    const int readError = errno;
+    source.Close();
+    PreparedConversion prepared = Refused(kConverted, 0, true);
+    prepared.outputPath = std::move(*outputPath);
+    CDeviceSpectrum spectrum;
+    if (size < 0) {
+        prepared.result = kSourceCannotBeOpened;
+        prepared.systemError = readError;
+    } else if (spectrum.Load(bytes, static_cast<std::size_t>(size)) != SpectrumLoadResult::Loaded) {
+        prepared.result = kNotDeviceSpectrum;
+    } else {
+        prepared.bytes = FormatOutput(spectrum, outputFormat, clock);
+    }
+    return prepared;
+}
+
+int FinishConversion(PreparedConversion prepared, const std::string& readFrom,
+                     const std::string& namedAs, unsigned outputFormat,
+                     const ConversionContext& context) {
+    const auto finished = [&context](int result, int error) {
+        if (context.systemError != nullptr) {
+            *context.systemError = error;
+        }
+        return result;
+    };
+    if (!prepared.sourceOpened) {
+        return finished(prepared.result, prepared.systemError);
+    }
+    const std::optional<MessageAnswer> answer = AskOverwrite(prepared.outputPath, context);
+    if (answer == MessageAnswer::No) {
+        return finished(kOverwriteDeclined, 0);
+    }
+    if (answer) {
+        // The user may have taken a while: the output is made afresh from the source as
+        // it is now, and dated now.
+        prepared = PrepareConversion(readFrom, namedAs, outputFormat, context.clock);
+        if (!prepared.sourceOpened) {
+            return finished(prepared.result, prepared.systemError);
+        }
+    }
+    if (prepared.result != kConverted) {
+        return finished(prepared.result, prepared.systemError);
+    }
+    if (WriteFileAtomically(prepared.outputPath, prepared.bytes) != AtomicWriteResult::Written) {
+        return finished(kOutputCannotBeCreated, errno);
+    }
+    LogConversion(namedAs, prepared.outputPath, outputFormat, context);
+    return finished(kConverted, 0);
+}
 
 int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
                         const ConversionContext& context) {
@@ -106,43 +185,8 @@ int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
 
 int ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
                           unsigned outputFormat, const ConversionContext& context) {
-    const auto failed = [&context](int result, int error) {
-        if (context.systemError != nullptr) {
-            *context.systemError = error;
-        }
-        return result;
-    };
-    if (!IsKnownOutputFormat(outputFormat)) {
-        return failed(kUnknownOutputFormat, 0);
-    }
-    const std::optional<std::string> outputPath = OutputPathFor(namedAs, outputFormat);
-    if (!outputPath) {
-        return failed(kKindNotConvertible, 0);
-    }
-    CSourceFile source(readFrom);
-    if (!source.IsOpen()) {
-        return failed(kSourceCannotBeOpened, errno);
-    }
-    // Asked before the source is read, so declining never costs a read.
-    if (OverwriteDeclined(*outputPath, context)) {
-        return failed(kOverwriteDeclined, 0);
-    }
-    unsigned char bytes[kDeviceFileBytes];
-    const ssize_t size = source.ReadUpTo(bytes, sizeof bytes);
-    const int readError = errno;
-    source.Close();
-    if (size < 0) {
-        return failed(kSourceCannotBeOpened, readError);
-    }
-    CDeviceSpectrum spectrum;
-    if (spectrum.Load(bytes, static_cast<std::size_t>(size)) != SpectrumLoadResult::Loaded) {
-        return failed(kNotDeviceSpectrum, 0);
-    }
-    if (WriteOutput(spectrum, *outputPath, outputFormat, context.clock) != WriteResult::Written) {
-        return failed(kOutputCannotBeCreated, errno);
-    }
-    LogConversion(namedAs, *outputPath, outputFormat, context);
-    return failed(kConverted, 0);
+    return FinishConversion(PrepareConversion(readFrom, namedAs, outputFormat, context.clock),
+                            readFrom, namedAs, outputFormat, context);
 }
 
 const char* DescribeConvertResult(int result) {

@@ -43,6 +43,26 @@ int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
 int ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
                           unsigned outputFormat, const ConversionContext& context);
 
+// The first half of a conversion: the source read and checked and the output's bytes
+// made in memory. It writes nothing and asks nothing, so a batch may run it on a worker
+// thread ahead of the file being finished (the clock is read from that thread).
+struct PreparedConversion {
+    int result = kConverted;    // kConverted when `bytes` hold the whole output
+    int systemError = 0;        // the system's reason for kSourceCannotBeOpened
+    bool sourceOpened = false;  // false: refused before the source was opened
+    std::string outputPath;
+    std::string bytes;
+};
+
+PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
+                                     unsigned outputFormat, const IClock& clock);
+
+// The second half, on the caller's thread: the overwrite question, the output written
+// atomically and the log line. Returns what ConvertSpectrumFileAs returns.
+int FinishConversion(PreparedConversion prepared, const std::string& readFrom,
+                     const std::string& namedAs, unsigned outputFormat,
+                     const ConversionContext& context);
+
 // A short English reason for a result code, for reports to the user.
 const char* DescribeConvertResult(int result);
 // The same, with the system's reason appended when there is one ("cannot create the

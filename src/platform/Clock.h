@@ -4,7 +4,8 @@
 
 namespace kiro {
 
-// The local wall-clock time, injected so that tests can fix it.
+// The local wall-clock time, injected so that tests can fix it. A batch conversion reads
+// it from a worker thread too, so implementations must allow concurrent calls.
 class IClock {
 public:
     virtual ~IClock() = default;
@@ -16,6 +17,7 @@ public:
     std::tm LocalNow() const override;
 };
 
+// Set must not race with a running batch.
 class CFixedClock final : public IClock {
 public:
     explicit CFixedClock(const std::tm& time) : m_time(time) {}

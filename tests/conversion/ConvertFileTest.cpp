@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <thread>
 
+#include "conversion/ConversionPipeline.h"
 #include "conversion/ConvertLocalFiles.h"
 #include "conversion/OutputNaming.h"
 #include "support/Fakes.h"
@@ -248,6 +251,82 @@ TEST_F(ConvertFileTest, BatchReportsALostLogLineOnceAfterTheBatch) {
             "Could not write to the log file " + (dir / "activity.log") + ": File too large.", 0),
         0u);
     EXPECT_FALSE(log.IsOpen());
+}
+
+// Answers the overwrite questions in turn and notes the thread that asked.
+class CThreadNotingMessageBox final : public IMessageBox {
+public:
+    MessageAnswer Show(const MessageBoxRequest& request) override {
+        texts.push_back(request.text);
+        threads.push_back(std::this_thread::get_id());
+        const MessageAnswer answer = test::NextAnswer(answers);
+        if (answer == MessageAnswer::Yes && onYes) {
+            onYes();
+        }
+        return answer;
+    }
+
+    std::vector<std::string> texts;
+    std::vector<std::thread::id> threads;
+    std::deque<MessageAnswer> answers;
+    std::function<void()> onYes;
+};
+
+// Later files are read and formatted ahead on a worker thread; everything the user and
+// the log see still happens in the batch's order, on the caller's thread.
+TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAreReadAhead) {
+    std::vector<std::string> sources;
+    for (int k = 0; k < 12; ++k) {
+        sources.push_back(dir / ("f" + std::to_string(k) + ".scope_ks"));
+        if (k != 10) {
+            testdata::MakeLampSpectrum().WriteTo(sources.back());
+        }
+    }
+    WriteFileBytes(sources[3], std::string(8254, 'x'));
+    WriteFileBytes(dir / "f5.scope", "keep me");
+    WriteFileBytes(dir / "f8.scope", "replace me");
+    CThreadNotingMessageBox questions;
+    questions.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    // While the user answers, f8 changes; what is written is the file as it is then.
+    questions.onYes = [&] { testdata::MakeDarkSpectrum().WriteTo(sources[8]); };
+
+    std::vector<int> results;
+    {
+        CConversionPipeline pipeline(sources, kFormatTab, clock);
+        for (std::size_t k = 0; k < pipeline.Size(); ++k) {
+            results.push_back(pipeline.ConvertNext({1, questions, log, clock, user}));
+        }
+    }
+    std::vector<int> expected(12, kConverted);
+    expected[3] = kNotDeviceSpectrum;
+    expected[5] = kOverwriteDeclined;
+    expected[10] = kSourceCannotBeOpened;
+    EXPECT_EQ(results, expected);
+    EXPECT_EQ(questions.texts,
+              (std::vector<std::string>{"File " + (dir / "f5.scope") + " exists.  Overwrite?",
+                                        "File " + (dir / "f8.scope") + " exists.  Overwrite?"}));
+    EXPECT_EQ(questions.threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
+    EXPECT_EQ(ReadFileBytes(dir / "f5.scope"), "keep me");
+    EXPECT_TRUE(ReadFileBytes(dir / "f8.scope") != ReadFileBytes(dir / "f0.scope"))
+        << "f8 was converted as it was before the answer";
+
+    const std::string entries = LogEntries();
+    std::size_t at = 0;
+    for (const int k : {0, 1, 2, 4, 6, 7, 8, 9, 11}) {
+        at = entries.find("converted file " + sources[k] + " ", at);
+        ASSERT_NE(at, std::string::npos) << "f" << k << " logged, and in order";
+    }
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), '\n'), 9);
+
+    // A batch given up after its first file writes nothing more, and stops its worker.
+    std::filesystem::remove(dir / "f0.scope");
+    std::filesystem::remove(dir / "f1.scope");
+    {
+        CConversionPipeline pipeline(sources, kFormatTab, clock);
+        EXPECT_EQ(pipeline.ConvertNext({0, questions, log, clock, user}), kConverted);
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "f1.scope"));
 }
 
 TEST(LocalConversionFailures, ALongListIsCutAndCounted) {

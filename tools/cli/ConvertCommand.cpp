@@ -10,6 +10,7 @@
 
 #include "cli/LogOption.h"
 #include "cli/TerminalProgress.h"
+#include "conversion/ConversionPipeline.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/OutputNaming.h"
 #include "platform/DisplayText.h"
@@ -146,10 +147,11 @@ int RunConvert(const ConvertOptions& options) {
         progress.Disable();
     }
     bool allConverted = sources.allFound;
-    for (std::size_t k = 0; k < sources.files.size(); ++k) {
-        const std::string& source = sources.files[k];
-        progress.Show(k + 1, sources.files.size(), source);
-        const int result = ConvertSpectrumFile(source, format, context);
+    CConversionPipeline batch(sources.files, format, clock);
+    for (std::size_t k = 0; k < batch.Size(); ++k) {
+        const std::string& source = batch.Source(k);
+        progress.Show(k + 1, batch.Size(), source);
+        const int result = batch.ConvertNext(context);
         progress.Clear();
         ReportResult(source, format, result, systemError);
         allConverted = allConverted && result == kConverted;

@@ -1,0 +1,81 @@
+#include "conversion/ConversionPipeline.h"
+
+namespace kiro {
+namespace {
+
+// Enough to keep the worker busy while a file is written, and little memory (each
+// prepared output is at most a few tens of kilobytes).
+constexpr std::size_t kFilesAhead = 4;
+
+}  // namespace
+
+CConversionPipeline::CConversionPipeline(std::vector<std::string> sources, unsigned outputFormat,
+                                         const IClock& clock)
+    : m_sources(std::move(sources)), m_outputFormat(outputFormat), m_clock(clock) {
+    // A single file gains nothing from a second thread.
+    if (m_sources.size() > 1) {
+        m_worker = std::thread([this] { PrepareAhead(); });
+    }
+}
+
+CConversionPipeline::~CConversionPipeline() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
+void CConversionPipeline::PrepareAhead() {
+    try {
+        for (std::size_t index = 0; index < m_sources.size(); ++index) {
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stopping || m_ready.size() < kFilesAhead; });
+                if (m_stopping) {
+                    return;
+                }
+            }
+            PreparedConversion prepared =
+                PrepareConversion(m_sources[index], m_sources[index], m_outputFormat, m_clock);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_ready.push_back(std::move(prepared));
+            }
+            m_changed.notify_all();
+        }
+    } catch (...) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_failure = std::current_exception();
+        m_changed.notify_all();
+    }
+}
+
+PreparedConversion CConversionPipeline::TakeNext() {
+    const std::string& source = m_sources.at(m_next);
+    if (!m_worker.joinable()) {
+        ++m_next;
+        return PrepareConversion(source, source, m_outputFormat, m_clock);
+    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return !m_ready.empty() || m_failure; });
+    if (m_ready.empty()) {
+        std::rethrow_exception(m_failure);
+    }
+    PreparedConversion prepared = std::move(m_ready.front());
+    m_ready.pop_front();
+    lock.unlock();
+    ++m_next;
+    m_changed.notify_all();
+    return prepared;
+}
+
+int CConversionPipeline::ConvertNext(const ConversionContext& context) {
+    const std::string& source = m_sources.at(m_next);
+    return FinishConversion(TakeNext(), source, source, m_outputFormat, context);
+}
+
+}  // namespace kiro

@@ -22,13 +22,15 @@ namespace {
 // An open source file, closed on every path out of the conversion.
 class CSourceFile {
 public:
-    explicit CSourceFile(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    CSourceFile() = default;
     ~CSourceFile() { Close(); }
     CSourceFile(const CSourceFile&) = delete;
     CSourceFile& operator=(const CSourceFile&) = delete;
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool Open(const std::string& path) {
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        return m_fd >= 0;
+    }
 
     // Reads up to size bytes; -1 on a read error (a folder fails here too).
     ssize_t ReadUpTo(unsigned char* buffer, std::size_t size) {
@@ -57,7 +59,7 @@ public:
     }
 
 private:
-    int m_fd;
+    int m_fd = -1;
 };
 
 // Asks whether an existing output may be replaced; nothing when no question is due.
@@ -111,10 +113,10 @@ PreparedConversion Refused(int result, int systemError, bool sourceOpened) {
     return prepared;
 }
 
-}  // namespace
-
-PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
-                                     unsigned outputFormat, const IClock& clock) {
+// The checks made before anything is read: a known format, a convertible kind and a
+// source that opens, which is left open in `source`.
+PreparedConversion OpenForConversion(const std::string& readFrom, const std::string& namedAs,
+                                     unsigned outputFormat, CSourceFile& source) {
     if (!IsKnownOutputFormat(outputFormat)) {
         return Refused(kUnknownOutputFormat, 0, false);
     }
@@ -122,16 +124,28 @@ PreparedConversion PrepareConversion(const std::string& readFrom, const std::str
     if (!outputPath) {
         return Refused(kKindNotConvertible, 0, false);
     }
-    CSourceFile source(readFrom);
-    if (!source.IsOpen()) {
+    if (!source.Open(readFrom)) {
         return Refused(kSourceCannotBeOpened, errno, false);
+    }
+    PreparedConversion prepared = Refused(kConverted, 0, true);
+    prepared.outputPath = std::move(*outputPath);
+    return prepared;
+}
+
+}  // namespace
+
+PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
+                                     unsigned outputFormat, const IClock& clock) {
+    CSourceFile source;
+    PreparedConversion prepared = OpenForConversion(readFrom, namedAs, outputFormat, source);
+    if (!prepared.sourceOpened) {
+        return prepared;
     }
     unsigned char bytes[kDeviceFileBytes];
     const ssize_t size = source.ReadUpTo(bytes, sizeof bytes);
     const int readError = errno;
     source.Close();
-    PreparedConversion prepared = Refused(kConverted, 0, true);
-    prepared.outputPath = std::move(*outputPath);
+    prepared.contentRead = true;
     CDeviceSpectrum spectrum;
     if (size < 0) {
         prepared.result = kSourceCannotBeOpened;
@@ -160,13 +174,10 @@ int FinishConversion(PreparedConversion prepared, const std::string& readFrom,
     if (answer == MessageAnswer::No) {
         return finished(kOverwriteDeclined, 0);
     }
-    if (answer) {
-        // The user may have taken a while: the output is made afresh from the source as
-        // it is now, and dated now.
+    // Read now when nothing was read yet; after a Yes, read again, since the user may
+    // have taken a while: the output is made from the source as it is now, and dated now.
+    if (answer || !prepared.contentRead) {
         prepared = PrepareConversion(readFrom, namedAs, outputFormat, context.clock);
-        if (!prepared.sourceOpened) {
-            return finished(prepared.result, prepared.systemError);
-        }
     }
     if (prepared.result != kConverted) {
         return finished(prepared.result, prepared.systemError);
@@ -185,8 +196,12 @@ int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
 
 int ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
                           unsigned outputFormat, const ConversionContext& context) {
-    return FinishConversion(PrepareConversion(readFrom, namedAs, outputFormat, context.clock),
-                            readFrom, namedAs, outputFormat, context);
+    // One file on its own is only checked before the overwrite question and read after
+    // it, so that declining never costs a read.
+    CSourceFile probe;
+    PreparedConversion checked = OpenForConversion(readFrom, namedAs, outputFormat, probe);
+    probe.Close();
+    return FinishConversion(std::move(checked), readFrom, namedAs, outputFormat, context);
 }
 
 const char* DescribeConvertResult(int result) {

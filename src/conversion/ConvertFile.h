@@ -50,6 +50,7 @@ struct PreparedConversion {
     int result = kConverted;    // kConverted when `bytes` hold the whole output
     int systemError = 0;        // the system's reason for kSourceCannotBeOpened
     bool sourceOpened = false;  // false: refused before the source was opened
+    bool contentRead = false;   // false: only checked; FinishConversion reads it
     std::string outputPath;
     std::string bytes;
 };
@@ -58,7 +59,8 @@ PreparedConversion PrepareConversion(const std::string& readFrom, const std::str
                                      unsigned outputFormat, const IClock& clock);
 
 // The second half, on the caller's thread: the overwrite question, the output written
-// atomically and the log line. Returns what ConvertSpectrumFileAs returns.
+// atomically and the log line. After a "Yes" the source is read and formatted again, so
+// that the output is dated after the answer. Returns what ConvertSpectrumFileAs returns.
 int FinishConversion(PreparedConversion prepared, const std::string& readFrom,
                      const std::string& namedAs, unsigned outputFormat,
                      const ConversionContext& context);

@@ -1,6 +1,5 @@
 #include "conversion/ConvertLocalFiles.h"
 
-#include "conversion/ConversionPipeline.h"
 #include "log/LogCommands.h"
 #include "platform/DisplayText.h"
 #include "platform/WindowTexts.h"
@@ -74,14 +73,13 @@ std::vector<LocalConversion> CConvertLocalFiles::ConvertAll(const std::vector<st
     std::vector<LocalConversion> conversions;
     conversions.reserve(files.size());
     const std::string ofCount = " of " + std::to_string(files.size());
-    CConversionPipeline batch(files, outputFormat, m_clock);
     for (std::size_t k = 0; k < files.size(); ++k) {
         m_statusPane.SetText("Now converting " + files[k] + " -- file " + std::to_string(k + 1) +
                              ofCount);
         LocalConversion conversion{files[k]};
         const ConversionContext context{overwritePrompt, m_messageBox, m_log,
                                         m_clock,         m_user,       &conversion.systemError};
-        conversion.result = batch.ConvertNext(context);
+        conversion.result = ConvertSpectrumFile(files[k], outputFormat, context);
         conversions.push_back(std::move(conversion));
     }
     return conversions;

@@ -1,7 +1,6 @@
 #include "conversion/KiroBenchWriter.h"
 
 #include "conversion/LineFormatter.h"
-#include "platform/AtomicFile.h"
 #include "platform/TimeText.h"
 
 namespace kiro {
@@ -41,14 +40,6 @@ std::string FormatKiroBenchFile(const CDeviceSpectrum& spectrum, const std::tm& 
     AppendSpectrumLines(text, spectrum, '\t');
     AppendLine(text, ">>>>>End Spectral Data<<<<<");
     return text;
-}
-
-WriteResult WriteKiroBenchFile(const CDeviceSpectrum& spectrum, const std::filesystem::path& output,
-                               const IClock& clock) {
-    const std::string text = FormatKiroBenchFile(spectrum, clock.LocalNow());
-    return WriteFileAtomically(output, text) == AtomicWriteResult::Written
-               ? WriteResult::Written
-               : WriteResult::CannotCreate;
 }
 
 }  // namespace kiro

@@ -4,8 +4,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/AtomicFile.h"
-
 namespace kiro {
 namespace {
 
@@ -111,15 +109,6 @@ std::vector<unsigned char> FormatSpcFile(const CDeviceSpectrum& spectrum, const 
     FillMainHeader(file.data(), spectrum, now, firstX, lastX);
     file[kSubheaderOffset + 1] = 0x80;  // subexp: Y values are IEEE floats
     return file;
-}
-
-WriteResult WriteSpcFile(const CDeviceSpectrum& spectrum, const std::filesystem::path& output,
-                         const IClock& clock) {
-    const std::vector<unsigned char> file = FormatSpcFile(spectrum, clock.LocalNow());
-    const std::string_view bytes(reinterpret_cast<const char*>(file.data()), file.size());
-    return WriteFileAtomically(output, bytes) == AtomicWriteResult::Written
-               ? WriteResult::Written
-               : WriteResult::CannotCreate;
 }
 
 }  // namespace kiro

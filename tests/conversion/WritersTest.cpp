@@ -7,14 +7,11 @@
 #include "conversion/DelimitedAsciiWriter.h"
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/SpcWriter.h"
-#include "support/TempDir.h"
+#include "platform/Clock.h"
 #include "testdata/DeviceFileWriter.h"
 
 namespace kiro {
 namespace {
-
-using test::CTempDir;
-using test::ReadFileBytes;
 
 CDeviceSpectrum Loaded(const testdata::SpectrumFixture& fixture) {
     const std::vector<unsigned char> bytes = fixture.Bytes();
@@ -52,11 +49,9 @@ std::vector<unsigned char> Slice(const std::vector<unsigned char>& file, std::si
 const std::tm kDecember5 = MakeLocalTime(2026, 12, 5, 14, 37, 2);
 
 TEST(DelimitedAscii, WritesExactly2048CrLfLinesAndNothingElse) {
-    CTempDir dir;
     const CDeviceSpectrum spectrum = Loaded(testdata::MakeLampSpectrum());
     for (const char separator : {'\t', ','}) {
-        ASSERT_EQ(WriteDelimitedAscii(spectrum, dir / "a.scope", separator), WriteResult::Written);
-        const std::string text = ReadFileBytes(dir / "a.scope");
+        const std::string text = FormatDelimitedAscii(spectrum, separator);
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2048);
         EXPECT_EQ(std::count(text.begin(), text.end(), separator), 2048);
         EXPECT_TRUE(text.ends_with("\r\n"));

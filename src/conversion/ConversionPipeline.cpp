@@ -1,5 +1,7 @@
 #include "conversion/ConversionPipeline.h"
 
+#include "platform/AtomicFile.h"
+
 namespace kiro {
 namespace {
 
@@ -10,8 +12,11 @@ constexpr std::size_t kFilesAhead = 4;
 }  // namespace
 
 CConversionPipeline::CConversionPipeline(std::vector<std::string> sources, unsigned outputFormat,
-                                         const IClock& clock)
-    : m_sources(std::move(sources)), m_outputFormat(outputFormat), m_clock(clock) {
+                                         int overwritePrompt, const IClock& clock)
+    : m_sources(std::move(sources)),
+      m_outputFormat(outputFormat),
+      m_asksBeforeReplacing(overwritePrompt == 1),
+      m_clock(clock) {
     // A single file gains nothing from a second thread.
     if (m_sources.size() > 1) {
         m_worker = std::thread([this] { PrepareAhead(); });
@@ -29,6 +34,16 @@ CConversionPipeline::~CConversionPipeline() {
     }
 }
 
+PreparedConversion CConversionPipeline::Prepare(const std::string& source) const {
+    if (m_asksBeforeReplacing) {
+        PreparedConversion checked = CheckConversion(source, source, m_outputFormat);
+        if (!checked.sourceOpened || IsReadableFile(checked.outputPath)) {
+            return checked;
+        }
+    }
+    return PrepareConversion(source, source, m_outputFormat, m_clock);
+}
+
 void CConversionPipeline::PrepareAhead() {
     try {
         for (std::size_t index = 0; index < m_sources.size(); ++index) {
@@ -39,8 +54,7 @@ void CConversionPipeline::PrepareAhead() {
                     return;
                 }
             }
-            PreparedConversion prepared =
-                PrepareConversion(m_sources[index], m_sources[index], m_outputFormat, m_clock);
+            PreparedConversion prepared = Prepare(m_sources[index]);
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_ready.push_back(std::move(prepared));
@@ -58,7 +72,7 @@ PreparedConversion CConversionPipeline::TakeNext() {
     const std::string& source = m_sources.at(m_next);
     if (!m_worker.joinable()) {
         ++m_next;
-        return PrepareConversion(source, source, m_outputFormat, m_clock);
+        return Prepare(source);
     }
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [&] { return !m_ready.empty() || m_failure; });

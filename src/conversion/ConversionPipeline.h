@@ -19,8 +19,11 @@ namespace kiro {
 // log lines and progress stay in the batch's order exactly as without the worker.
 class CConversionPipeline {
 public:
+    // overwritePrompt is the batch's setting: when it asks before replacing (1), a file
+    // whose output exists is read only after the answer, so that keeping existing
+    // outputs costs no reading.
     CConversionPipeline(std::vector<std::string> sources, unsigned outputFormat,
-                        const IClock& clock);
+                        int overwritePrompt, const IClock& clock);
     ~CConversionPipeline();
     CConversionPipeline(const CConversionPipeline&) = delete;
     CConversionPipeline& operator=(const CConversionPipeline&) = delete;
@@ -34,10 +37,12 @@ public:
 
 private:
     PreparedConversion TakeNext();
+    PreparedConversion Prepare(const std::string& source) const;
     void PrepareAhead();
 
     const std::vector<std::string> m_sources;
     const unsigned m_outputFormat;
+    const bool m_asksBeforeReplacing;
     const IClock& m_clock;
     std::size_t m_next = 0;  // the caller's place in the batch; only its thread uses it
 

@@ -194,14 +194,18 @@ int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
     return ConvertSpectrumFileAs(sourcePath, sourcePath, outputFormat, context);
 }
 
+PreparedConversion CheckConversion(const std::string& readFrom, const std::string& namedAs,
+                                   unsigned outputFormat) {
+    CSourceFile probe;
+    return OpenForConversion(readFrom, namedAs, outputFormat, probe);
+}
+
 int ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
                           unsigned outputFormat, const ConversionContext& context) {
     // One file on its own is only checked before the overwrite question and read after
     // it, so that declining never costs a read.
-    CSourceFile probe;
-    PreparedConversion checked = OpenForConversion(readFrom, namedAs, outputFormat, probe);
-    probe.Close();
-    return FinishConversion(std::move(checked), readFrom, namedAs, outputFormat, context);
+    return FinishConversion(CheckConversion(readFrom, namedAs, outputFormat), readFrom, namedAs,
+                            outputFormat, context);
 }
 
 const char* DescribeConvertResult(int result) {

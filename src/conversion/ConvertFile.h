@@ -58,6 +58,11 @@ struct PreparedConversion {
 PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
                                      unsigned outputFormat, const IClock& clock);
 
+// Only the checks made before anything is read (format, kind, a source that opens);
+// FinishConversion reads the source after its question.
+PreparedConversion CheckConversion(const std::string& readFrom, const std::string& namedAs,
+                                   unsigned outputFormat);
+
 // The second half, on the caller's thread: the overwrite question, the output written
 // atomically and the log line. After a "Yes" the source is read and formatted again, so
 // that the output is dated after the answer. Returns what ConvertSpectrumFileAs returns.

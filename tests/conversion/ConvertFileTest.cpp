@@ -292,7 +292,7 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
 
     std::vector<int> results;
     {
-        CConversionPipeline pipeline(sources, kFormatTab, clock);
+        CConversionPipeline pipeline(sources, kFormatTab, 1, clock);
         for (std::size_t k = 0; k < pipeline.Size(); ++k) {
             results.push_back(pipeline.ConvertNext({1, questions, log, clock, user}));
         }
@@ -322,7 +322,7 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     std::filesystem::remove(dir / "f0.scope");
     std::filesystem::remove(dir / "f1.scope");
     {
-        CConversionPipeline pipeline(sources, kFormatTab, clock);
+        CConversionPipeline pipeline(sources, kFormatTab, 0, clock);
         EXPECT_EQ(pipeline.ConvertNext({0, questions, log, clock, user}), kConverted);
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));

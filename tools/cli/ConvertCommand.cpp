@@ -147,7 +147,7 @@ int RunConvert(const ConvertOptions& options) {
         progress.Disable();
     }
     bool allConverted = sources.allFound;
-    CConversionPipeline batch(sources.files, format, clock);
+    CConversionPipeline batch(sources.files, format, context.overwritePrompt, clock);
     for (std::size_t k = 0; k < batch.Size(); ++k) {
         const std::string& source = batch.Source(k);
         progress.Show(k + 1, batch.Size(), source);

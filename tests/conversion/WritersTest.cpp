@@ -6,6 +6,7 @@
 
 #include "conversion/DelimitedAsciiWriter.h"
 #include "conversion/KiroBenchWriter.h"
+#include "conversion/LineFormatter.h"
 #include "conversion/SpcWriter.h"
 #include "platform/Clock.h"
 #include "testdata/DeviceFileWriter.h"
@@ -58,6 +59,30 @@ TEST(DelimitedAscii, WritesExactly2048CrLfLinesAndNothingElse) {
         const std::vector<std::string> lines = SplitCrLfLines(text);
         ASSERT_EQ(lines.size(), 2048u);
         EXPECT_EQ(lines[0], std::string("339.83") + separator + "524.389");
+    }
+}
+
+// The wavelength column is made once per calibration and reused; spectra with other
+// calibrations, taken in turn, must each get their own.
+TEST(DelimitedAscii, EachCalibrationGetsItsOwnWavelengthsWhenSpectraAlternate) {
+    const testdata::SpectrumFixture lamp = testdata::MakeLampSpectrum();
+    testdata::SpectrumFixture shifted = testdata::MakeLampSpectrum();
+    shifted.wlIntercept += 0.25f;
+    testdata::SpectrumFixture negativeZero;
+    negativeZero.wlIntercept = -0.0f;
+    testdata::SpectrumFixture huge = testdata::MakeLampSpectrum();
+    huge.wlCoef3 = 3e38f;
+    const testdata::SpectrumFixture zero;
+    for (const testdata::SpectrumFixture* fixture :
+         std::initializer_list<const testdata::SpectrumFixture*>{
+             &lamp, &shifted, &lamp, &negativeZero, &zero, &huge, &lamp}) {
+        const CDeviceSpectrum spectrum = Loaded(*fixture);
+        std::string lineByLine;
+        for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
+            AppendSpectrumLine(lineByLine, spectrum, i, ',');
+        }
+        ASSERT_TRUE(FormatDelimitedAscii(spectrum, ',') == lineByLine)
+            << "intercept " << fixture->wlIntercept << ", third order " << fixture->wlCoef3;
     }
 }
 

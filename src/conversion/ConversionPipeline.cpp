@@ -1,5 +1,8 @@
 #include "conversion/ConversionPipeline.h"
 
+#include <optional>
+
+#include "conversion/OutputNaming.h"
 #include "platform/AtomicFile.h"
 
 namespace kiro {
@@ -36,9 +39,9 @@ CConversionPipeline::~CConversionPipeline() {
 
 PreparedConversion CConversionPipeline::Prepare(const std::string& source) const {
     if (m_asksBeforeReplacing) {
-        PreparedConversion checked = CheckConversion(source, source, m_outputFormat);
-        if (!checked.sourceOpened || IsReadableFile(checked.outputPath)) {
-            return checked;
+        const std::optional<std::string> output = OutputPathFor(source, m_outputFormat);
+        if (output && IsReadableFile(*output)) {
+            return CheckConversion(source, source, m_outputFormat);
         }
     }
     return PrepareConversion(source, source, m_outputFormat, m_clock);

@@ -105,7 +105,7 @@ void LogConversion(const std::string& sourcePath, const std::string& outputPath,
     context.log.WriteLogEntry(line);
 }
 
-PreparedConversion Refused(int result, int systemError, bool sourceOpened) {
+PreparedConversion Outcome(int result, int systemError, bool sourceOpened) {
     PreparedConversion prepared;
     prepared.result = result;
     prepared.systemError = systemError;
@@ -118,16 +118,16 @@ PreparedConversion Refused(int result, int systemError, bool sourceOpened) {
 PreparedConversion OpenForConversion(const std::string& readFrom, const std::string& namedAs,
                                      unsigned outputFormat, CSourceFile& source) {
     if (!IsKnownOutputFormat(outputFormat)) {
-        return Refused(kUnknownOutputFormat, 0, false);
+        return Outcome(kUnknownOutputFormat, 0, false);
     }
     std::optional<std::string> outputPath = OutputPathFor(namedAs, outputFormat);
     if (!outputPath) {
-        return Refused(kKindNotConvertible, 0, false);
+        return Outcome(kKindNotConvertible, 0, false);
     }
     if (!source.Open(readFrom)) {
-        return Refused(kSourceCannotBeOpened, errno, false);
+        return Outcome(kSourceCannotBeOpened, errno, false);
     }
-    PreparedConversion prepared = Refused(kConverted, 0, true);
+    PreparedConversion prepared = Outcome(kConverted, 0, true);
     prepared.outputPath = std::move(*outputPath);
     return prepared;
 }

@@ -291,39 +291,60 @@ int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
     return 1;
 }
 
+namespace {
+
+CDeviceLink::PcCopy CopyFailed(std::int64_t code) {
+    CDeviceLink::PcCopy copy;
+    copy.result = code;
+    return copy;
+}
+
+}  // namespace
+
 std::int64_t CDeviceLink::TransferFile(const std::u16string& deviceFolder,
                                        const std::u16string& deviceName,
                                        const std::string& pcFolder, const std::string& pcName,
                                        std::uint32_t chunkSize, IProgressBar* progress) {
+    const auto replace = [](const ExistingFileQuestion&) { return ExistingFileChoice::Replace; };
+    return CopyFileToPc(deviceFolder, deviceName, pcFolder, pcName, chunkSize, progress, replace)
+        .result;
+}
+
+CDeviceLink::PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
+                                              const std::u16string& deviceName,
+                                              const std::string& pcFolder,
+                                              const std::string& pcName, std::uint32_t chunkSize,
+                                              IProgressBar* progress,
+                                              const ExistingFileResolver& resolver) {
     m_nLastPcError = 0;
     if (!CheckConnected()) {
-        return m_bConnectionLost ? kTransferConnectionLost : 0;
+        return CopyFailed(m_bConnectionLost ? kTransferConnectionLost : 0);
     }
     if (deviceFolder.empty() || deviceName.empty()) {
-        return kTransferDevicePathMissing;
+        return CopyFailed(kTransferDevicePathMissing);
     }
     if (pcFolder.empty() || pcName.empty()) {
-        return kTransferPcPathMissing;
+        return CopyFailed(kTransferPcPathMissing);
     }
     if (!IsSafeFileName(deviceName) || !IsSafeFileName(pcName)) {
-        return kTransferUnsafeFileName;
+        return CopyFailed(kTransferUnsafeFileName);
     }
     const std::u16string devicePath = JoinDevicePath(deviceFolder, deviceName);
     const std::string pcPath = JoinPcPath(pcFolder, pcName);
     if (devicePath.size() > kMaxPathChars) {
-        return kTransferDevicePathMissing;
+        return CopyFailed(kTransferDevicePathMissing);
     }
     if (pcPath.size() > kMaxPathChars) {
-        return kTransferPcPathMissing;
+        return CopyFailed(kTransferPcPathMissing);
     }
     if (chunkSize == 0) {
-        return kTransferNoChunkBuffer;
+        return CopyFailed(kTransferNoChunkBuffer);
     }
-    CTransferCopy copy(m_api, chunkSize, progress);
+    CTransferCopy copy(m_api, chunkSize, progress, resolver);
     const std::int64_t result = copy.Run(devicePath, pcPath);
     m_nLastPcError = copy.PcError();
     NoticeLoss();
-    return result;
+    return {result, copy.Placement(), copy.PlacedPath()};
 }
 
 int CDeviceLink::DeleteDeviceFile(const std::u16string& folder, const std::u16string& name) {

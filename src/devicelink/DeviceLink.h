@@ -4,6 +4,7 @@
 #include <string>
 
 #include "devicelink/DeviceControls.h"
+#include "devicelink/ExistingPcFile.h"
 #include "devicelink/FileKinds.h"
 #include "devicelink/RemoteApi.h"
 #include "platform/MessageBox.h"
@@ -25,7 +26,8 @@ enum TransferResult : int {
     kTransferFailedPartWay = -5,      // the copy failed part-way; nothing was kept
     kTransferUnsafeFileName = -6,     // the name would not stay inside its folder
     kTransferNoChunkBuffer = -7,
-    kTransferConnectionLost = -8,  // the handheld was lost before or during the copy
+    kTransferConnectionLost = -8,    // the handheld was lost before or during the copy
+    kTransferKeptExistingFile = -9,  // a different PC file had the name and was kept
 };
 
 // Folders only, name, attributes.
@@ -79,10 +81,22 @@ public:
     // Returns the number of bytes copied (the whole file), 0 when not connected, or a
     // TransferResult code (kTransferConnectionLost once the handheld is lost). A failed
     // copy never leaves a partial file, and never empties or replaces an existing PC
-    // file.
+    // file. A complete copy replaces a different PC file of the same name.
     std::int64_t TransferFile(const std::u16string& deviceFolder, const std::u16string& deviceName,
                               const std::string& pcFolder, const std::string& pcName,
                               std::uint32_t chunkSize, IProgressBar* progress);
+
+    struct PcCopy {
+        std::int64_t result = 0;  // as TransferFile's
+        CopyPlacement placement = CopyPlacement::New;
+        std::string pcPath;  // where the copy is: the PC path or the numbered name
+    };
+    // The same copy, with `resolver` deciding what becomes of a different PC file that
+    // has the name (kTransferKeptExistingFile when it is kept).
+    PcCopy CopyFileToPc(const std::u16string& deviceFolder, const std::u16string& deviceName,
+                        const std::string& pcFolder, const std::string& pcName,
+                        std::uint32_t chunkSize, IProgressBar* progress,
+                        const ExistingFileResolver& resolver);
     int DeleteDeviceFile(const std::u16string& folder, const std::u16string& name);
     int CreateDeviceDirectory(const std::u16string& path);
 

@@ -1,6 +1,8 @@
 #include "devicelink/DeviceText.h"
 
+#include <algorithm>
 #include <charconv>
+#include <ctime>
 #include <filesystem>
 #include <iterator>
 #include <string_view>
@@ -75,6 +77,20 @@ std::string FormatDeviceDate(const rapi::FILETIME& time) {
     append(t.minute, ":");
     append(t.second, afternoon ? " PM" : " AM");
     return text;
+}
+
+std::string FormatPcFileDate(std::int64_t secondsSince1970) {
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600LL;
+    const std::time_t time = static_cast<std::time_t>(secondsSince1970);
+    std::tm local{};
+    ::localtime_r(&time, &local);
+    // The local wall-clock time, counted as the handheld counts its own.
+    const std::int64_t wallClock = static_cast<std::int64_t>(::timegm(&local));
+    const std::uint64_t ticks =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(0, wallClock + kSecondsFrom1601To1970)) *
+        10000000ULL;
+    return FormatDeviceDate(
+        {static_cast<rapi::DWORD>(ticks), static_cast<rapi::DWORD>(ticks >> 32)});
 }
 
 std::string FormatDeviceSize(std::uint32_t size) {

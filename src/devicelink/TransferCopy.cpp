@@ -1,10 +1,12 @@
 #include "devicelink/TransferCopy.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <string_view>
 
 #include "devicelink/DeviceLink.h"
+#include "devicelink/DeviceText.h"
 #include "platform/AtomicFile.h"
 #include "platform/rapi/BulkMemory.h"
 #include "platform/rapi/RapiConstants.h"
@@ -79,11 +81,14 @@ private:
 
 }  // namespace
 
-CTransferCopy::CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgressBar* progress)
-    : m_api(api), m_chunkSize(chunkSize), m_progress(progress) {}
+CTransferCopy::CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgressBar* progress,
+                             ExistingFileResolver resolver)
+    : m_api(api), m_chunkSize(chunkSize), m_progress(progress), m_resolver(std::move(resolver)) {}
 
 std::int64_t CTransferCopy::Run(const std::u16string& devicePath, const std::string& pcPath) {
     m_pcError = 0;
+    m_placement = CopyPlacement::New;
+    m_placedPath = pcPath;
     CDeviceFile source(m_api, devicePath);
     if (!source.IsOpen()) {
         return DeviceFailure(kTransferDeviceFileCannotBeOpened);
@@ -145,13 +150,53 @@ std::int64_t CTransferCopy::CopyChunks(HANDLE source, CAtomicFileWriter& target,
 }
 
 std::int64_t CTransferCopy::Commit(CAtomicFileWriter& target, std::int64_t total) {
-    switch (target.Commit()) {
-        case AtomicWriteResult::Written:
-            return total;
-        case AtomicWriteResult::CannotCreate:
-            return PcFailure(target, kTransferPcFileCannotBeCreated);
+    if (target.Complete() != AtomicWriteResult::Written) {
+        return PcFailure(target, kTransferFailedPartWay);
+    }
+    if (target.PlaceWithoutReplacing()) {
+        return total;
+    }
+    // Another program may change the name's file while we compare or ask: then we look
+    // again, a few times.
+    for (int attempt = 0; attempt < 3 && errno == EEXIST; ++attempt) {
+        if (PlaceBesideExisting(target, total)) {
+            return m_placement == CopyPlacement::Skipped ? std::int64_t{kTransferKeptExistingFile}
+                                                         : total;
+        }
+    }
+    target.Abandon();
+    return PcFailure(target, kTransferPcFileCannotBeCreated);
+}
+
+bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t total) {
+    FileIdentity existing;
+    if (SameContents(target.TemporaryPath(), m_placedPath, &existing)) {
+        m_placement = CopyPlacement::Identical;
+        return target.PlaceReplacing(existing);
+    }
+    ExistingFileQuestion question;
+    question.path = m_placedPath;
+    question.existingSize = static_cast<std::uint64_t>(existing.size);
+    question.existingDate = FormatPcFileDate(existing.modifiedNs / 1000000000);
+    question.newSize = static_cast<std::uint64_t>(total);
+    const ExistingFileChoice choice =
+        m_resolver ? m_resolver(question) : ExistingFileChoice::Replace;
+    switch (choice) {
+        case ExistingFileChoice::Skip:
+            m_placement = CopyPlacement::Skipped;
+            target.Abandon();
+            return true;
+        case ExistingFileChoice::KeepBoth: {
+            m_placement = CopyPlacement::KeptBoth;
+            const auto kept = target.PlaceUnderFreeName();
+            if (kept) {
+                m_placedPath = kept->string();
+            }
+            return kept.has_value();
+        }
         default:
-            return PcFailure(target, kTransferFailedPartWay);
+            m_placement = CopyPlacement::Replaced;
+            return target.PlaceReplacing(existing);
     }
 }
 

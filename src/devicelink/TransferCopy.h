@@ -5,6 +5,7 @@
 #include <string>
 
 #include "devicelink/DeviceControls.h"
+#include "devicelink/ExistingPcFile.h"
 #include "devicelink/RemoteApi.h"
 #include "platform/AtomicFile.h"
 
@@ -18,18 +19,28 @@ namespace kiro {
 // A copy counts only when the handheld is still there once the whole file has
 // arrived: a connection that breaks at any point before gives
 // kTransferConnectionLost and keeps nothing.
+//
+// A PC file that already has the name is never replaced unseen: the same bytes count
+// as done, different bytes go to the resolver (none replaces). Whatever is decided,
+// a file other than the one compared is never replaced.
 class CTransferCopy {
 public:
-    CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgressBar* progress);
+    CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgressBar* progress,
+                  ExistingFileResolver resolver = {});
     // The bytes copied, or a TransferResult code.
     std::int64_t Run(const std::u16string& devicePath, const std::string& pcPath);
     // The system's error number when the PC side failed; 0 otherwise.
     int PcError() const { return m_pcError; }
+    CopyPlacement Placement() const { return m_placement; }
+    // Where the copy went: the PC path, or the numbered name it was kept under.
+    const std::string& PlacedPath() const { return m_placedPath; }
 
 private:
     std::int64_t CopyChunks(rapi::HANDLE source, CAtomicFileWriter& target, char* block,
                             std::size_t blockSize);
     std::int64_t Commit(CAtomicFileWriter& target, std::int64_t total);
+    // Decides what happens when the name is taken; false when the copy is not kept.
+    bool PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t total);
     // A failure of the handheld's side: a lost connection when it broke.
     std::int64_t DeviceFailure(std::int64_t code);
     // A failure of the PC side, with the writer's reason.
@@ -42,6 +53,9 @@ private:
     IProgressBar* m_progress;
     std::uint64_t m_blocks = 1;
     int m_pcError = 0;
+    ExistingFileResolver m_resolver;
+    CopyPlacement m_placement = CopyPlacement::New;
+    std::string m_placedPath;
 };
 
 }  // namespace kiro

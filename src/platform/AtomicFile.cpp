@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -43,19 +44,76 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+FileIdentity IdentityFromStat(const struct stat& info) {
+    return {info.st_dev, info.st_ino, static_cast<std::int64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            S_ISREG(info.st_mode)};
+}
+
 // An existing target that we may not write (or that is not a plain file) must not be
 // replaced behind the user's back: creating it is refused as a plain write would be.
-bool TargetIsReplaceable(const std::filesystem::path& target, bool& exists) {
+bool TargetIsReplaceable(const std::filesystem::path& target,
+                         std::optional<FileIdentity>& existing) {
     struct stat info {};
-    exists = ::lstat(target.c_str(), &info) == 0;
-    if (!exists) {
+    if (::lstat(target.c_str(), &info) != 0) {
+        existing.reset();
         return errno == ENOENT;
     }
+    existing = IdentityFromStat(info);
     if (S_ISDIR(info.st_mode)) {
         errno = EISDIR;
         return false;
     }
     return ::access(target.c_str(), W_OK) == 0;
+}
+
+bool ReadAll(int fd, char* buffer, std::size_t size, std::size_t& got) {
+    got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, buffer + got, size - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Closes a descriptor on every path out.
+class CFd {
+public:
+    explicit CFd(int fd) : m_fd(fd) {}
+    ~CFd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+bool SameBytes(int first, int second) {
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::string a(kBlock, '\0');
+    std::string b(kBlock, '\0');
+    for (;;) {
+        std::size_t gotA = 0;
+        std::size_t gotB = 0;
+        if (!ReadAll(first, a.data(), kBlock, gotA) || !ReadAll(second, b.data(), kBlock, gotB) ||
+            gotA != gotB || a.compare(0, gotA, b, 0, gotB) != 0) {
+            return false;
+        }
+        if (gotA < kBlock) {
+            return true;
+        }
+    }
 }
 
 std::filesystem::path FolderOf(const std::filesystem::path& target) {
@@ -170,6 +228,67 @@ bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesy
     return true;
 }
 
+bool RenameReplacingOnly(const std::filesystem::path& from, const std::filesystem::path& to,
+                         const FileIdentity& expected) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) != 0) {
+        if (errno == ENOENT && IdentityOf(from)) {
+            return RenameWithoutReplacing(from, to);  // the old file has gone by itself
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            return false;
+        }
+        // A file system that cannot exchange: look just before the rename.
+        if (IdentityOf(to) != expected) {
+            errno = EEXIST;
+            return false;
+        }
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+    // `from` now names the file that stood under `to`.
+    if (IdentityOf(from) == expected) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    // Another file took the name after it was looked at: it gets its name back.
+    ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE);
+    errno = EEXIST;
+    return false;
+}
+
+std::filesystem::path NumberedName(const std::filesystem::path& path, int number) {
+    const std::string suffix = " (" + std::to_string(number) + ")";
+    const std::filesystem::path name = path.filename();
+    return path.parent_path() / (name.stem().string() + suffix + name.extension().string());
+}
+
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return IdentityFromStat(info);
+}
+
+bool SameContents(const std::filesystem::path& first, const std::filesystem::path& second,
+                  FileIdentity* secondIdentity) {
+    const CFd a(::open(first.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    const CFd b(::open(second.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat infoA {};
+    struct stat infoB {};
+    const bool opened = a.Get() >= 0 && b.Get() >= 0 && ::fstat(a.Get(), &infoA) == 0 &&
+                        ::fstat(b.Get(), &infoB) == 0;
+    if (secondIdentity != nullptr) {
+        // A link, say, is not opened; it is still the thing a replacement would replace.
+        *secondIdentity =
+            opened ? IdentityFromStat(infoB) : IdentityOf(second).value_or(FileIdentity{});
+    }
+    if (!opened) {
+        return false;
+    }
+    return S_ISREG(infoA.st_mode) && S_ISREG(infoB.st_mode) && infoA.st_size == infoB.st_size &&
+           SameBytes(a.Get(), b.Get());
+}
+
 bool SyncFileToDisk(const std::filesystem::path& path) {
     return SyncPath(path, O_RDONLY) && SyncFolder(FolderOf(path));
 }
@@ -191,7 +310,7 @@ bool CAtomicFileWriter::Open() {
     if (m_target.filename().empty()) {
         return Fail(EISDIR);
     }
-    if (!TargetIsReplaceable(m_target, m_targetExisted)) {
+    if (!TargetIsReplaceable(m_target, m_targetAtOpen)) {
         return Fail(errno);
     }
     RemoveStaleTemporaries(FolderOf(m_target));
@@ -236,27 +355,20 @@ bool CAtomicFileWriter::Flush() {
     return m_error == 0;
 }
 
-bool CAtomicFileWriter::MoveIntoPlace() {
-    // A target that was not there when we opened must not be clobbered if another
-    // program created it meanwhile; one that was there is what the caller replaces.
-    const bool moved = m_targetExisted ? ::rename(m_temporary.c_str(), m_target.c_str()) == 0
-                                       : RenameWithoutReplacing(m_temporary, m_target);
+bool CAtomicFileWriter::Placed(bool moved) {
     if (!moved) {
         return Fail(errno);
     }
     m_temporary.clear();
-    return !m_durable || SyncFolder(FolderOf(m_target)) || Fail(errno);
+    return true;
 }
 
-AtomicWriteResult CAtomicFileWriter::Commit() {
+AtomicWriteResult CAtomicFileWriter::Complete() {
     if (m_fd < 0) {
         Fail(EBADF);
         return AtomicWriteResult::CannotCreate;
     }
     Flush();
-    if (m_error == 0 && m_durable && ::fsync(m_fd) != 0) {
-        Fail(errno);
-    }
     if (::close(m_fd) != 0) {
         Fail(errno);
     }
@@ -265,7 +377,46 @@ AtomicWriteResult CAtomicFileWriter::Commit() {
         Abandon();
         return AtomicWriteResult::WriteFailed;
     }
-    if (!MoveIntoPlace()) {
+    m_completed = true;
+    return AtomicWriteResult::Written;
+}
+
+bool CAtomicFileWriter::PlaceWithoutReplacing() {
+    return m_completed && Placed(RenameWithoutReplacing(m_temporary, m_target));
+}
+
+bool CAtomicFileWriter::PlaceReplacing(const FileIdentity& expected) {
+    return m_completed && Placed(RenameReplacingOnly(m_temporary, m_target, expected));
+}
+
+std::optional<std::filesystem::path> CAtomicFileWriter::PlaceUnderFreeName() {
+    if (!m_completed) {
+        return std::nullopt;
+    }
+    for (int number = 2; number < 10000; ++number) {
+        const std::filesystem::path candidate = NumberedName(m_target, number);
+        if (RenameWithoutReplacing(m_temporary, candidate)) {
+            m_temporary.clear();
+            return candidate;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    Fail(errno);
+    return std::nullopt;
+}
+
+AtomicWriteResult CAtomicFileWriter::Commit() {
+    const AtomicWriteResult completed = Complete();
+    if (completed != AtomicWriteResult::Written) {
+        return completed;
+    }
+    // A target that was not there when we opened must not be clobbered if another
+    // program created it meanwhile; one that was there is what the caller replaces, as
+    // long as it is still that file.
+    const bool placed = m_targetAtOpen ? PlaceReplacing(*m_targetAtOpen) : PlaceWithoutReplacing();
+    if (!placed) {
         Abandon();
         return AtomicWriteResult::CannotCreate;
     }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,12 +16,27 @@ enum class AtomicWriteResult {
     WriteFailed,   // the bytes did not all reach the disk; nothing was changed
 };
 
+// Which file a name stood for when it was looked at: a file put in its place since, or
+// written to since, is another. (A rename changes a file's status time, so that is
+// left out.)
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    bool regular = false;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of what the path names (a link is not followed); none when nothing.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+
 // Writes a whole file so that no file under the final name is ever partial, even when
 // the process is killed: the bytes go to a hidden temporary file in the target's
 // folder, renamed into place only when complete. A target that existed when the
-// writer opened is replaced; one that did not is never clobbered if it appears
-// meanwhile. Temporary files left behind by a process that has gone are removed by
-// the next writer in that folder.
+// writer opened is replaced, but only while it is still that file; one that did not is
+// never clobbered if it appears meanwhile. Temporary files left behind by a process
+// that has gone are removed by the next writer in that folder.
 class CAtomicFileWriter {
 public:
     explicit CAtomicFileWriter(std::filesystem::path target);
@@ -30,9 +49,22 @@ public:
     // Appends bytes (gathered in memory and written in large blocks); false once any
     // write has failed.
     bool Append(std::string_view bytes);
-    // Makes the file and its folder entry durable before the writer reports success.
-    void SetDurable(bool durable) { m_durable = durable; }
+    // Finishes the file and moves it into place as the class comment says.
     AtomicWriteResult Commit();
+
+    // Or in two steps, for a caller that decides itself what happens to an existing
+    // file. Complete() writes out and closes the temporary file (WriteFailed or
+    // Written); then one of the Place... calls names it.
+    AtomicWriteResult Complete();
+    const std::filesystem::path& TemporaryPath() const { return m_temporary; }
+    // False with errno EEXIST when the name is taken.
+    bool PlaceWithoutReplacing();
+    // False with errno EEXIST when the name no longer stands for `expected`.
+    bool PlaceReplacing(const FileIdentity& expected);
+    // Takes the first free name "NAME (2).EXT", "NAME (3).EXT", ...; the name taken, or
+    // none (errno set).
+    std::optional<std::filesystem::path> PlaceUnderFreeName();
+
     // Removes the temporary file; the target is untouched.
     void Abandon();
     // The system's reason (an errno value) for the first failure; 0 when none.
@@ -41,15 +73,15 @@ public:
 private:
     bool Flush();
     bool Fail(int error);
-    bool MoveIntoPlace();
+    bool Placed(bool moved);
 
     std::filesystem::path m_target;
     std::string m_pending;
     std::filesystem::path m_temporary;
     int m_fd = -1;
     int m_error = 0;
-    bool m_targetExisted = false;
-    bool m_durable = false;
+    std::optional<FileIdentity> m_targetAtOpen;
+    bool m_completed = false;
 };
 
 // Writes a whole file through CAtomicFileWriter. On failure errno holds the reason.
@@ -65,6 +97,20 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 // Renames a file to a name that must not exist yet; false (errno EEXIST) when it does.
 bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Renames `from` over `to`, but only while `to` is still the file `expected` describes;
+// false (errno EEXIST) when another file has taken its place, which is then left alone.
+// A name that has gone meanwhile is simply taken.
+bool RenameReplacingOnly(const std::filesystem::path& from, const std::filesystem::path& to,
+                         const FileIdentity& expected);
+
+// "NAME (N).EXT" beside `path`: the name a second file of the same name is kept under.
+std::filesystem::path NumberedName(const std::filesystem::path& path, int number);
+
+// True when both paths name regular files with the same bytes; `second`'s identity as
+// it was compared is stored in `secondIdentity`.
+bool SameContents(const std::filesystem::path& first, const std::filesystem::path& second,
+                  FileIdentity* secondIdentity);
 
 // Flushes a complete file to disk, with its folder entry; false (errno set) on failure.
 bool SyncFileToDisk(const std::filesystem::path& path);

@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 
 #include "conversion/ConvertFile.h"
+#include "ui/ExistingFileDlg.h"
 #include "ui/WxMessageBox.h"
 #include "ui/WxText.h"
 
@@ -140,7 +141,10 @@ void CTransferDlg::RunTransferJob() {
                                          {m_context.overwritePrompt, messageBox, m_context.log,
                                           m_context.clock, m_context.user});
         },
-        [this] { PumpMessages(); }};
+        [this] { PumpMessages(); },
+        [this](const ExistingFileQuestion& question) {
+            return AskAboutExistingFile(this, question);
+        }};
     CTransferJob job(environment, m_context.connectState, m_context.settings);
     if (m_bCancel != 0) {
         job.Cancel();

@@ -45,8 +45,8 @@ std::string TransferSummary(const TransferOutcome& outcome) {
     }
     if (outcome.failures > 0) {
         return "The transfer finished with failures: " + std::to_string(outcome.failures) + " of " +
-               std::to_string(outcome.handled) +
-               (outcome.handled == 1 ? " file was" : " files were") + " not handled as asked.";
+               FilesText(outcome.handled) + (outcome.failures == 1 ? " was" : " were") +
+               " not handled as asked.";
     }
     return "";
 }
@@ -122,6 +122,7 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
     texts.localPath = record.localPath;
     texts.sizeText = Bounded(m_env.list.GetItemText(item, 2), kMaxSizeTextChars);
     texts.kindText = kind.text;
+    m_newFileDate = m_env.list.GetItemText(item, 3);
 
     const int action = m_settings.defaultAction;
     if (action < 0 || action >= kActionCount) {
@@ -160,7 +161,7 @@ bool CTransferJob::NoteLostConnection(TransferFileRecord& record) {
     return true;
 }
 
-bool CTransferJob::CopyFile(TransferFileRecord& record, const TransferFileTexts& texts) {
+bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts) {
     // Convert Only keeps nothing but the output, so its copy must never take the place
     // of a PC file that happens to have the handheld file's name.
     std::string pcName = record.name;
@@ -168,17 +169,43 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, const TransferFileTexts&
         record.copyPath = TemporaryPathFor(record.localPath).string();
         pcName = std::filesystem::path(record.copyPath).filename().string();
     }
-    record.copyResult =
-        m_env.link.TransferFile(m_deviceFolder, record.deviceName, m_settings.targetDirectory,
-                                pcName, kChunkBytes, &m_env.fileProgress);
+    const CDeviceLink::PcCopy copy = m_env.link.CopyFileToPc(
+        m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kChunkBytes,
+        &m_env.fileProgress,
+        [this](const ExistingFileQuestion& question) { return ResolveExisting(question); });
+    record.copyResult = copy.result;
+    record.placement = copy.placement;
     record.systemError = m_env.link.LastPcError();
     // Only a copy of the whole file counts; the link reports 0 also when it has lost
     // the handheld.
     const bool lost = NoteLostConnection(record);
+    if (record.placement == CopyPlacement::Skipped && !lost) {
+        m_env.log.WriteLogEntry(SkippedLine(texts));
+        return false;  // the handheld's file is all there is of it: nothing more is done
+    }
     record.copied = record.copyResult >= 0 && !lost;
     record.failed = !record.copied;
+    if (record.copied && record.placement == CopyPlacement::KeptBoth) {
+        record.localPath = record.copyPath = copy.pcPath;
+        texts.localPath = copy.pcPath;
+    }
     m_env.log.WriteLogEntry(CopiedLine(texts, record.copied));
     return record.copied;
+}
+
+ExistingFileChoice CTransferJob::ResolveExisting(ExistingFileQuestion question) {
+    if (m_settings.existingFiles != ExistingFilePolicy::Ask) {
+        return ChoiceOf(m_settings.existingFiles);
+    }
+    if (!m_env.askExisting) {
+        return ExistingFileChoice::Skip;
+    }
+    question.newDate = m_newFileDate;
+    const ExistingFileAnswer answer = m_env.askExisting(question);
+    if (answer.forRestOfJob) {
+        m_settings.existingFiles = PolicyOf(answer.choice);
+    }
+    return answer.choice;
 }
 
 void CTransferJob::ConvertCopy(TransferFileRecord& record) {
@@ -201,7 +228,8 @@ void CTransferJob::KeepCopyUnderItsName(TransferFileRecord& record) {
 
 bool CTransferJob::MakeCopyDurable(TransferFileRecord& record) {
     // A power cut right after the deletion must not take the only copy with it.
-    record.madeDurable = SyncFileToDisk(record.copyPath);
+    record.madeDurable =
+        m_env.syncToDisk ? m_env.syncToDisk(record.copyPath) : SyncFileToDisk(record.copyPath);
     if (!record.madeDurable) {
         record.systemError = errno;
         record.failed = true;
@@ -246,6 +274,9 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
     m_env.log.FlushLog();
     outcome.failures = static_cast<int>(std::count_if(
         m_records.begin(), m_records.end(), [](const TransferFileRecord& r) { return r.failed; }));
+    outcome.skipped = static_cast<int>(std::count_if(
+        m_records.begin(), m_records.end(),
+        [](const TransferFileRecord& r) { return r.placement == CopyPlacement::Skipped; }));
     const std::string summary = TransferSummary(outcome);
     if (!summary.empty()) {
         m_env.status.SetText(summary);

@@ -19,6 +19,8 @@ struct TransferSettings {
     std::string targetDirectory;
     int defaultAction = 0;
     unsigned outputFormat = 0;
+    // What a copy does to a different PC file of its name.
+    ExistingFilePolicy existingFiles = ExistingFilePolicy::Replace;
 };
 
 // What happened to one selected file.
@@ -32,14 +34,15 @@ struct TransferFileRecord {
     std::string kindText;
     std::int64_t copyResult = 0;  // bytes copied, or a TransferResult code
     bool copied = false;
-    std::optional<int> convertResult;   // a ConvertResult, when the conversion ran
-    bool skippedConversion = false;     // experiment or log file
-    std::optional<bool> remoteDeleted;  // when a deletion on the handheld was tried
-    std::optional<bool> localDeleted;   // when the PC copy was to be removed
-    bool madeDurable = true;            // false when the copy could not be flushed before a move
-    bool keptExistingPcFile = false;    // Convert Only left a PC file of that name alone
-    int systemError = 0;                // the system's reason for the last PC-side failure
-    bool failed = false;                // any step failed
+    CopyPlacement placement = CopyPlacement::New;  // Skipped: the PC's own file was kept
+    std::optional<int> convertResult;              // a ConvertResult, when the conversion ran
+    bool skippedConversion = false;                // experiment or log file
+    std::optional<bool> remoteDeleted;             // when a deletion on the handheld was tried
+    std::optional<bool> localDeleted;              // when the PC copy was to be removed
+    bool madeDurable = true;          // false when the copy could not be flushed before a move
+    bool keptExistingPcFile = false;  // Convert Only left a PC file of that name alone
+    int systemError = 0;              // the system's reason for the last PC-side failure
+    bool failed = false;              // any step failed
 };
 
 struct TransferOutcome {
@@ -48,6 +51,7 @@ struct TransferOutcome {
     int selected = 0;
     int handled = 0;
     int failures = 0;
+    int skipped = 0;              // copies not kept because a different PC file had the name
     bool connectionLost = false;  // the job stopped because the handheld went away
 };
 
@@ -71,14 +75,22 @@ struct TransferJobEnvironment {
         convert;
     // Dispatches waiting messages, so that Cancel is seen between files.
     std::function<void()> drainMessages;
+    // Asks what to do with a different PC file of the copy's name, when the policy is
+    // Ask; without it such a file is kept.
+    std::function<ExistingFileAnswer(const ExistingFileQuestion&)> askExisting = {};
+    // Flushes a PC file to disk before its handheld original is deleted; the system's
+    // flush unless a test puts another here.
+    std::function<bool(const std::string& path)> syncToDisk = {};
 };
 
 // Applies the action to every file selected in the list: copies each from the
 // handheld into the target directory and, by the action, converts the copy, deletes
 // the handheld's file, or keeps only the converted output. A handheld file is
-// deleted only after its complete copy is on the PC and flushed to disk. Convert
-// Only copies under a temporary name, so that it never replaces a PC file. The job
-// stops at once when the handheld is lost.
+// deleted only after its complete copy is on the PC and flushed to disk. A different
+// PC file of the same name is replaced, kept beside the copy or left alone with the
+// copy skipped, as the policy or the user says. Convert Only copies under a temporary
+// name, so that it never replaces a PC file. The job stops at once when the handheld
+// is lost.
 class CTransferJob {
 public:
     CTransferJob(TransferJobEnvironment environment, int connectState, TransferSettings settings);
@@ -91,7 +103,8 @@ public:
 
 private:
     void HandleFile(int item, const std::string& user);
-    bool CopyFile(TransferFileRecord& record, const struct TransferFileTexts& texts);
+    bool CopyFile(TransferFileRecord& record, struct TransferFileTexts& texts);
+    ExistingFileChoice ResolveExisting(ExistingFileQuestion question);
     void ConvertCopy(TransferFileRecord& record);
     void KeepCopyUnderItsName(TransferFileRecord& record);
     bool MakeCopyDurable(TransferFileRecord& record);
@@ -107,6 +120,7 @@ private:
     int m_bCancel = 0;
     bool m_connectionLost = false;
     std::u16string m_deviceFolder;
+    std::string m_newFileDate;  // the handheld's date of the file in hand
     int m_selected = 0;
     std::vector<TransferFileRecord> m_records;
 };

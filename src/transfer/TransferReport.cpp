@@ -26,6 +26,8 @@ const char* TransferResultText(std::int64_t result) {
             return "out of memory";
         case kTransferConnectionLost:
             return kConnectionLostText;
+        case kTransferKeptExistingFile:
+            return "a different file of that name is already on the PC; it was kept";
         default:
             return "not connected";
     }
@@ -46,8 +48,8 @@ std::string DescribeTransferResult(std::int64_t result, int systemError,
 }
 
 std::string DescribeCopyFailure(const TransferFileRecord& record) {
-    return DescribeTransferResult(record.copyResult < 0 ? record.copyResult : 0,
-                                  record.systemError, record.localPath);
+    return DescribeTransferResult(record.copyResult < 0 ? record.copyResult : 0, record.systemError,
+                                  record.localPath);
 }
 
 }  // namespace kiro

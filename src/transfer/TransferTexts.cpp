@@ -39,6 +39,11 @@ std::string CopiedLine(const TransferFileTexts& file, bool succeeded) {
            " (" + file.sizeText + ") to " + file.localPath + " on " + file.timeStamp + "\n";
 }
 
+std::string SkippedLine(const TransferFileTexts& file) {
+    return "User " + file.user + " skipped file " + file.devicePath + " (" + file.sizeText +
+           "): " + file.localPath + " already holds a different file on " + file.timeStamp + "\n";
+}
+
 std::string NoConversionLine(const TransferFileTexts& file) {
     return "No conversion necessary for file " + file.devicePath + " (filetype " + file.kindText +
            ")\n";

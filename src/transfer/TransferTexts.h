@@ -21,6 +21,8 @@ std::string DeletingRemoteStatusText(const TransferFileTexts& file);
 
 // The activity log lines a job writes, each ending with "\n".
 std::string CopiedLine(const TransferFileTexts& file, bool succeeded);
+// A copy not kept because the PC already holds a different file of that name.
+std::string SkippedLine(const TransferFileTexts& file);
 std::string NoConversionLine(const TransferFileTexts& file);
 std::string RemoteDeleteLine(const TransferFileTexts& file, bool succeeded);
 std::string LocalDeleteLine(const TransferFileTexts& file, bool succeeded);

@@ -50,8 +50,11 @@ void CMainFrame::OnGo(wxCommandEvent& /*event*/) {
     if (!CheckGo(*m_listView, m_messageBox)) {
         return;
     }
-    const TransferSettings settings{m_settings.targetDirectory, m_settings.defaultAction,
-                                    static_cast<unsigned>(m_settings.outputFormat)};
+    // With the prompt on, a different PC file of a copy's name is asked about.
+    const TransferSettings settings{
+        m_settings.targetDirectory, m_settings.defaultAction,
+        static_cast<unsigned>(m_settings.outputFormat),
+        m_settings.overwritePrompt == 1 ? ExistingFilePolicy::Ask : ExistingFilePolicy::Replace};
     {
         CTransferDlg dialog(
             this, {*m_deviceLink, *m_treeView, *m_listView, m_log, m_clock, m_userName,

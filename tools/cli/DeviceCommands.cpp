@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/DeviceSession.h"
+#include "cli/ExistingOption.h"
 #include "cli/TerminalProgress.h"
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
@@ -102,6 +103,7 @@ DeviceCommands AddDeviceCommands(CLI::App& app, DeviceOptions& options) {
 
     commands.get = AddFolderCommand(app, "get", "Copy handheld files to a PC folder", options);
     commands.get->add_option("--to", options.targetDirectory, "PC folder to copy into")->required();
+    AddExistingOption(*commands.get, options.existing);
     commands.get->footer(
         "Example:\n  kiroconv-cli get \"/My Documents\" lamp.scope_ks dark.dark_ks --to ~/spectra");
 
@@ -174,18 +176,27 @@ int RunGet(const DeviceOptions& options) {
     }
     const std::u16string folder = DeviceFolderFromArgument(options.folder);
     CTerminalProgress display;
+    const ExistingFileChoice policy = ChoiceOf(ExistingPolicyFromName(options.existing));
     bool allCopied = true;
     for (const std::string& name : options.names) {
         const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
         const std::string pcPath = JoinPcPath(options.targetDirectory, name);
         CTextProgressBar bar(display, shown);
-        const std::int64_t result = session.Link().TransferFile(
-            folder, wideName, options.targetDirectory, name, kChunkBytes, &bar);
+        const CDeviceLink::PcCopy copy = session.Link().CopyFileToPc(
+            folder, wideName, options.targetDirectory, name, kChunkBytes, &bar,
+            [&](const ExistingFileQuestion&) { return policy; });
+        const std::int64_t result = copy.result;
         display.Clear();
         if (result >= 0) {
-            std::printf("copied %s -> %s (%lld bytes)\n", shown.c_str(), pcPath.c_str(),
-                        static_cast<long long>(result));
+            std::printf("copied %s -> %s (%lld bytes%s)\n", shown.c_str(), copy.pcPath.c_str(),
+                        static_cast<long long>(result),
+                        copy.placement == CopyPlacement::Identical ? ", already there" : "");
+            continue;
+        }
+        if (result == kTransferKeptExistingFile) {
+            std::printf("kept %s: %s\n", pcPath.c_str(), kKeptExistingHint);
+            allCopied = false;
             continue;
         }
         std::printf("not copied %s: %s\n", shown.c_str(),

@@ -13,6 +13,7 @@ struct DeviceOptions {
     std::string folder;
     std::vector<std::string> names;
     std::string targetDirectory;
+    std::string existing = "skip";
     bool longListing = false;
 };
 

@@ -10,6 +10,7 @@
 
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceSession.h"
+#include "cli/ExistingOption.h"
 #include "cli/LogOption.h"
 #include "cli/TerminalProgress.h"
 #include "conversion/ConvertFile.h"
@@ -104,6 +105,10 @@ private:
 void ReportRecord(const TransferFileRecord& record) {
     const std::string device = EscapeControlCharacters(record.devicePath);
     const std::string local = EscapeControlCharacters(record.localPath);
+    if (record.placement == CopyPlacement::Skipped) {
+        std::printf("kept %s: %s\n", local.c_str(), kKeptExistingHint);
+        return;
+    }
     if (!record.copied) {
         std::printf("FAILED to copy %s: %s\n", device.c_str(), DescribeCopyFailure(record).c_str());
         return;
@@ -174,6 +179,7 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
     AddFormatOption(*command, options.format);
     command->add_flag("--overwrite", options.overwrite,
                       "Replace converted outputs that already exist (they are kept otherwise)");
+    AddExistingOption(*command, options.existing);
     command->add_option("--to", options.targetDirectory, "PC folder to copy into")->required();
     command->add_option("--log", options.logFile, "Record every step in this activity log file");
     command->add_option("FOLDER", options.folder, "Handheld folder, e.g. \"/My Documents\"")
@@ -183,9 +189,10 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
         "Actions: copy (Copy Only), copy-convert (Copy and Convert), move (Move Only),\n"
         "move-convert (Move and Convert), convert-only (Convert Only: only the converted\n"
         "output is kept). Experiment and log files are copied but never converted. A\n"
-        "handheld file is deleted only after its complete copy is on the PC. Ctrl-C\n"
-        "cancels after the current file. Exit status: 0 when every file was handled as\n"
-        "asked, 1 when any copy, conversion or deletion failed, 2 for a usage error.\n\n"
+        "handheld file is deleted only after its complete copy is on the PC, never when\n"
+        "its copy was skipped (--existing). Ctrl-C cancels after the current file.\n"
+        "Exit status: 0 when every file was handled as asked, 1 when any copy was\n"
+        "skipped or any copy, conversion or deletion failed, 2 for a usage error.\n\n"
         "Examples:\n"
         "  kiroconv-cli transfer -a copy-convert --to ~/spectra \"/My Documents\" lamp.scope_ks\n"
         "  kiroconv-cli transfer -a move-convert -f spc --log LogFile.log --to . /Data a.dark_ks");
@@ -244,7 +251,8 @@ int RunTransfer(const TransferOptions& options) {
             }
         }};
     TransferSettings settings{options.targetDirectory, ActionNames().at(options.action),
-                              FormatCodeFromName(options.format)};
+                              FormatCodeFromName(options.format),
+                              ExistingPolicyFromName(options.existing)};
     CTransferJob job(environment, session.Link().IsConnected() ? 0 : 1, settings);
     running = &job;
     struct sigaction action {};
@@ -268,7 +276,7 @@ int RunTransfer(const TransferOptions& options) {
     }
     const bool logged = ReportLogFailure(log);
     const bool allDone = outcome.started && !outcome.cancelled && outcome.failures == 0 &&
-                         missing == 0 && !keptOutput && logged;
+                         outcome.skipped == 0 && missing == 0 && !keptOutput && logged;
     return allDone ? 0 : 1;
 }
 

@@ -13,6 +13,7 @@ struct TransferOptions {
     std::string action;
     std::string format = "tab";
     bool overwrite = false;
+    std::string existing = "skip";
     std::string targetDirectory;
     std::string logFile;
     std::string folder;

@@ -294,6 +294,7 @@ TEST_F(TransferFileTest, ScalesTheBarForFilesOfMoreThan65535Chunks) {
     api.AddFile(u"\\big.bin", std::string(200000, 'b'));
     EXPECT_EQ(Copy(u"big.bin", 2), 200000);
     EXPECT_EQ(bar.upper, 65535);
+    ASSERT_FALSE(bar.positions.empty());
     EXPECT_EQ(bar.positions.back(), 65535);
     EXPECT_TRUE(std::is_sorted(bar.positions.begin(), bar.positions.end()));
 

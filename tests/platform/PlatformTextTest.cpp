@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/TimeText.h"
@@ -36,6 +38,47 @@ TEST(AtomicFile, ReplacesOnlyWhenComplete) {
     EXPECT_EQ(test::ReadFileBytes(target), "new");
     EXPECT_EQ(WriteFileAtomically(dir / "none/out.txt", "x"), AtomicWriteResult::CannotCreate);
     EXPECT_EQ(WriteFileAtomically(dir.Path(), "x"), AtomicWriteResult::CannotCreate);
+}
+
+// Whatever happens under the name between open and commit, a file the writer did not
+// see there is never replaced.
+TEST(AtomicFile, NeverReplacesAFileItDidNotSee) {
+    test::CTempDir dir;
+    const std::filesystem::path target = dir / "out.txt";
+    const auto commitAfter = [&](const std::function<void()>& meanwhile) {
+        CAtomicFileWriter writer(target);
+        EXPECT_TRUE(writer.Open());
+        writer.Append("mine");
+        meanwhile();
+        return writer.Commit();
+    };
+    // A name that was free when the writer opened.
+    EXPECT_EQ(commitAfter([&] { test::WriteFileBytes(target, "theirs"); }),
+              AtomicWriteResult::CannotCreate);
+    EXPECT_EQ(test::ReadFileBytes(target), "theirs");
+    // A name whose file was put in another's place.
+    EXPECT_EQ(commitAfter([&] {
+                  test::WriteFileBytes(dir / "other", "other");
+                  std::filesystem::rename(dir / "other", target);
+              }),
+              AtomicWriteResult::CannotCreate);
+    EXPECT_EQ(test::ReadFileBytes(target), "other");
+    EXPECT_EQ(test::ListNames(dir.Path()), std::vector<std::string>{"out.txt"});
+    // Still the file it saw: replaced.
+    EXPECT_EQ(commitAfter([] {}), AtomicWriteResult::Written);
+    EXPECT_EQ(test::ReadFileBytes(target), "mine");
+
+    // Kept beside it under the first free number.
+    test::WriteFileBytes(dir / "out (2).txt", "second");
+    CAtomicFileWriter writer(target);
+    ASSERT_TRUE(writer.Open());
+    writer.Append("third");
+    ASSERT_EQ(writer.Complete(), AtomicWriteResult::Written);
+    EXPECT_FALSE(writer.PlaceWithoutReplacing());
+    EXPECT_EQ(writer.PlaceUnderFreeName(), dir / "out (3).txt");
+    EXPECT_EQ(test::ReadFileBytes(dir / "out (3).txt"), "third");
+    EXPECT_EQ(NumberedName("/a/run1.scope_ks", 2), "/a/run1 (2).scope_ks");
+    EXPECT_EQ(NumberedName("/a/README", 12), "/a/README (12)");
 }
 
 const std::string kFileVersionPath = "\\StringFileInfo\\040904b0\\FileVersion";

@@ -62,9 +62,10 @@ protected:
                 onDrain();
             }
         };
-        job.emplace(TransferJobEnvironment{link, tree, list, log, clock, user, messageBox, fileBar,
-                                           totalBar, status, frameStatus, convert, drain},
-                    connectState, settings);
+        job.emplace(
+            TransferJobEnvironment{link, tree, list, log, clock, user, messageBox, fileBar,
+                                   totalBar, status, frameStatus, convert, drain, ask, sync},
+            connectState, settings);
         return job->RunTransferJob();
     }
 
@@ -92,6 +93,8 @@ protected:
     std::optional<CTransferJob> job;
     std::vector<std::string> converted;
     std::function<void()> onDrain;
+    std::function<ExistingFileAnswer(const ExistingFileQuestion&)> ask;
+    std::function<bool(const std::string&)> sync;
     int drains = 0;
     std::size_t header = 0;
 };
@@ -179,6 +182,95 @@ TEST_F(TransferJobTest, AFailedCopyIsNeitherConvertedNorDeleted) {
     EXPECT_EQ(
         LogEntries().rfind("**FAILURE** " + Copied("\\Data\\a.scope_ks", 8254, "a.scope_ks"), 0),
         0u);
+}
+
+// Two measurements of one name: whatever the policy, each still exists somewhere.
+TEST_F(TransferJobTest, AMoveOntoADifferentPcFileLosesNeitherMeasurement) {
+    const std::string spectrum = SpectrumBytes();
+    for (const auto policy : {ExistingFilePolicy::Skip, ExistingFilePolicy::KeepBoth,
+                              ExistingFilePolicy::Replace, ExistingFilePolicy::Ask}) {
+        SCOPED_TRACE(static_cast<int>(policy));
+        api.AddFile(u"\\Data\\a.scope_ks", spectrum);
+        api.deleted.clear();
+        test::WriteFileBytes(Local("a.scope_ks"), "earlier measurement");
+        std::filesystem::remove(Local("a (2).scope_ks"));
+        settings.existingFiles = policy;
+        Browse(u"\\Data", {"a.scope_ks"});
+        const std::size_t logged = LogEntries().size();
+        const TransferOutcome outcome = Run(kActionMoveOnly);
+        const std::string entries = LogEntries().substr(logged);
+        EXPECT_EQ(outcome.failures, 0);
+        if (policy == ExistingFilePolicy::Replace) {
+            EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), spectrum);
+            EXPECT_EQ(api.deleted.size(), 1u);
+            continue;
+        }
+        EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), "earlier measurement");
+        if (policy == ExistingFilePolicy::KeepBoth) {
+            EXPECT_EQ(ReadFileBytes(Local("a (2).scope_ks")), spectrum);
+            EXPECT_EQ(entries.rfind(Copied("\\Data\\a.scope_ks", 8254, "a (2).scope_ks"), 0), 0u);
+            EXPECT_EQ(api.deleted.size(), 1u);
+        } else {  // skipped, also with nobody to ask
+            EXPECT_EQ(outcome.skipped, 1);
+            EXPECT_TRUE(api.deleted.empty());
+            EXPECT_EQ(entries, "User alice skipped file \\Data\\a.scope_ks (8254 bytes): " +
+                                   Local("a.scope_ks") + " already holds a different file" +
+                                   kStamp);
+        }
+    }
+    // The same bytes already there: the move is done, and nobody is asked.
+    api.AddFile(u"\\Data\\a.scope_ks", spectrum);
+    test::WriteFileBytes(Local("a.scope_ks"), spectrum);
+    ask = [](const ExistingFileQuestion&) -> ExistingFileAnswer {
+        ADD_FAILURE() << "asked about identical bytes";
+        return {};
+    };
+    Browse(u"\\Data", {"a.scope_ks"});
+    Run(kActionMoveOnly);
+    EXPECT_EQ(job->Records()[0].placement, CopyPlacement::Identical);
+    EXPECT_EQ(api.deleted.back(), u"\\Data\\a.scope_ks");
+}
+
+TEST_F(TransferJobTest, AnAnswerForTheRestOfTheJobIsAskedOnce) {
+    for (const char* name : {"a.scope_ks", "b.dark_ks", "notes.txt"}) {
+        test::WriteFileBytes(Local(name), "the PC's own");
+    }
+    std::vector<ExistingFileQuestion> questions;
+    ask = [&](const ExistingFileQuestion& question) {
+        questions.push_back(question);
+        return questions.size() == 1 ? ExistingFileAnswer{ExistingFileChoice::Skip, false}
+                                     : ExistingFileAnswer{ExistingFileChoice::KeepBoth, true};
+    };
+    settings.existingFiles = ExistingFilePolicy::Ask;
+    Browse(u"\\Data", {"a.scope_ks", "b.dark_ks", "notes.txt"});
+    const TransferOutcome outcome = Run(kActionCopyAndConvert);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0].path, Local("a.scope_ks"));
+    EXPECT_EQ(questions[0].existingSize, 12u);
+    EXPECT_EQ(questions[0].newSize, 8254u);
+    EXPECT_EQ(questions[0].newDate, list.GetItemText(list.GetNextSelectedItem(-1), 3));
+    EXPECT_EQ(outcome.skipped, 1);
+    EXPECT_EQ(ReadFileBytes(Local("notes (2).txt")), "notes");
+    EXPECT_EQ(converted,
+              (std::vector<std::string>{Local("b (2).dark_ks"), Local("notes (2).txt")}));
+    EXPECT_TRUE(std::filesystem::exists(Local("b (2).dark")));
+}
+
+// The handheld's file goes only once its copy is on the disk for good.
+TEST_F(TransferJobTest, AFailedFlushKeepsTheHandheldFile) {
+    sync = [this](const std::string& path) {
+        EXPECT_TRUE(api.deleted.empty()) << "deleted before " << path << " was flushed";
+        return false;
+    };
+    Browse(u"\\Data", {"a.scope_ks"});
+    const TransferOutcome outcome = Run(kActionMoveOnly);
+    EXPECT_TRUE(api.deleted.empty());
+    EXPECT_FALSE(job->Records()[0].madeDurable);
+    EXPECT_EQ(outcome.failures, 1);
+    TransferOutcome three = outcome;
+    three.handled = 3;
+    EXPECT_EQ(TransferSummary(three),
+              "The transfer finished with failures: 1 of 3 files was not handled as asked.");
 }
 
 TEST_F(TransferJobTest, AMissingOrEmptyTargetDirectoryLosesNothing) {

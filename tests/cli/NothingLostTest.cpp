@@ -198,5 +198,95 @@ TEST_F(NothingLostTest, AHandheldLostDuringAMoveLosesNoFile) {
     }
 }
 
+// Every measurement that existed before still exists somewhere: on its handheld or on
+// the PC. (Replace gives up the PC's earlier file, as asked.)
+TEST_F(NothingLostTest, MovesOfOneNameKeepEveryMeasurementTheUserDidNotGiveUp) {
+    const auto move = [&](const fs::path& target, const std::string& policy) {
+        std::vector<std::string> args = {"transfer", "-a", "move",      "--to",
+                                         target,     "/",  "m.scope_ks"};
+        if (!policy.empty()) {
+            args.insert(args.begin() + 1, {"--existing", policy});
+        }
+        return Cli(args);
+    };
+    for (const std::string policy : {"", "keep-both", "replace"}) {
+        SCOPED_TRACE(policy);
+        const fs::path target = pcDir.Path() / ("to-" + policy);
+        fs::create_directory(target);
+        test::WriteFileBytes(sim.Root() / "m.scope_ks", SpectrumBytes(1));
+        ASSERT_EQ(move(target, policy).exitStatus, 0);
+        test::WriteFileBytes(sim.Root() / "m.scope_ks", SpectrumBytes(2));
+        const auto second = move(target, policy);
+        if (policy.empty()) {  // skip
+            EXPECT_EQ(second.exitStatus, 1);
+            EXPECT_NE(second.out.find("kept " + (target / "m.scope_ks").string() +
+                                      ": a different file of that name is already there"),
+                      std::string::npos)
+                << second.out;
+            EXPECT_EQ(ReadFileBytes(sim.Root() / "m.scope_ks"), SpectrumBytes(2));
+        } else {
+            EXPECT_EQ(second.exitStatus, 0) << second.out << second.err;
+            EXPECT_FALSE(fs::exists(sim.Root() / "m.scope_ks"));
+        }
+        EXPECT_EQ(ReadFileBytes(target / "m.scope_ks"), SpectrumBytes(policy == "replace" ? 2 : 1));
+        EXPECT_EQ(fs::exists(target / "m (2).scope_ks"), policy == "keep-both");
+    }
+    // get asks the same way: the same bytes count as copied, different ones are kept.
+    test::WriteFileBytes(sim.Root() / "m.scope_ks", SpectrumBytes(1));
+    const fs::path target = pcDir.Path() / "to-";
+    EXPECT_EQ(Cli({"get", "/", "m.scope_ks", "--to", target}).exitStatus, 0);
+    test::WriteFileBytes(sim.Root() / "m.scope_ks", SpectrumBytes(3));
+    EXPECT_EQ(Cli({"get", "/", "m.scope_ks", "--to", target}).exitStatus, 1);
+    EXPECT_EQ(ReadFileBytes(target / "m.scope_ks"), SpectrumBytes(1));
+}
+
+TEST_F(NothingLostTest, TwoMovesIntoOneFolderAtOnceLoseNothing) {
+    constexpr int kFiles = 40;
+    CSimProcess other{{}, false};
+    std::vector<std::string> names;
+    std::map<std::string, int> wanted;  // every measurement's bytes, to be found somewhere
+    for (int i = 0; i < kFiles; ++i) {
+        names.push_back("s" + std::to_string(i) + ".scope_ks");
+        test::WriteFileBytes(sim.Root() / names.back(), SpectrumBytes(2 * i));
+        test::WriteFileBytes(other.Root() / names.back(), SpectrumBytes(2 * i + 1));
+        wanted[SpectrumBytes(2 * i)] = 0;
+        wanted[SpectrumBytes(2 * i + 1)] = 0;
+    }
+    for (const std::string policy : {"skip", "keep-both"}) {
+        SCOPED_TRACE(policy);
+        const fs::path target = pcDir.Path() / policy;
+        fs::create_directory(target);
+        std::vector<std::string> args = {"transfer", "--existing", policy, "-a",
+                                         "move",     "--to",       target, "/"};
+        args.insert(args.end(), names.begin(), names.end());
+        {
+            CRunningProgram first(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+            CRunningProgram second(KIROCONV_CLI_PATH, args, {other.EnvironmentEntry()});
+            std::string rest;
+            first.Wait(rest);
+            second.Wait(rest);
+        }
+        for (auto& [bytes, found] : wanted) {
+            found = 0;
+        }
+        for (const fs::path& folder : {target, sim.Root(), other.Root()}) {
+            for (const std::string& name : test::ListNames(folder)) {
+                const auto it = wanted.find(ReadFileBytes(folder / name));
+                if (it != wanted.end()) {
+                    ++it->second;
+                }
+            }
+        }
+        const long lost = std::count_if(wanted.begin(), wanted.end(),
+                                        [](const auto& entry) { return entry.second == 0; });
+        EXPECT_EQ(lost, 0) << "measurements lost";
+        // The next round starts with every measurement back on its handheld.
+        for (int i = 0; i < kFiles; ++i) {
+            test::WriteFileBytes(sim.Root() / names[i], SpectrumBytes(2 * i));
+            test::WriteFileBytes(other.Root() / names[i], SpectrumBytes(2 * i + 1));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kiro

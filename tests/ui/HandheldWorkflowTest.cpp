@@ -1,6 +1,7 @@
 // The handheld workflow end to end: the real main window against a real kiroscan-sim on a
 // temporary socket, driven through its commands; boxes and dialogs answered as a user
 // answers them.
+#include <wx/checkbox.h>
 #include <wx/eventfilter.h>
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
@@ -15,10 +16,12 @@
 #include "DialogTesting.h"
 #include "FrameFixture.h"
 #include "devicelink/CreateDirDlg.h"
+#include "platform/AtomicFile.h"
 #include "sim/SimProcess.h"
 #include "transfer/TransferActions.h"
 #include "transfer/TransferDlg.h"
 #include "ui/CommandIds.h"
+#include "ui/ExistingFileDlg.h"
 #include "ui/LeftView.h"
 
 namespace kiro::test {
@@ -160,6 +163,7 @@ protected:
         SetModalAnswerer({});
         HandheldWorkflowTest::TearDown();
         EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " boxes expected but not shown";
+        EXPECT_TRUE(m_existingAnswers.empty()) << "File Already Exists expected but not shown";
     }
 
     // Runs Go with an action over files of My Documents. `whenShown` runs once the
@@ -191,6 +195,9 @@ protected:
             });
             return wxID_NONE;
         }
+        if (auto* existing = dynamic_cast<CExistingFileDlg*>(dialog)) {
+            return AnswerExisting(*existing);
+        }
         auto* box = dynamic_cast<wxMessageDialog*>(dialog);
         if (box == nullptr || m_answers.empty()) {
             ADD_FAILURE() << "unexpected dialog " << dialog->GetTitle().utf8_string() << ": "
@@ -201,6 +208,22 @@ protected:
         m_answers.pop_front();
         EXPECT_NE(box->GetMessage().utf8_string().find(text), std::string::npos)
             << box->GetMessage().utf8_string();
+        return button;
+    }
+
+    // Presses the scripted button of "File Already Exists", with the check box as scripted.
+    int AnswerExisting(CExistingFileDlg& dialog) {
+        if (m_existingAnswers.empty()) {
+            ADD_FAILURE() << "unexpected File Already Exists";
+            return CExistingFileDlg::kIdSkip;
+        }
+        const auto [button, forRest] = m_existingAnswers.front();
+        m_existingAnswers.pop_front();
+        EXPECT_EQ(dialog.GetTitle(), "File Already Exists");
+        auto* check = dynamic_cast<wxCheckBox*>(dialog.FindWindow(CExistingFileDlg::kIdForRest));
+        EXPECT_EQ(check->GetLabel(), "Do the same for the rest of this job");
+        check->SetValue(forRest);
+        ++m_existingAsked;
         return button;
     }
 
@@ -221,6 +244,8 @@ protected:
 
     CTempDir m_pc;
     std::deque<std::pair<std::string, int>> m_answers;
+    std::deque<std::pair<int, bool>> m_existingAnswers;
+    int m_existingAsked = 0;
     Step m_whenShown;
     Step m_afterFirstFile;
     std::optional<TransferOutcome> m_outcome;
@@ -303,6 +328,46 @@ TEST_F(TransferDialogTest, CancelCloseOrALostHandheldStopTheJobBetweenFilesLosin
     }
     EXPECT_EQ(Title(), "KIROSCAN Conversion Utility - Not Connected");
     EXPECT_EQ(List().GetItemCount(), 0);
+}
+
+// A different PC file of a moved file's name: each button once, then one answer for
+// the rest of the job.
+TEST_F(TransferDialogTest, FileAlreadyExistsAsksBeforeAMoveReplacesAnything) {
+    const std::vector<std::string> names = {"leaf-01.sample_ks", "Leaf-02.sample_ks",
+                                            "lamp.scope_ks"};
+    for (const std::string& name : names) {
+        WriteFileBytes(m_pc / name, "the PC's own " + name);
+    }
+    const std::string leaf2 = ReadFileBytes(Handheld("Leaf-02.sample_ks"));
+    // In the list's order: lamp, leaf-01, Leaf-02.
+    m_existingAnswers = {{CExistingFileDlg::kIdSkip, false},
+                         {CExistingFileDlg::kIdKeepBoth, false},
+                         {CExistingFileDlg::kIdReplace, false}};
+    Go(kActionMoveOnly, names);
+    EXPECT_EQ(m_existingAsked, 3);
+    EXPECT_TRUE(fs::exists(Handheld("lamp.scope_ks"))) << "skipped, so not deleted";
+    EXPECT_EQ(ReadFileBytes(m_pc / "lamp.scope_ks"), "the PC's own lamp.scope_ks");
+    EXPECT_EQ(ReadFileBytes(m_pc / "leaf-01.sample_ks"), "the PC's own leaf-01.sample_ks");
+    EXPECT_TRUE(fs::exists(m_pc / "leaf-01 (2).sample_ks"));
+    EXPECT_EQ(ReadFileBytes(m_pc / "Leaf-02.sample_ks"), leaf2);
+    EXPECT_FALSE(fs::exists(Handheld("Leaf-02.sample_ks")));
+    EXPECT_NE(LogText().find("skipped file \\My Documents\\lamp.scope_ks"), std::string::npos);
+
+    // Three more names taken: Keep Both for the rest of the job is asked once.
+    const std::vector<std::string> more = {"dark.dark_ks", "reference.reference_ks",
+                                           "noise.scope_ks"};
+    for (const std::string& name : more) {
+        WriteFileBytes(m_pc / name, "taken");
+    }
+    m_existingAsked = 0;
+    m_existingAnswers = {{CExistingFileDlg::kIdKeepBoth, true}};
+    Go(kActionCopyOnly, more);
+    EXPECT_EQ(m_existingAsked, 1);
+    for (const std::string& name : more) {
+        EXPECT_EQ(ReadFileBytes(m_pc / name), "taken");
+        EXPECT_EQ(ReadFileBytes(m_pc.Path() / NumberedName(name, 2)),
+                  ReadFileBytes(Handheld(name)));
+    }
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "conversion/ConvertFile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -14,6 +12,7 @@
 #include "conversion/OutputNaming.h"
 #include "conversion/SpcWriter.h"
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "platform/TimeText.h"
 
 namespace kiro {
@@ -27,12 +26,13 @@ public:
     CSourceFile(const CSourceFile&) = delete;
     CSourceFile& operator=(const CSourceFile&) = delete;
 
-    bool Open(const std::string& path) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO or device is refused, never waited on.
+    bool Open(const std::string& path, int& error) {
+        m_fd = OpenRegularFileForReading(path, error);
         return m_fd >= 0;
     }
 
-    // Reads up to size bytes; -1 on a read error (a folder fails here too).
+    // Reads up to size bytes; -1 on a read error.
     ssize_t ReadUpTo(unsigned char* buffer, std::size_t size) {
         std::size_t total = 0;
         while (total < size) {
@@ -124,8 +124,9 @@ PreparedConversion OpenForConversion(const std::string& readFrom, const std::str
     if (!outputPath) {
         return Outcome(kKindNotConvertible, 0, false);
     }
-    if (!source.Open(readFrom)) {
-        return Outcome(kSourceCannotBeOpened, errno, false);
+    int error = 0;
+    if (!source.Open(readFrom, error)) {
+        return Outcome(kSourceCannotBeOpened, error, false);
     }
     PreparedConversion prepared = Outcome(kConverted, 0, true);
     prepared.outputPath = std::move(*outputPath);
@@ -234,10 +235,14 @@ const char* DescribeConvertResult(int result) {
 namespace kiro {
 
 std::string DescribeConvertResult(int result, int systemError) {
+    // A FIFO or device is no file to open at all, so its reason stands alone.
+    if (systemError == kNotRegularFileError) {
+        return DescribeSystemError(systemError);
+    }
     std::string text = DescribeConvertResult(result);
     if (systemError != 0 && (result == kSourceCannotBeOpened || result == kOutputCannotBeCreated)) {
         text += ": ";
-        text += std::strerror(systemError);
+        text += DescribeSystemError(systemError);
     }
     return text;
 }

@@ -7,11 +7,40 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "platform/AtomicFile.h"
 #include "platform/DisplayText.h"
+#include "platform/RegularFile.h"
 
 namespace kiro {
+
+namespace {
+
+// What was checked before the header was written may have changed meanwhile: something
+// that is not a regular file is still never renamed over.
+bool StillReplaceable(const std::filesystem::path& target, int& error) {
+    const std::optional<std::filesystem::path> now = ReplaceableFileAt(target, error);
+    if (now && *now != target) {
+        error = kNotRegularFileError;  // it has become a link since
+        return false;
+    }
+    return now.has_value();
+}
+
+bool RenameIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& target,
+                     int& error) {
+    if (!StillReplaceable(target, error)) {
+        return false;
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 CActivityLog::CActivityLog(const IClock& clock) : m_clock(clock) {}
 
@@ -50,7 +79,7 @@ void CActivityLog::OpenLogAtStartup() {
     // start it afresh instead of continuing it.
     struct stat info {};
     if (IsReadableFile(m_logFileName) && ::stat(m_logFileName.c_str(), &info) == 0 &&
-        info.st_size > 0) {
+        S_ISREG(info.st_mode) && info.st_size > 0) {
         OpenForAppend();
         return;
     }
@@ -65,17 +94,36 @@ bool CActivityLog::Fail(int error) {
 bool CActivityLog::OpenForAppend() {
     CloseLog();
     m_error = 0;
-    m_fd = ::open(m_logFileName.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    return m_fd >= 0 || Fail(errno);
+    // Never waits on a FIFO or device, and writes only to a regular file.
+    m_fd = ::open(m_logFileName.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+    if (m_fd < 0) {
+        return Fail(errno);
+    }
+    struct stat info {};
+    const int error = ::fstat(m_fd, &info) != 0 ? errno
+                      : S_ISREG(info.st_mode)   ? 0
+                                                : kNotRegularFileError;
+    if (error != 0) {
+        CloseLog();
+        return Fail(error);
+    }
+    return true;
 }
 
 bool CActivityLog::StartNewLogFile() {
     CloseLog();
     m_error = 0;
-    const std::filesystem::path target(m_logFileName);
-    if (target.filename().empty()) {
+    if (std::filesystem::path(m_logFileName).filename().empty()) {
         return Fail(EISDIR);
     }
+    // Through a symbolic link the file it names is replaced and the link stays.
+    int error = 0;
+    const std::optional<std::filesystem::path> replaceable =
+        ReplaceableFileAt(m_logFileName, error);
+    if (!replaceable) {
+        return Fail(error);
+    }
+    const std::filesystem::path& target = *replaceable;
     RemoveStaleTemporaries(target.has_parent_path() ? target.parent_path() : ".");
     const std::filesystem::path temporary = TemporaryPathFor(target);
     const int fd =
@@ -86,8 +134,8 @@ bool CActivityLog::StartNewLogFile() {
     m_fd = fd;
     // The file keeps this descriptor once renamed, so later entries go to it.
     if (!WriteWhole(FormatLogHeader(m_clock.LocalNow())) ||
-        ::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = m_error != 0 ? m_error : errno;
+        !RenameIntoPlace(temporary, target, error)) {
+        error = m_error != 0 ? m_error : error;
         ::unlink(temporary.c_str());
         CloseLog();
         return Fail(error);

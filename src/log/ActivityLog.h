@@ -28,8 +28,9 @@ public:
 
     // At start-up with logging on: continue an existing file, else start a new one.
     void OpenLogAtStartup();
-    // Creates LogFileName anew (replacing any file) and writes the header. The new
-    // file appears under its name only once the header is on it.
+    // Creates LogFileName anew (replacing a regular file, or the one a symbolic link
+    // names) and writes the header. The new file appears under its name only once the
+    // header is on it. Anything else under the name is refused and left alone.
     bool StartNewLogFile();
     // Appends one finished line ending in "\n", with control characters inside it
     // shown escaped. A line that cannot be written whole is dropped; false then, and
@@ -38,8 +39,9 @@ public:
     void FlushLog();
     void CloseLog();
 
-    // The system's reason (an errno value) for the last failure to open the log or
-    // write a line; 0 when none since the log was last opened.
+    // The system's reason (an errno value, or kNotRegularFileError for a path that names
+    // no regular file) for the last failure to open the log or write a line; 0 when none
+    // since the log was last opened.
     int LastError() const { return m_error; }
 
 private:

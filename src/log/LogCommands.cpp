@@ -1,8 +1,9 @@
 #include "log/LogCommands.h"
 
-#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/RegularFile.h"
 
 namespace kiro {
 namespace {
@@ -41,7 +42,7 @@ void ReportLogFailureOnce(CActivityLog& log, IMessageBox& messageBox) {
     log.CloseLog();
     ShowApplicationMessage(messageBox, "Could not write to the log file " +
                                            FullPath(log.LogFileName()) + ": " +
-                                           std::strerror(error) +
+                                           DescribeSystemError(error) +
                                            ".\nNothing more is logged until a log file is "
                                            "set again from the Log menu.");
 }
@@ -122,7 +123,7 @@ void CLogCommands::StartNewLogFile() {
 
 void CLogCommands::ReportOpenFailure() {
     ShowMessage("Cannot open the log file " + FullPath(m_log.LogFileName()) + ": " +
-                std::strerror(m_log.LastError()) +
+                DescribeSystemError(m_log.LastError()) +
                 ".\nNothing is logged until a log file is set again from the Log menu.");
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "cli/RunProgram.h"
 #include "support/TempDir.h"
@@ -9,8 +10,16 @@ namespace {
 
 using test::ReadFileBytes;
 
+// Long enough for any conversion here; a program waiting on a FIFO is killed instead.
+constexpr std::chrono::seconds kNoHang(10);
+
 test::ProgramResult Cli(const std::vector<std::string>& args) {
-    return test::RunProgram(KIROCONV_CLI_PATH, args);
+    return test::RunProgram(KIROCONV_CLI_PATH, args, {}, kNoHang);
+}
+
+mode_t TypeOf(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
 TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
@@ -52,6 +61,49 @@ TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
     run = Cli({"convert", "--log", empty / "no/such/dir/x.log", dir / "lamp.scope_ks"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("cannot open the log file"), std::string::npos);
+}
+
+TEST(ConvertCommand, AFifoIsRefusedAtOnceWhetherNamedOrFoundInAFolder) {
+    test::CTempDir dir;
+    testdata::MakeLampSpectrum().WriteTo(dir / "lamp.scope_ks");
+    const std::string fifo = dir / "pipe.scope_ks";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, dir.Path().string()}) {
+        const auto run = Cli({"convert", path});
+        EXPECT_EQ(run.exitStatus, 1) << path;
+        EXPECT_NE(run.out.find("not converted " + fifo + ": not a regular file\n"),
+                  std::string::npos)
+            << run.out;
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "lamp.scope"));
+}
+
+// The log is written only to a regular file or through a link to one; anything else is
+// refused before any work and left as it was.
+TEST(ConvertCommand, TheLogIsOnlyEverARegularFile) {
+    test::CTempDir dir;
+    const std::string lamp = dir / "lamp.scope_ks";
+    testdata::MakeLampSpectrum().WriteTo(lamp);
+    ASSERT_EQ(::mkfifo((dir / "fifo.log").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir / "nowhere.log", dir / "dangling.log");
+    for (const std::string& log :
+         {std::string("/dev/null"), dir / "fifo.log", dir / "dangling.log"}) {
+        const mode_t type = TypeOf(log);
+        const auto run = Cli({"convert", "--log", log, lamp});
+        EXPECT_EQ(run.exitStatus, 1) << log;
+        EXPECT_EQ(run.err,
+                  "kiroconv-cli: cannot open the log file " + log + ": not a regular file\n");
+        EXPECT_EQ(TypeOf(log), type) << log;
+    }
+    EXPECT_EQ(TypeOf("/dev/null"), S_IFCHR);
+    EXPECT_EQ(test::ListNames(dir.Path()),
+              (std::vector<std::string>{"dangling.log", "fifo.log", "lamp.scope_ks"}));
+
+    test::WriteFileBytes(dir / "real.log", "earlier\r\n");
+    std::filesystem::create_symlink("real.log", dir / "linked.log");
+    EXPECT_EQ(Cli({"convert", "--log", dir / "linked.log", lamp}).exitStatus, 0);
+    EXPECT_EQ(TypeOf(dir / "linked.log"), S_IFLNK);
+    EXPECT_EQ(ReadFileBytes(dir / "real.log").rfind("earlier\r\nUser ", 0), 0u);
 }
 
 TEST(ConvertCommand, RejectsBadArgumentsWithStatusTwo) {

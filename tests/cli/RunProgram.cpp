@@ -1,6 +1,7 @@
 #include "cli/RunProgram.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
@@ -107,10 +108,29 @@ void CRunningProgram::Signal(int signalNumber) {
     ::kill(m_pid, signalNumber);
 }
 
-int CRunningProgram::Wait(std::string& restOfOutput) {
+int CRunningProgram::Wait(std::string& restOfOutput, std::chrono::milliseconds limit) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + limit;
     char chunk[4096];
-    ssize_t got;
-    while ((got = ::read(m_out, chunk, sizeof chunk)) > 0) {
+    for (;;) {
+        if (limit > limit.zero()) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            pollfd output{m_out, POLLIN, 0};
+            const int ready =
+                left > left.zero() ? ::poll(&output, 1, static_cast<int>(left.count())) : 0;
+            if (ready < 0) {
+                continue;  // interrupted: poll again
+            }
+            if (ready == 0) {
+                ::kill(m_pid, SIGKILL);
+                limit = limit.zero();  // the output ends once the program is gone
+            }
+        }
+        const ssize_t got = ::read(m_out, chunk, sizeof chunk);
+        if (got <= 0) {
+            break;
+        }
         m_buffer.append(chunk, static_cast<std::size_t>(got));
     }
     restOfOutput = m_buffer;
@@ -130,10 +150,11 @@ std::string CRunningProgram::ErrorOutput() const {
 }
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& extraEnvironment) {
+                         const std::vector<std::string>& extraEnvironment,
+                         std::chrono::milliseconds limit) {
     CRunningProgram running(program, args, extraEnvironment);
     ProgramResult result;
-    result.exitStatus = running.Wait(result.out);
+    result.exitStatus = running.Wait(result.out, limit);
     result.err = running.ErrorOutput();
     return result;
 }

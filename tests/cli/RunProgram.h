@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,10 @@ public:
     // The next line of standard output without its end; false at the end of output.
     bool ReadLine(std::string& line);
     void Signal(int signalNumber);
-    // Reads the rest of the output and waits for the end; returns the exit status.
-    int Wait(std::string& restOfOutput);
+    // Reads the rest of the output and waits for the end; returns the exit status. A
+    // program still running after `limit` (when given) is killed: status 137.
+    int Wait(std::string& restOfOutput,
+             std::chrono::milliseconds limit = std::chrono::milliseconds::zero());
     std::string ErrorOutput() const;
 
 private:
@@ -44,8 +47,10 @@ private:
     std::string m_buffer;
 };
 
-// Runs a program to its end and collects what it printed.
+// Runs a program to its end and collects what it printed; one that runs longer than
+// `limit` (when given) is killed, so a hang fails the test instead of stalling it.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& extraEnvironment = {});
+                         const std::vector<std::string>& extraEnvironment = {},
+                         std::chrono::milliseconds limit = std::chrono::milliseconds::zero());
 
 }  // namespace kiro::test

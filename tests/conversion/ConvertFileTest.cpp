@@ -1,6 +1,7 @@
 #include "conversion/ConvertFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <functional>
@@ -193,8 +194,13 @@ TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
     WriteFileBytes(dir / "run2.dark", "keep me");
     WriteFileBytes(dir / "fake.scope_ks", std::string(8254, 'x'));
     testdata::MakeLampSpectrum().WriteTo(dir / "bright.irradiance_ks");
-    const std::vector<std::string> chosen = {lamp, dir / "run2.dark_ks", dir / "fake.scope_ks",
-                                             dir / "bright.irradiance_ks", dir / "gone\n.scope_ks"};
+    ASSERT_EQ(::mkfifo((dir / "pipe.scope_ks").c_str(), 0600), 0);  // refused, not waited on
+    const std::vector<std::string> chosen = {lamp,
+                                             dir / "run2.dark_ks",
+                                             dir / "fake.scope_ks",
+                                             dir / "bright.irradiance_ks",
+                                             dir / "gone\n.scope_ks",
+                                             dir / "pipe.scope_ks"};
     RunBatch({}, kFormatTab);  // cancelled: nothing converted, but the idle text comes back
     EXPECT_EQ(statusPane.texts, std::vector<std::string>{"For Help, press F1"});
     EXPECT_TRUE(events.empty());
@@ -209,13 +215,13 @@ TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
     std::vector<std::string> expectedTexts;
     for (std::size_t k = 0; k < chosen.size(); ++k) {
         expectedTexts.push_back("Now converting " + chosen[k] + " -- file " +
-                                std::to_string(k + 1) + " of 5");
+                                std::to_string(k + 1) + " of 6");
     }
     expectedTexts.push_back("For Help, press F1");
     EXPECT_EQ(statusPane.texts, expectedTexts);
-    EXPECT_EQ(events, (std::vector<std::string>{"busy", "0", "idle", "5"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"busy", "0", "idle", "6"}));
 
-    ASSERT_EQ(results.size(), 5u);
+    ASSERT_EQ(results.size(), 6u);
     EXPECT_EQ(results[0].result, kConverted);
     EXPECT_EQ(results[1].result, kOverwriteDeclined);
     EXPECT_EQ(ReadFileBytes(dir / "run2.dark"), "keep me");
@@ -226,10 +232,11 @@ TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
     // The overwrite question, then one summary; the declined file is not a failure.
     ASSERT_EQ(messageBox.shown.size(), 2u);
     EXPECT_EQ(messageBox.shown[1].text,
-              "Not converted (3 of 5 files):\n\n" + (dir / "fake.scope_ks") +
+              "Not converted (4 of 6 files):\n\n" + (dir / "fake.scope_ks") +
                   ": not a device spectrum file\n" + (dir / "bright.irradiance_ks") +
                   ": kind not convertible\n" + (dir / "gone\\n.scope_ks") +
-                  ": cannot open the source file: No such file or directory");
+                  ": cannot open the source file: No such file or directory\n" +
+                  (dir / "pipe.scope_ks") + ": not a regular file");
 }
 
 TEST_F(ConvertFileTest, BatchReportsALostLogLineOnceAfterTheBatch) {

@@ -1,6 +1,7 @@
 #include "log/LogCommands.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/Fakes.h"
@@ -118,6 +119,61 @@ TEST_F(LogCommandsTest, ALogThatCannotBeCreatedIsReportedWithItsFullPathAndStays
     commands.OnSetLogFilename();
     EXPECT_EQ(ReadFileBytes(path), kHeaderAt905);
     EXPECT_EQ(messageBox.shown.size(), 2u);
+}
+
+// What a path names, links not followed: the type bits, and a link's target.
+std::string Kind(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return "absent";
+    }
+    std::string kind = std::to_string(info.st_mode & S_IFMT);
+    return S_ISLNK(info.st_mode) ? kind + " -> " + std::filesystem::read_symlink(path).string()
+                                 : kind;
+}
+
+TEST_F(LogCommandsTest, APathThatNamesNoRegularFileIsRefusedAndLeftAsItWas) {
+    const std::string fifo = dir / "fifo.log", dangling = dir / "dangling.log",
+                      device = dir / "device.log";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir / "nowhere.log", dangling);
+    std::filesystem::create_symlink("/dev/null", device);
+    log.SetLogEvents(1);
+    for (const std::string& name : {fifo, dangling, device}) {
+        const std::string before = Kind(name);
+        log.SetLogFileName(name);
+        name == dangling ? commands.OnClearLog() : commands.OpenLogAtStartup();
+        EXPECT_EQ(LastMessage(), "Cannot open the log file " + name +
+                                     ": not a regular file.\nNothing is logged until a log "
+                                     "file is set again from the Log menu.");
+        EXPECT_FALSE(log.IsOpen()) << name;
+        EXPECT_EQ(Kind(name), before);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "nowhere.log"));
+    EXPECT_EQ(test::ListNames(dir.Path()),
+              (std::vector<std::string>{"dangling.log", "device.log", "fifo.log"}));
+}
+
+// The link stays; the file it names is continued, and replaced by a new log.
+TEST_F(LogCommandsTest, ALinkToARegularFileIsWrittenThroughAndKept) {
+    std::filesystem::create_directory(dir / "logs");
+    const std::string target = dir / "logs/real.log";
+    WriteFileBytes(target, "");
+    std::filesystem::create_symlink("logs/real.log", path);
+    log.SetLogEvents(1);
+    commands.OpenLogAtStartup();  // an empty log is started afresh
+    log.WriteLogEntry("one\n");
+    commands.OpenLogAtStartup();
+    log.WriteLogEntry("two\n");
+    EXPECT_EQ(ReadFileBytes(target), kHeaderAt905 + "one\r\ntwo\r\n");
+
+    clock.Set(MakeLocalTime(2026, 3, 8, 7, 0, 0));
+    commands.OnClearLog();
+    log.WriteLogEntry("after clearing\n");
+    EXPECT_EQ(Kind(path), std::to_string(S_IFLNK) + " -> logs/real.log");
+    EXPECT_EQ(ReadFileBytes(target), Header("3/8/2026 at 07:00:00") + "after clearing\r\n");
+    EXPECT_EQ(test::ListNames(dir / "logs"), std::vector<std::string>{"real.log"});
+    EXPECT_EQ(messageBox.shown.size(), 1u) << LastMessage();  // only Clear's question
 }
 
 TEST_F(LogCommandsTest, ALineLostToAFullDiskIsReportedOnceAndLoggingStopsUntilCleared) {

@@ -41,7 +41,8 @@ struct SourceList {
     bool allFound = true;
 };
 
-// A directory stands for its plain files, in name order; no recursion.
+// A directory stands for the files in it, in name order; no recursion. A FIFO or device
+// among them is listed too, so that its refusal is reported rather than passed over.
 SourceList ExpandPaths(const std::vector<std::string>& paths) {
     SourceList list;
     for (const std::string& path : paths) {
@@ -52,7 +53,8 @@ SourceList ExpandPaths(const std::vector<std::string>& paths) {
         }
         std::vector<std::string> inFolder;
         for (const auto& entry : fs::directory_iterator(path, error)) {
-            if (entry.is_regular_file(error)) {
+            std::error_code entryError;
+            if (!entry.is_directory(entryError)) {
                 inFolder.push_back(entry.path().string());
             }
         }

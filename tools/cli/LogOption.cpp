@@ -1,7 +1,8 @@
 #include "cli/LogOption.h"
 
 #include <cstdio>
-#include <cstring>
+
+#include "platform/RegularFile.h"
 
 namespace kiro::cli {
 
@@ -14,7 +15,7 @@ bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName) {
     log.OpenLogAtStartup();
     if (!log.IsOpen()) {
         std::fprintf(stderr, "kiroconv-cli: cannot open the log file %s: %s\n", fileName.c_str(),
-                     std::strerror(log.LastError()));
+                     DescribeSystemError(log.LastError()).c_str());
         return false;
     }
     return true;
@@ -25,7 +26,7 @@ bool ReportLogFailure(const CActivityLog& log) {
         return true;
     }
     std::fprintf(stderr, "kiroconv-cli: could not write to the log file %s: %s\n",
-                 log.LogFileName().c_str(), std::strerror(log.LastError()));
+                 log.LogFileName().c_str(), DescribeSystemError(log.LastError()).c_str());
     return false;
 }
 

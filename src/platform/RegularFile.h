@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace kiro {
+
+// A reason given where the system's reasons (errno values) are: the path names a FIFO, a
+// device, a socket or a dangling link. Beyond every errno value.
+inline constexpr int kNotRegularFileError = 100000;
+
+// The reason as the user reads it: the system's text, or "not a regular file".
+std::string DescribeSystemError(int error);
+
+// Opens a regular file, or a link to one, for reading. Never blocks: a FIFO or device is
+// refused with kNotRegularFileError before anything is read from it, a folder with EISDIR.
+// -1 and `error` set on failure.
+int OpenRegularFileForReading(const std::filesystem::path& path, int& error);
+
+// Where a file that is about to be replaced by a rename really lies: the path itself when
+// nothing is there yet or it names a regular file, the file behind it when it is a symbolic
+// link to a regular file (so the link stays). Anything else is never renamed over: nothing
+// then, with `error` set (kNotRegularFileError, or EISDIR for a folder).
+std::optional<std::filesystem::path> ReplaceableFileAt(const std::filesystem::path& path,
+                                                       int& error);
+
+}  // namespace kiro

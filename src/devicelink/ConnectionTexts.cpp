@@ -1,6 +1,7 @@
 #include "devicelink/ConnectionTexts.h"
 
 #include "devicelink/DeviceLink.h"
+#include "platform/rapi/Rapi.h"
 
 namespace kiro {
 
@@ -21,6 +22,13 @@ MessageBoxRequest ConnectFailureMessage(int connectResult) {
             return {"General RAPI Connection Error", "", MessageButtons::Ok, MessageAnswer::Ok,
                     MessageOwner::Application};
     }
+}
+
+std::string ConnectionLostText(const std::string& cause) {
+    if (cause == rapi::kMalformedReplyProblem) {
+        return std::string("The connection to the Kiro-SCAN was closed: ") + cause + ".";
+    }
+    return kConnectionLostText;
 }
 
 }  // namespace kiro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/MessageBox.h"
 
 namespace kiro {
@@ -12,5 +14,11 @@ MessageBoxRequest ConnectFailureMessage(int connectResult);
 
 // Shown when the handheld goes away while connected.
 inline constexpr const char* kConnectionLostText = "The connection to the Kiro-SCAN was lost.";
+// Shown when a handheld took the connection but did not greet within the wait.
+inline constexpr const char* kNoAnswerInTimeText = "The Kiro-SCAN did not answer in time.";
+
+// What the user is told when the connection broke: a reply that could not be read
+// is named as such rather than as a loss.
+std::string ConnectionLostText(const std::string& cause);
 
 }  // namespace kiro

@@ -150,6 +150,7 @@ int CDeviceLink::Connect() {
     if (wait == WAIT_OBJECT_0) {
         m_bConnected = 1;
         m_bConnectionLost = false;
+        m_strLossCause.clear();
         return kConnectOk;
     }
     // A failed attempt gives the remote API back, so that the next Connect starts
@@ -171,6 +172,7 @@ bool CDeviceLink::NoticeLoss() {
     if (m_bConnected == 1 && m_api.IsConnectionLost()) {
         m_bConnected = 0;
         m_bConnectionLost = true;
+        m_strLossCause = m_api.ConnectionProblem();
         m_api.CeRapiUninit();
     }
     return m_bConnectionLost && m_bConnected == 0;
@@ -218,6 +220,7 @@ int CDeviceLink::GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* 
 int CDeviceLink::FillFolderTree(const std::u16string& path, DWORD flags, IDeviceTree& tree,
                                 TreeItem parent) {
     m_bLastListingFailed = true;
+    m_nLastSkippedEntries = 0;
     if (!CheckConnected() || path.empty()) {
         return 0;
     }
@@ -242,6 +245,7 @@ int CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags, IDevic
     if (folderFailed != nullptr) {
         *folderFailed = false;
     }
+    m_nLastSkippedEntries += static_cast<int>(m_api.SkippedFindEntries());
     if (found.count == 0 || found.entries == nullptr) {
         return 0;
     }
@@ -262,6 +266,7 @@ int CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags, IDevic
 
 int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
     m_bLastListingFailed = true;
+    m_nLastSkippedEntries = 0;
     if (!CheckConnected()) {
         return 0;
     }
@@ -279,6 +284,7 @@ int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
         return 1;
     }
     m_bLastListingFailed = false;
+    m_nLastSkippedEntries = static_cast<int>(m_api.SkippedFindEntries());
     CKindCache kinds;
     for (const ListedFile& file : FilesInListOrder(found.entries, found.count)) {
         const CE_FIND_DATA& entry = found.entries[file.index];

@@ -57,6 +57,11 @@ public:
     bool IsConnected() const { return m_bConnected == 1; }
     // True from a detected loss of the handheld until the next successful Connect.
     bool ConnectionLost() const { return m_bConnectionLost; }
+    // What broke the connection, in words for a user, while ConnectionLost().
+    const std::string& LossCause() const { return m_strLossCause; }
+    // Entries the last FillFileList or FillFolderTree left out because their names are
+    // longer than a device name can be.
+    int LastSkippedEntries() const { return m_nLastSkippedEntries; }
     // True when the last FillFileList or FillFolderTree could not read its folder (a
     // failed search, or no connection), as opposed to a folder that is empty.
     bool LastListingFailed() const { return m_bLastListingFailed; }
@@ -118,6 +123,8 @@ private:
     rapi::DWORD m_connectTimeoutMs = 2000;
     bool m_bConnectionLost = false;
     bool m_bLastListingFailed = false;
+    int m_nLastSkippedEntries = 0;
+    std::string m_strLossCause;
     int m_nLastPcError = 0;
 };
 

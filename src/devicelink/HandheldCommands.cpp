@@ -163,8 +163,9 @@ bool CHandheldCommands::HandleLostConnection() {
         return false;
     }
     ShowNotConnected();
-    m_window.messageBox.Show({kConnectionLostText, "RAPI Connection Error", MessageButtons::Ok,
-                              MessageAnswer::Ok, MessageOwner::MainWindow});
+    m_window.messageBox.Show({ConnectionLostText(m_window.link.LossCause()),
+                              "RAPI Connection Error", MessageButtons::Ok, MessageAnswer::Ok,
+                              MessageOwner::MainWindow});
     return true;
 }
 

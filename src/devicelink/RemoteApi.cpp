@@ -46,5 +46,11 @@ BOOL CRapiRemoteApi::CeCreateDirectory(LPCWSTR path, void* security) {
 bool CRapiRemoteApi::IsConnectionLost() {
     return rapi::IsConnectionLost();
 }
+std::string CRapiRemoteApi::ConnectionProblem() {
+    return rapi::LastConnectionProblem();
+}
+DWORD CRapiRemoteApi::SkippedFindEntries() {
+    return rapi::SkippedFindEntries();
+}
 
 }  // namespace kiro

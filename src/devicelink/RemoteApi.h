@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/rapi/RapiTypes.h"
 
 namespace kiro {
@@ -27,10 +29,14 @@ public:
     // Not a remote API function: true once the connection to the handheld has broken,
     // until CeRapiUninit. A call the handheld merely refuses does not count.
     virtual bool IsConnectionLost() = 0;
+    // Why the connection broke, in words for a user ("" when not known).
+    virtual std::string ConnectionProblem() { return ""; }
+    // How many entries the last CeFindAllFiles left out for names too long to hold.
+    virtual rapi::DWORD SkippedFindEntries() { return 0; }
 };
 
 // The real remote API: forwards to the client of the emulated handheld.
-class CRapiRemoteApi final : public IRemoteApi {
+class CRapiRemoteApi : public IRemoteApi {
 public:
     rapi::HRESULT CeRapiInitEx(rapi::RAPIINIT* init) override;
     rapi::HRESULT CeRapiUninit() override;
@@ -48,6 +54,8 @@ public:
     rapi::BOOL CeDeleteFile(rapi::LPCWSTR path) override;
     rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) override;
     bool IsConnectionLost() override;
+    std::string ConnectionProblem() override;
+    rapi::DWORD SkippedFindEntries() override;
 };
 
 }  // namespace kiro

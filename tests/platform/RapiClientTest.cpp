@@ -8,12 +8,17 @@
 #include <cstring>
 #include <functional>
 #include <thread>
+#include <vector>
 
+#include "devicelink/ConnectionTexts.h"
+#include "devicelink/DeviceLink.h"
+#include "devicelink/MemoryControls.h"
 #include "platform/rapi/Rapi.h"
 #include "platform/rapi/RapiClient.h"
 #include "platform/rapi/RapiConstants.h"
 #include "platform/rapi/WireCodec.h"
 #include "sim/SimProcess.h"
+#include "support/Fakes.h"
 #include "support/TempDir.h"
 
 namespace kiro::rapi {
@@ -72,14 +77,16 @@ private:
     std::thread m_thread;
 };
 
-std::string ListingReply(std::uint32_t count, const std::u16string& name) {
+std::string ListingReply(std::uint32_t count, const std::vector<std::u16string>& names) {
     CWireWriter reply(Op::FindAllFiles);
     reply.PutU32(1);
     reply.PutU32(count);
-    for (int i = 0; i < 5; ++i) {
-        reply.PutU32(0);
+    for (const std::u16string& name : names) {
+        for (int i = 0; i < 5; ++i) {
+            reply.PutU32(0);
+        }
+        reply.PutText(name);
     }
-    reply.PutText(name);
     return reply.Bytes();
 }
 
@@ -96,11 +103,12 @@ bool Connect() {
            WaitForSingleObject(init.heRapiInit, 2000) == WAIT_OBJECT_0;
 }
 
-// A listing whose count cannot be true, or whose name overflows a record, is refused
+// A listing whose count cannot be true, or whose name runs past the frame, is refused
 // whole and breaks the connection.
 TEST(RapiClient, RefusesImpossibleListings) {
+    const std::string pastTheEnd = ListingReply(1, {u"abc"});
     for (const std::string& listing :
-         {ListingReply(0xFFFFFFFFu, u"a"), ListingReply(1, std::u16string(300, u'n'))}) {
+         {ListingReply(0xFFFFFFFFu, {u"a"}), pastTheEnd.substr(0, pastTheEnd.size() - 2)}) {
         CHostileHandheld handheld([&listing](const std::string&) { return listing; });
         test::CSocketEnvironment environment(handheld.SocketPath());
         ASSERT_TRUE(Connect());
@@ -109,12 +117,43 @@ TEST(RapiClient, RefusesImpossibleListings) {
         EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
         EXPECT_EQ(count, 0u);
         EXPECT_EQ(entries, nullptr);
-        EXPECT_NE(LastConnectionProblem().find("malformed"), std::string::npos);
+        EXPECT_EQ(LastConnectionProblem(), "the handheld's reply was malformed");
         EXPECT_TRUE(IsConnectionLost());
         EXPECT_EQ(CeFindAllFiles(u"\\*", 0xA9, &count, &entries), FALSE);
         CeRapiUninit();
         EXPECT_FALSE(IsConnectionLost()) << "given back, the API starts afresh";
     }
+}
+
+// A name longer than a device name can be costs only its own entry; the link tells how
+// many were left out. A reply of the wrong operation is named malformed, not lost.
+TEST(RapiClient, SkipsOverlongNamesAndNamesAMalformedReply) {
+    const std::u16string tooLong(300, u'n');
+    std::atomic<bool> wrongOperation{false};
+    CHostileHandheld handheld([&](const std::string& request) {
+        return wrongOperation ? Reply(request, 1).replace(0, 1, 1, char(Op::ReadFile))
+                              : ListingReply(4, {u"a.scope_ks", tooLong, u"b.dark_ks", tooLong});
+    });
+    test::CSocketEnvironment environment(handheld.SocketPath());
+    CRapiRemoteApi api;
+    test::CRecordingMessageBox boxes;
+    CDeviceLink link(api, boxes);
+    ASSERT_EQ(link.Connect(), kConnectOk);
+    CMemoryFileList list;
+    EXPECT_EQ(link.FillFileList(u"\\", list), 1);
+    ASSERT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(list.RowAt(0).columns[0], "a.scope_ks");
+    EXPECT_EQ(list.RowAt(1).columns[0], "b.dark_ks");
+    EXPECT_EQ(link.LastSkippedEntries(), 2);
+    EXPECT_FALSE(link.LastListingFailed());
+    EXPECT_FALSE(link.ConnectionLost());
+
+    wrongOperation = true;
+    link.FillFileList(u"\\", list);
+    EXPECT_TRUE(link.ConnectionLost());
+    const std::string told = ConnectionLostText(link.LossCause());
+    EXPECT_NE(told.find("the handheld's reply was malformed"), std::string::npos) << told;
+    EXPECT_EQ(told.find("lost"), std::string::npos) << told;
 }
 
 TEST(RapiClient, NeverTakesShortDataAfterAFailedReadForTheEndOfAFile) {

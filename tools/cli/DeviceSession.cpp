@@ -16,6 +16,27 @@ MessageAnswer CStderrMessageBox::Show(const MessageBoxRequest& request) {
     return request.defaultAnswer;
 }
 
+rapi::BOOL CNotingRemoteApi::CeFindAllFiles(rapi::LPCWSTR path, rapi::DWORD flags,
+                                            rapi::DWORD* count, rapi::CE_FIND_DATA** entries) {
+    const rapi::BOOL found = CRapiRemoteApi::CeFindAllFiles(path, flags, count, entries);
+    const rapi::DWORD skipped = SkippedFindEntries();
+    if (found && skipped > 0) {
+        std::u16string folder = path;
+        if (folder.ends_with(u"*")) {
+            folder.pop_back();
+        }
+        if (folder.size() > 1 && folder.ends_with(u"\\")) {
+            folder.pop_back();
+        }
+        std::fprintf(stderr,
+                     "kiroconv-cli: skipped %u %s in %s: longer than the Kiro-SCAN's %zu-character "
+                     "limit\n",
+                     skipped, skipped == 1 ? "entry whose name is" : "entries whose names are",
+                     Utf16ToUtf8Lossy(folder).c_str(), rapi::kCeMaxPath);
+    }
+    return found;
+}
+
 CDeviceSession::CDeviceSession() : m_link(std::make_unique<CDeviceLink>(m_api, m_messageBox)) {}
 
 CDeviceSession::~CDeviceSession() {
@@ -27,12 +48,16 @@ bool CDeviceSession::Connect() {
     if (result == kConnectOk) {
         return true;
     }
-    std::fprintf(stderr, "kiroconv-cli: cannot reach the handheld: %s\n",
-                 ConnectFailureMessage(result).text.c_str());
+    const rapi::LinkFault fault = rapi::LastConnectionFault();
+    // A handheld that was found but kept silent is not "not connected".
+    const std::string headline = fault == rapi::LinkFault::NoAnswerInTime
+                                     ? kNoAnswerInTimeText
+                                     : ConnectFailureMessage(result).text;
+    std::fprintf(stderr, "kiroconv-cli: cannot reach the handheld: %s\n", headline.c_str());
     const std::string problem = rapi::LastConnectionProblem();
     if (!problem.empty()) {
         std::fprintf(stderr, "kiroconv-cli: (%s%s)\n", problem.c_str(),
-                     result == kConnectTimeout ? "; is kiroscan-sim running?" : "");
+                     fault == rapi::LinkFault::NothingAnswers ? "; is kiroscan-sim running?" : "");
     }
     return false;
 }
@@ -41,7 +66,7 @@ bool ReportLostConnection(const CDeviceLink& link) {
     if (!link.ConnectionLost()) {
         return false;
     }
-    std::fprintf(stderr, "kiroconv-cli: %s\n", kConnectionLostText);
+    std::fprintf(stderr, "kiroconv-cli: %s\n", ConnectionLostText(link.LossCause()).c_str());
     return true;
 }
 

@@ -15,6 +15,14 @@ public:
     MessageAnswer Show(const MessageBoxRequest& request) override;
 };
 
+// The remote API, noting on standard error each folder whose listing had to leave out
+// names too long for the handheld.
+class CNotingRemoteApi final : public CRapiRemoteApi {
+public:
+    rapi::BOOL CeFindAllFiles(rapi::LPCWSTR path, rapi::DWORD flags, rapi::DWORD* count,
+                              rapi::CE_FIND_DATA** entries) override;
+};
+
 // A connection to the handheld for the length of one command.
 class CDeviceSession {
 public:
@@ -29,7 +37,7 @@ public:
     IMessageBox& MessageBox() { return m_messageBox; }
 
 private:
-    CRapiRemoteApi m_api;
+    CNotingRemoteApi m_api;
     CStderrMessageBox m_messageBox;
     std::unique_ptr<CDeviceLink> m_link;
 };

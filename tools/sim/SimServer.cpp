@@ -17,6 +17,7 @@
 
 #include "platform/Utf16.h"
 #include "platform/rapi/RapiConstants.h"
+#include "platform/rapi/SocketPlace.h"
 #include "platform/rapi/WireCodec.h"
 
 namespace kiro::sim {
@@ -357,6 +358,11 @@ bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
     address.sun_family = AF_UNIX;
     if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) {
         error = "the socket path is empty or too long";
+        return false;
+    }
+    // Another user's socket is neither replaced nor served beside.
+    error = wire::CheckSocketFile(socketPath, false);
+    if (!error.empty()) {
         return false;
     }
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);

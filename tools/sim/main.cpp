@@ -9,7 +9,7 @@
 #include <exception>
 #include <filesystem>
 
-#include "platform/rapi/WireCodec.h"
+#include "platform/rapi/SocketPlace.h"
 #include "sim/DemoHandheld.h"
 #include "sim/SimServer.h"
 
@@ -41,8 +41,8 @@ void AddOptions(CLI::App& app, Options& o) {
     root->excludes(demo);
     app.add_flag("--fill-only", o.fillOnly, "With --demo: fill the folder and exit");
     app.add_option("--socket", o.socket,
-                   "Socket path (default: $KIROSCAN_SOCKET, else $XDG_RUNTIME_DIR/kiroscan.sock, "
-                   "else /tmp/kiroscan-UID.sock)");
+                   "Socket path (default: $KIROSCAN_SOCKET, else kiroscan.sock in a folder "
+                   "only you may enter: $XDG_RUNTIME_DIR/kiroscan/, else /tmp/kiroscan-UID/)");
     app.add_flag("--verbose,-v", o.verbose, "Log every request on standard error");
     app.add_option("--refuse-delete", o.faults.refuseDeletePattern,
                    "Fault: refuse to delete files whose names match this glob");
@@ -94,10 +94,12 @@ int main(int argc, char** argv) {
         }
         const kiro::sim::CSimFileSystem files(rootPath);
         kiro::sim::CSimServer server(files, o.faults, o.verbose ? stderr : nullptr);
-        const std::string socketPath =
-            o.socket.empty() ? kiro::wire::DefaultSocketPath() : o.socket;
-        std::string error;
-        if (!server.Listen(socketPath, error)) {
+        const kiro::wire::SocketPlace place = kiro::wire::DefaultSocketPlace();
+        const std::string socketPath = o.socket.empty() ? place.path : o.socket;
+        std::string error = o.socket.empty() && !place.folder.empty()
+                                ? kiro::wire::MakePrivateFolder(place.folder)
+                                : "";
+        if (!error.empty() || !server.Listen(socketPath, error)) {
             std::fprintf(stderr, "kiroscan-sim: %s\n", error.c_str());
             return 1;
         }

@@ -27,8 +27,25 @@ BOOL CeCreateDirectory(LPCWSTR lpPathName, void* lpSecurityAttributes);
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
 // Not part of the published interface: why the last attempt to reach the handheld
-// failed, in words for a user ("" when nothing is known).
+// failed, or why the connection broke, in words for a user ("" when nothing is known).
 std::string LastConnectionProblem();
+
+// The kind of that problem, for callers that word their own advice.
+enum class LinkFault {
+    None,
+    NothingAnswers,  // no handheld listens at the socket
+    NoAnswerInTime,  // a handheld took the connection but did not greet in time
+    Refused,         // refused: busy, another version, permission, another user's
+    Malformed,       // a reply that cannot be decoded; the connection was closed
+    Lost,            // closed, reset or silent while connected
+};
+LinkFault LastConnectionFault();
+
+// Also outside it: how many entries the last CeFindAllFiles left out because their
+// names are longer than a device name can be; the others are listed.
+DWORD SkippedFindEntries();
+
+inline constexpr const char* kMalformedReplyProblem = "the handheld's reply was malformed";
 // Also outside it: true once the connection to the handheld has broken (closed, reset,
 // a malformed reply, no answer in time) until the API is given back with
 // CeRapiUninit. A call that the handheld merely refuses does not count.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -27,7 +28,6 @@ constexpr std::size_t kMaxFindEntries = 1000000;
 // Listing arrays from this size on get bulk memory.
 constexpr std::size_t kBulkListingBytes = 64 * 1024;
 constexpr const char* kLostProblem = "the connection to the handheld was lost";
-constexpr const char* kMalformedProblem = "the handheld sent a malformed reply";
 
 std::uint32_t HandleId(HANDLE handle) {
     const auto value = reinterpret_cast<std::uintptr_t>(handle);
@@ -71,16 +71,24 @@ int ConnectTo(const std::string& socketPath) {
     return fd;
 }
 
-// Fills one entry of a zero-filled listing array.
-bool ReadFindEntry(CWireReader& reader, CE_FIND_DATA& entry) {
+// Fills one entry of a zero-filled listing array. An entry whose name does not fit a
+// record is read past and left out (`kept` false): one such name must not cost the
+// rest of the folder.
+bool ReadFindEntry(CWireReader& reader, CE_FIND_DATA& entry, bool& kept) {
     std::uint32_t timeLow = 0;
     std::uint32_t timeHigh = 0;
     std::uint32_t units = 0;
+    bool tooLong = false;
     if (!reader.GetU32(entry.dwFileAttributes) || !reader.GetU32(timeLow) ||
         !reader.GetU32(timeHigh) || !reader.GetU32(entry.nFileSizeHigh) ||
         !reader.GetU32(entry.nFileSizeLow) ||
-        !reader.GetTextInto(entry.cFileName, MAX_PATH - 1, units)) {
+        !reader.GetTextIntoOrSkip(entry.cFileName, MAX_PATH - 1, units, tooLong)) {
         return false;
+    }
+    kept = !tooLong;
+    if (tooLong) {
+        entry = CE_FIND_DATA{};
+        return true;
     }
     entry.ftLastWriteTime = {timeLow, timeHigh};
     entry.ftCreationTime = entry.ftLastWriteTime;
@@ -124,9 +132,12 @@ HRESULT CRapiClient::Init(RAPIINIT* init) {
         return CERAPI_E_ALREADYINITIALIZED;
     }
     m_state = State::Waiting;
-    m_problem.clear();
+    SetProblem(LinkFault::None, "");
+    m_greetingPending = false;
     m_stop = false;
-    m_helper = std::thread(&CRapiClient::SeekHandheld, this, wire::DefaultSocketPath());
+    wire::SocketPlace place = wire::DefaultSocketPlace();
+    m_socketPath = place.path;
+    m_helper = std::thread(&CRapiClient::SeekHandheld, this, std::move(place));
     init->heRapiInit = &m_initEvent;
     init->hrRapiInit = S_OK;
     return S_OK;
@@ -157,13 +168,14 @@ HRESULT CRapiClient::Uninit() {
     return S_OK;
 }
 
-void CRapiClient::SeekHandheld(std::string socketPath) {
+void CRapiClient::SeekHandheld(wire::SocketPlace place) {
     std::unique_lock lock(m_mutex);
-    while (!m_stop) {
+    while (!m_stop && m_state != State::Refused) {
         lock.unlock();
-        const int fd = ConnectTo(socketPath);
+        const int fd = ReachTrustedHandheld(place);
         const bool greeted = fd >= 0 && Greet(fd);
         lock.lock();
+        m_greetingPending = false;
         if (greeted && !m_stop) {
             m_fd = fd;
             m_state = State::Connected;
@@ -180,6 +192,44 @@ void CRapiClient::SeekHandheld(std::string socketPath) {
         m_changed.wait_for(lock, std::chrono::milliseconds(kRetryMs),
                            [this] { return m_stop.load(); });
     }
+}
+
+// Connects to the handheld, but only to the user's own: a socket folder, socket or
+// listener of another user is refused for good, and so is a socket the user may not
+// open. -1 while nothing listens yet.
+int CRapiClient::ReachTrustedHandheld(const wire::SocketPlace& place) {
+    // Root may reach another user's handheld, but only one named explicitly.
+    const bool anyUser = place.isExplicit && ::geteuid() == 0;
+    std::string refusal = place.folder.empty() ? "" : wire::CheckPrivateFolder(place.folder);
+    if (refusal.empty()) {
+        refusal = wire::CheckSocketFile(place.path, anyUser);
+    }
+    int fd = -1;
+    if (refusal.empty()) {
+        fd = ConnectTo(place.path);
+        if (fd < 0 && errno == EACCES) {
+            refusal = "permission denied: the socket " + place.path + " may not be opened";
+        }
+    }
+    if (fd >= 0) {
+        refusal = wire::CheckPeer(fd, place.path, anyUser);
+    }
+    std::lock_guard lock(m_mutex);
+    if (!refusal.empty()) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        m_state = State::Refused;
+        SetProblem(LinkFault::Refused, refusal);
+        return -1;
+    }
+    m_greetingPending = fd >= 0;
+    return fd;
+}
+
+void CRapiClient::SetProblem(LinkFault fault, std::string problem) {
+    m_fault = fault;
+    m_problem = std::move(problem);
 }
 
 // Says hello and waits for the handheld's answer, giving up when told to stop.
@@ -207,9 +257,9 @@ bool CRapiClient::Greet(int fd) {
     }
     std::lock_guard lock(m_mutex);
     m_state = State::Refused;
-    m_problem = answer == static_cast<std::uint32_t>(wire::GreetingStatus::Busy)
-                    ? "the handheld is already serving another program"
-                    : "the handheld speaks another protocol version";
+    SetProblem(LinkFault::Refused, answer == static_cast<std::uint32_t>(wire::GreetingStatus::Busy)
+                                       ? "the handheld is already serving another program"
+                                       : "the handheld speaks another protocol version");
     return false;
 }
 
@@ -228,8 +278,12 @@ DWORD CRapiClient::Wait(HANDLE event, DWORD milliseconds) {
         case State::Connected:
             return WAIT_OBJECT_0;
         case State::Waiting:
-            if (m_problem.empty()) {
-                m_problem = "nothing answers at " + wire::DefaultSocketPath();
+            if (m_greetingPending) {
+                SetProblem(LinkFault::NoAnswerInTime,
+                           "the handheld at " + m_socketPath +
+                               " took the connection but did not answer in time");
+            } else if (m_problem.empty()) {
+                SetProblem(LinkFault::NothingAnswers, "nothing answers at " + m_socketPath);
             }
             return WAIT_TIMEOUT;
         default:
@@ -259,25 +313,34 @@ std::optional<std::string_view> CRapiClient::ReceiveReply(Op op) {
                        " ms");
         return std::nullopt;
     }
+    // A length of nought or past the limit is no frame at all.
+    if (status == wire::FrameStatus::TooLarge) {
+        LoseToMalformedReply();
+        return std::nullopt;
+    }
     if (status != wire::FrameStatus::Ok) {
         LoseConnection(kLostProblem);
         return std::nullopt;
     }
     if (reply[0] != static_cast<char>(op)) {
-        LoseConnection(kMalformedProblem);
+        LoseToMalformedReply();
         return std::nullopt;
     }
     return reply.substr(1);
 }
 
-void CRapiClient::LoseConnection(const std::string& problem) {
+void CRapiClient::LoseConnection(const std::string& problem, LinkFault fault) {
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
     m_state = State::Lost;
-    m_problem = problem;
+    SetProblem(fault, problem);
     m_outstandingRead = 0;
+}
+
+void CRapiClient::LoseToMalformedReply() {
+    LoseConnection(kMalformedReplyProblem, LinkFault::Malformed);
 }
 
 std::optional<bool> CRapiClient::SimpleCall(const CWireWriter& request) {
@@ -288,7 +351,7 @@ std::optional<bool> CRapiClient::SimpleCall(const CWireWriter& request) {
     CWireReader reader(*reply);
     std::uint32_t ok = 0;
     if (!reader.GetU32(ok)) {
-        LoseConnection(kMalformedProblem);
+        LoseToMalformedReply();
         return std::nullopt;
     }
     return ok != 0;
@@ -302,6 +365,7 @@ BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FI
     }
     *count = 0;
     *entries = nullptr;
+    m_skippedFindEntries = 0;
     CWireWriter request(Op::FindAllFiles);
     request.PutText(*path);
     request.PutU32(flags);
@@ -315,30 +379,40 @@ BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FI
     // Each entry takes at least 24 bytes, which bounds a believable count.
     if (!reader.GetU32(ok) || !reader.GetU32(found) || found > kMaxFindEntries ||
         found > reader.Remaining() / 24) {
-        LoseConnection("the handheld sent a malformed listing");
+        LoseToMalformedReply();
         return FALSE;
     }
     if (ok == 0) {
         return FALSE;
     }
-    if (found == 0) {
-        return TRUE;
-    }
+    return found == 0 || ReadListing(reader, found, count, entries) ? TRUE : FALSE;
+}
+
+// Fills a listing array with the entries of a reply, leaving out names too long for a
+// record; it is handed out only when it holds any.
+bool CRapiClient::ReadListing(CWireReader& reader, std::uint32_t found, DWORD* count,
+                              CE_FIND_DATA** entries) {
     CListingArray listing(found);
     CE_FIND_DATA* array = listing.Entries();
     if (array == nullptr) {
-        return FALSE;
+        return false;
     }
+    std::uint32_t kept = 0;
     for (std::uint32_t i = 0; i < found; ++i) {
-        if (!ReadFindEntry(reader, array[i])) {
-            LoseConnection("the handheld sent a malformed listing");
-            return FALSE;
+        bool entryKept = false;
+        if (!ReadFindEntry(reader, array[kept], entryKept)) {
+            LoseToMalformedReply();
+            return false;
         }
+        kept += entryKept ? 1 : 0;
     }
-    m_findBuffers.emplace(array, std::move(listing));
-    *count = found;
-    *entries = array;
-    return TRUE;
+    m_skippedFindEntries = found - kept;
+    if (kept > 0) {
+        m_findBuffers.emplace(array, std::move(listing));
+        *count = kept;
+        *entries = array;
+    }
+    return true;
 }
 
 HRESULT CRapiClient::FreeBuffer(void* buffer) {
@@ -366,7 +440,7 @@ HANDLE CRapiClient::OpenForReading(LPCWSTR path, DWORD access, DWORD share, DWOR
     std::uint32_t id = 0;
     // A handle that is already open cannot be handed out again.
     if (!CWireReader(*reply).GetU32(id) || m_readAhead.count(id) != 0) {
-        LoseConnection(kMalformedProblem);
+        LoseToMalformedReply();
         return INVALID_HANDLE_VALUE;
     }
     if (id == 0 || id == 0xFFFFFFFFu) {
@@ -433,7 +507,7 @@ bool CRapiClient::TakeReadReply(std::string_view reply, ReadAhead* ahead, bool i
     std::uint32_t ok = 0;
     std::string_view data;
     if (!reader.GetU32(ok) || !reader.GetBytesView(data, kReadAheadBytes)) {
-        LoseConnection(kMalformedProblem);
+        LoseToMalformedReply();
         return false;
     }
     if (ahead == nullptr) {
@@ -511,7 +585,7 @@ DWORD CRapiClient::FileSize(HANDLE file, DWORD* high) {
     if (reply) {
         CWireReader reader(*reply);
         if (!reader.GetU32(low) || !reader.GetU32(upper)) {
-            LoseConnection(kMalformedProblem);
+            LoseToMalformedReply();
             low = INVALID_FILE_SIZE;
             upper = 0;
         }
@@ -561,6 +635,16 @@ BOOL CRapiClient::CreateDirectory(LPCWSTR path) {
 std::string CRapiClient::LastProblem() {
     std::lock_guard lock(m_mutex);
     return m_problem;
+}
+
+LinkFault CRapiClient::LastFault() {
+    std::lock_guard lock(m_mutex);
+    return m_fault;
+}
+
+DWORD CRapiClient::SkippedFindEntries() {
+    std::lock_guard lock(m_mutex);
+    return m_skippedFindEntries;
 }
 
 bool CRapiClient::IsConnectionLost() {
@@ -618,6 +702,12 @@ std::string LastConnectionProblem() {
 }
 bool IsConnectionLost() {
     return CRapiClient::Instance().IsConnectionLost();
+}
+LinkFault LastConnectionFault() {
+    return CRapiClient::Instance().LastFault();
+}
+DWORD SkippedFindEntries() {
+    return CRapiClient::Instance().SkippedFindEntries();
 }
 
 }  // namespace kiro::rapi

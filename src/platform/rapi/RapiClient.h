@@ -13,7 +13,9 @@
 #include <unordered_map>
 
 #include "platform/rapi/BulkMemory.h"
+#include "platform/rapi/Rapi.h"
 #include "platform/rapi/RapiTypes.h"
+#include "platform/rapi/SocketPlace.h"
 #include "platform/rapi/WireCodec.h"
 
 namespace kiro::rapi {
@@ -49,6 +51,8 @@ public:
     BOOL DeleteFile(LPCWSTR path);
     BOOL CreateDirectory(LPCWSTR path);
     std::string LastProblem();
+    LinkFault LastFault();
+    DWORD SkippedFindEntries();
     bool IsConnectionLost();
     // How long a call waits for the handheld's reply; only tests change it.
     void SetCallTimeoutMs(int milliseconds);
@@ -74,11 +78,16 @@ private:
     };
 
     CRapiClient() = default;
-    void SeekHandheld(std::string socketPath);
+    void SeekHandheld(wire::SocketPlace place);
+    int ReachTrustedHandheld(const wire::SocketPlace& place);
     bool Greet(int fd);
+    void SetProblem(LinkFault fault, std::string problem);
     std::optional<std::string_view> Call(const wire::CWireWriter& request);
     std::optional<std::string_view> ReceiveReply(wire::Op op);
-    void LoseConnection(const std::string& problem);
+    void LoseConnection(const std::string& problem, LinkFault fault = LinkFault::Lost);
+    void LoseToMalformedReply();
+    bool ReadListing(wire::CWireReader& reader, std::uint32_t found, DWORD* count,
+                     CE_FIND_DATA** entries);
     std::optional<bool> SimpleCall(const wire::CWireWriter& request);
     bool RequestBlock(std::uint32_t handle);
     bool FetchBlock(std::uint32_t handle, ReadAhead& ahead);
@@ -93,6 +102,10 @@ private:
     std::thread m_helper;
     std::atomic<bool> m_stop{false};
     std::string m_problem;
+    LinkFault m_fault = LinkFault::None;
+    std::string m_socketPath;
+    bool m_greetingPending = false;  // connected, waiting for the handheld's greeting
+    DWORD m_skippedFindEntries = 0;
     int m_initEvent = 0;  // its address is the init event's handle
     int m_callTimeoutMs = kCallTimeoutMs;
     wire::CFrameBuffer m_frame;           // every reply arrives here

@@ -9,7 +9,9 @@
 #include <bit>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <optional>
+
+#include "platform/rapi/SocketPlace.h"
 
 namespace kiro::wire {
 namespace {
@@ -202,6 +204,19 @@ bool CWireReader::GetTextInto(char16_t* into, std::uint32_t capacity, std::uint3
     return GetUnits(into, units);
 }
 
+bool CWireReader::GetTextIntoOrSkip(char16_t* into, std::uint32_t capacity, std::uint32_t& units,
+                                    bool& tooLong) {
+    if (!GetU32(units) || m_rest.size() / 2 < units) {
+        return Fail();
+    }
+    tooLong = units > capacity;
+    if (tooLong) {
+        m_rest.remove_prefix(2 * std::size_t{units});
+        return true;
+    }
+    return GetUnits(into, units);
+}
+
 bool CWireReader::GetUnits(char16_t* into, std::uint32_t units) {
     for (std::uint32_t i = 0; i < units; ++i) {
         into[i] = static_cast<char16_t>(static_cast<unsigned char>(m_rest[2 * i]) |
@@ -254,15 +269,7 @@ FrameStatus ReceiveFrame(int fd, CFrameBuffer& body, int timeoutMs) {
 }
 
 std::string DefaultSocketPath() {
-    if (const char* explicitPath = std::getenv("KIROSCAN_SOCKET");
-        explicitPath != nullptr && *explicitPath != '\0') {
-        return explicitPath;
-    }
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        runtime != nullptr && *runtime != '\0') {
-        return std::string(runtime) + "/kiroscan.sock";
-    }
-    return "/tmp/kiroscan-" + std::to_string(::getuid()) + ".sock";
+    return DefaultSocketPlace().path;
 }
 
 }  // namespace kiro::wire

@@ -65,6 +65,10 @@ public:
     bool GetText(std::u16string& text, std::uint32_t maxUnits = kMaxNameUnits);
     // The same, into `capacity` units at `into`; `units` tells how many were written.
     bool GetTextInto(char16_t* into, std::uint32_t capacity, std::uint32_t& units);
+    // The same, but a text that is whole yet longer than `capacity` is read past
+    // instead of failing: `tooLong` tells so, and nothing is written.
+    bool GetTextIntoOrSkip(char16_t* into, std::uint32_t capacity, std::uint32_t& units,
+                           bool& tooLong);
     bool GetBytes(std::string& bytes, std::uint32_t maxBytes = kMaxReadBytes);
     // The same, without copying: the view points into the body being read.
     bool GetBytesView(std::string_view& bytes, std::uint32_t maxBytes = kMaxReadBytes);
@@ -108,8 +112,7 @@ bool SendFrame(int fd, std::string_view head, std::string_view tail);
 FrameStatus ReceiveFrame(int fd, std::string& body, int timeoutMs = -1);
 FrameStatus ReceiveFrame(int fd, CFrameBuffer& body, int timeoutMs = -1);
 
-// Where the handheld listens: $KIROSCAN_SOCKET, else $XDG_RUNTIME_DIR/kiroscan.sock,
-// else /tmp/kiroscan-<uid>.sock.
+// Where the handheld listens (see SocketPlace.h).
 std::string DefaultSocketPath();
 
 }  // namespace kiro::wire

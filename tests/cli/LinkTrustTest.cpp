@@ -1,0 +1,124 @@
+// Who the command-line client will talk to, and how it names each way of failing to.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "cli/RunProgram.h"
+#include "sim/SimProcess.h"
+#include "support/TempDir.h"
+
+namespace kiro {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t kNobody = 65534;
+
+// A program run with the default socket place under `runtime` (no KIROSCAN_SOCKET),
+// as the user nobody when asked.
+std::vector<std::string> Command(const std::string& runtime, bool asNobody,
+                                 std::vector<std::string> program) {
+    std::vector<std::string> args = {"-u", "KIROSCAN_SOCKET", "XDG_RUNTIME_DIR=" + runtime};
+    if (asNobody) {
+        args.insert(args.end(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    }
+    args.insert(args.end(), program.begin(), program.end());
+    return args;
+}
+
+test::ProgramResult RunWithEnv(const std::vector<std::string>& args,
+                        const std::vector<std::string>& environment = {}) {
+    return test::RunProgram("/usr/bin/env", args, environment);
+}
+
+void MakeFolder(const fs::path& folder, uid_t owner, mode_t mode) {
+    fs::create_directories(folder);
+    ASSERT_EQ(::chown(folder.c_str(), owner, owner), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
+}
+
+bool WaitForPath(const fs::path& path) {
+    for (int i = 0; i < 500 && !fs::exists(path); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return fs::exists(path);
+}
+
+// The user nobody squats the default place first: its folder, then (moved into the
+// user's own folder) its listening socket. Both are refused, naming nobody; only an
+// explicit KIROSCAN_SOCKET lets root through.
+TEST(LinkTrust, RefusesAHandheldOfAnotherUser) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run a handheld as another user";
+    }
+    test::CTempDir runtime;
+    ::chmod(runtime.Path().c_str(), 0755);
+    const fs::path squat = runtime.Path() / "kiroscan";
+    MakeFolder(squat, kNobody, 0700);
+    MakeFolder(runtime.Path() / "root", kNobody, 0700);
+    test::CRunningProgram sim(
+        "/usr/bin/env",
+        Command(runtime.Path(), true, {KIROSCAN_SIM_PATH, "--root", runtime / "root"}));
+    ASSERT_TRUE(WaitForPath(squat / "kiroscan.sock"));
+    const std::vector<std::string> ls = Command(runtime.Path(), false, {KIROCONV_CLI_PATH, "ls"});
+    auto run = RunWithEnv(ls);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find(squat.string() + ": it belongs to another user, nobody (uid 65534)"),
+              std::string::npos)
+        << run.err;
+
+    fs::rename(squat, runtime.Path() / "moved");
+    MakeFolder(squat, 0, 0700);
+    fs::rename(runtime.Path() / "moved" / "kiroscan.sock", squat / "kiroscan.sock");
+    ASSERT_EQ(::lchown((squat / "kiroscan.sock").c_str(), 0, 0), 0);
+    run = RunWithEnv(ls);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("it is run by another user, nobody (uid 65534)"), std::string::npos)
+        << run.err;
+
+    run = test::RunProgram(KIROCONV_CLI_PATH, {"tree"},
+                           {"KIROSCAN_SOCKET=" + (squat / "kiroscan.sock").string()});
+    EXPECT_EQ(run.exitStatus, 0) << "root names it explicitly: " << run.err;
+}
+
+// A per-user folder that others may write is refused by the handheld and the client.
+TEST(LinkTrust, RefusesASocketFolderOthersMayWrite) {
+    test::CTempDir runtime;
+    for (const mode_t mode : {0770, 0703}) {
+        MakeFolder(runtime.Path() / "kiroscan", ::geteuid(), mode);
+        for (const auto& program :
+             {std::vector<std::string>{KIROCONV_CLI_PATH, "ls"},
+              {"timeout", "10", KIROSCAN_SIM_PATH, "--root", runtime.Path()}}) {
+            const auto run = RunWithEnv(Command(runtime.Path(), false, program));
+            EXPECT_EQ(run.exitStatus, 1) << program.back();
+            EXPECT_NE(run.err.find(runtime / "kiroscan"), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("other users may write to it"), std::string::npos) << run.err;
+        }
+    }
+}
+
+// A handheld that greets too late, and a socket the user may not open, are each named.
+TEST(LinkTrust, NamesASilentHandheldAndAForbiddenSocket) {
+    test::CSimProcess slow({"--greeting-delay", "4000"}, false);
+    auto run = test::RunProgram(KIROCONV_CLI_PATH, {"ls"}, {slow.EnvironmentEntry()});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("The Kiro-SCAN did not answer in time."), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("nothing answers"), std::string::npos) << run.err;
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run the client as another user";
+    }
+    test::CSimProcess sim({}, false);
+    run = RunWithEnv({"KIROSCAN_SOCKET=" + sim.SocketPath(), "setpriv", "--reuid=nobody",
+               "--regid=nogroup", "--clear-groups", KIROCONV_CLI_PATH, "ls"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("permission denied"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("is kiroscan-sim running"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace kiro

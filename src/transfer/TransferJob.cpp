@@ -38,7 +38,7 @@ std::string FilesText(int count) {
 std::string TransferSummary(const TransferOutcome& outcome) {
     if (outcome.connectionLost) {
         const int notStarted = outcome.selected - outcome.handled;
-        return std::string(kConnectionLostText) + " " + FilesText(outcome.failures) + " of " +
+        return ConnectionLostText(outcome.lossCause) + " " + FilesText(outcome.failures) + " of " +
                std::to_string(outcome.handled) + " handled failed; " + FilesText(notStarted) +
                " of " + std::to_string(outcome.selected) + " selected " +
                (notStarted == 1 ? "was" : "were") + " not handled.";
@@ -264,6 +264,7 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
             CancelledLine(lastUser.empty() ? LoggedUserName(m_env.user) : lastUser));
     }
     outcome.connectionLost = m_connectionLost;
+    outcome.lossCause = m_env.link.LossCause();
     if (IsMoveAction(m_settings.defaultAction) && !m_connectionLost) {
         m_env.frameStatus.SetText(kGettingDirectoryContents);
         std::u16string folder;

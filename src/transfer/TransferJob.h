@@ -53,6 +53,7 @@ struct TransferOutcome {
     int failures = 0;
     int skipped = 0;              // copies not kept because a different PC file had the name
     bool connectionLost = false;  // the job stopped because the handheld went away
+    std::string lossCause;        // why, as the link tells it
 };
 
 // What the job needs from the window around it.

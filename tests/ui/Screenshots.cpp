@@ -35,6 +35,7 @@
 #include "transfer/TransferDlg.h"
 #include "ui/AboutDlg.h"
 #include "ui/CommandIds.h"
+#include "ui/ExistingFileDlg.h"
 #include "ui/KiroConvApp.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
@@ -160,6 +161,16 @@ void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
     {
         const auto dialog = TransferDialogOver(frame);
         show(*dialog, "dialog-transfer");
+    }
+    {
+        ExistingFileQuestion question;
+        question.path = "/home/user/Spectra/leaf-01.sample_ks";
+        question.existingSize = 8254;
+        question.existingDate = "12/5/2026  5:47:05 PM";
+        question.newSize = 8254;
+        question.newDate = "12/7/2026  9:12:44 AM";
+        CExistingFileDlg dialog(&frame, question);
+        show(dialog, "dialog-file-already-exists");
     }
 }
 

@@ -46,9 +46,10 @@ void CExistingFileDlg::CreateControls(const ExistingFileQuestion& question) {
             0);
     addText(Describe("Existing file: ", question.existingSize, question.existingDate), gap);
     addText(Describe("Copy from the handheld: ", question.newSize, question.newDate), gap / 2);
-    addText("Keep Both saves the copy under a new name, such as " +
-                NumberedName(path, 2).filename().string() + ".",
-            gap);
+    // A no-break space keeps the new name on one line.
+    std::string numbered = NumberedName(path, 2).filename().string();
+    numbered.replace(numbered.rfind(" ("), 1, "\xC2\xA0");
+    addText("Keep Both saves the copy beside it as " + numbered + ".", gap);
     m_forRest = new wxCheckBox(this, kIdForRest, "Do the same for the rest of this job");
     column->Add(m_forRest, wxSizerFlags().Border(wxTOP, gap));
 

@@ -31,16 +31,16 @@
 #include <vector>
 
 #include "ToolkitStart.h"
+#include "commands/CommandIds.h"
 #include "testdata/DeviceFileWriter.h"
-#include "transfer/TargetBar.h"
 #include "transfer/TransferActions.h"
-#include "transfer/TransferDlg.h"
-#include "ui/CommandIds.h"
 #include "ui/KiroConvApp.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
 #include "ui/WxSettingsStore.h"
+#include "ui/transfer/TargetBar.h"
+#include "ui/transfer/TransferDlg.h"
 
 namespace {
 

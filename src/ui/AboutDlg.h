@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/ProgramVersion.h"
+#include "platform/ProgramVersion.h"
 
 namespace kiro {
 

@@ -3,7 +3,7 @@
 #include <wx/aui/auibar.h>
 #include <wx/cshelp.h>
 
-#include "ui/CommandIds.h"
+#include "commands/CommandIds.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxText.h"
 

@@ -3,8 +3,8 @@
 #include <wx/fileconf.h>
 #include <wx/stdpaths.h>
 
+#include "commands/CommandIds.h"
 #include "ui/AboutDlg.h"
-#include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxSettingsStore.h"

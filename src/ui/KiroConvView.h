@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "devicelink/DeviceControls.h"
-#include "ui/Settings.h"
+#include "settings/Settings.h"
 
 namespace kiro {
 

@@ -3,8 +3,8 @@
 #include <wx/utils.h>
 
 #include "devicelink/DeviceLink.h"
+#include "devicelink/FolderSelection.h"
 #include "devicelink/MemoryControls.h"
-#include "ui/FolderSelection.h"
 #include "ui/KiroConvView.h"
 #include "ui/MainFrame.h"
 #include "ui/WxText.h"

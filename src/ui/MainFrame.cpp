@@ -5,11 +5,11 @@
 #include <wx/statusbr.h>
 
 #include "platform/WindowTexts.h"
-#include "transfer/TargetBar.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxText.h"
+#include "ui/transfer/TargetBar.h"
 
 namespace kiro {
 

@@ -13,17 +13,17 @@
 #include "devicelink/RemoteApi.h"
 #include "log/ActivityLog.h"
 #include "log/LogCommands.h"
-#include "log/NewLogFileDlg.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
+#include "platform/PaintThrottle.h"
 #include "platform/UserName.h"
+#include "settings/Settings.h"
 #include "ui/HelpBook.h"
-#include "ui/PaintThrottle.h"
-#include "ui/Settings.h"
 #include "ui/StatusBarPane.h"
 #include "ui/WxFileDialogs.h"
 #include "ui/WxMessageBox.h"
 #include "ui/WxViewerLauncher.h"
+#include "ui/log/NewLogFileDlg.h"
 
 class wxSplitterWindow;
 class wxUpdateUIEvent;

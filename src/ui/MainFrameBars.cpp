@@ -4,16 +4,16 @@
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
+#include "commands/CommandIds.h"
+#include "commands/CommandPrompts.h"
 #include "platform/WindowTexts.h"
-#include "transfer/TargetBar.h"
-#include "ui/CommandIds.h"
-#include "ui/CommandPrompts.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
 #include "ui/PromptToolBar.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxText.h"
+#include "ui/transfer/TargetBar.h"
 
 namespace kiro {
 

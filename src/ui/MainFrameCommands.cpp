@@ -2,15 +2,15 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
+#include "commands/CommandIds.h"
 #include "conversion/ConvertLocalFiles.h"
-#include "devicelink/CreateDirDlg.h"
 #include "transfer/TransferActions.h"
-#include "transfer/TransferDlg.h"
 #include "ui/BusyCursorHook.h"
-#include "ui/CommandIds.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
+#include "ui/devicelink/CreateDirDlg.h"
+#include "ui/transfer/TransferDlg.h"
 
 namespace kiro {
 

@@ -2,8 +2,8 @@
 
 #include <wx/frame.h>
 
-#include "ui/CommandIds.h"
-#include "ui/CommandPrompts.h"
+#include "commands/CommandIds.h"
+#include "commands/CommandPrompts.h"
 #include "ui/WxText.h"
 
 namespace kiro {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "ui/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 class wxConfigBase;
 class wxFileConfig;

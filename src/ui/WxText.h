@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/Settings.h"
+#include "settings/Settings.h"
 
 namespace kiro {
 

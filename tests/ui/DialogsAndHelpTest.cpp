@@ -1,5 +1,5 @@
 // Our own dialogs and the help book, over a bare frame.
-#include "log/NewLogFileDlg.h"
+#include "ui/log/NewLogFileDlg.h"
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
@@ -8,10 +8,10 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "commands/CommandIds.h"
 #include "res/EmbeddedResources.h"
 #include "support/Fakes.h"
 #include "ui/AboutDlg.h"
-#include "ui/CommandIds.h"
 #include "ui/DialogTesting.h"
 #include "ui/HelpBook.h"
 

@@ -13,8 +13,8 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "transfer/TargetBar.h"
 #include "ui/ResourceFiles.h"
+#include "ui/transfer/TargetBar.h"
 
 namespace kiro::test {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "commands/CommandIds.h"
 #include "platform/FileDialogs.h"
 #include "support/TempDir.h"
-#include "ui/CommandIds.h"
 #include "ui/KiroConvView.h"
 #include "ui/MainFrame.h"
 #include "ui/WxSettingsStore.h"

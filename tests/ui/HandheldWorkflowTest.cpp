@@ -15,14 +15,14 @@
 
 #include "DialogTesting.h"
 #include "FrameFixture.h"
-#include "devicelink/CreateDirDlg.h"
+#include "commands/CommandIds.h"
 #include "platform/AtomicFile.h"
 #include "sim/SimProcess.h"
 #include "transfer/TransferActions.h"
-#include "transfer/TransferDlg.h"
-#include "ui/CommandIds.h"
-#include "ui/ExistingFileDlg.h"
 #include "ui/LeftView.h"
+#include "ui/devicelink/CreateDirDlg.h"
+#include "ui/transfer/ExistingFileDlg.h"
+#include "ui/transfer/TransferDlg.h"
 
 namespace kiro::test {
 namespace {

@@ -12,10 +12,10 @@
 
 #include "DialogTesting.h"
 #include "FrameFixture.h"
+#include "commands/CommandIds.h"
 #include "testdata/DeviceFileWriter.h"
-#include "transfer/TargetBar.h"
-#include "ui/CommandIds.h"
 #include "ui/LeftView.h"
+#include "ui/transfer/TargetBar.h"
 
 namespace kiro::test {
 namespace {

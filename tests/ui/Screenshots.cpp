@@ -23,22 +23,22 @@
 #include <vector>
 
 #include "FrameFixture.h"
+#include "commands/CommandIds.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/ConvertLocalFiles.h"
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/CreateDirDlg.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/DeviceText.h"
 #include "devicelink/FileKinds.h"
-#include "log/NewLogFileDlg.h"
 #include "platform/Utf16.h"
-#include "transfer/TransferDlg.h"
 #include "ui/AboutDlg.h"
-#include "ui/CommandIds.h"
-#include "ui/ExistingFileDlg.h"
 #include "ui/KiroConvApp.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
+#include "ui/devicelink/CreateDirDlg.h"
+#include "ui/log/NewLogFileDlg.h"
+#include "ui/transfer/ExistingFileDlg.h"
+#include "ui/transfer/TransferDlg.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ExistingFileDlg.h"
+#include "ui/transfer/ExistingFileDlg.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>

@@ -1,9 +1,9 @@
-#include "ui/CommandPrompts.h"
+#include "commands/CommandPrompts.h"
 
 #include <array>
 #include <utility>
 
-#include "ui/CommandIds.h"
+#include "commands/CommandIds.h"
 
 namespace kiro {
 

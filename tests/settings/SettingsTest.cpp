@@ -1,4 +1,4 @@
-#include "ui/Settings.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "transfer/TransferDlg.h"
+#include "ui/transfer/TransferDlg.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -7,9 +7,9 @@
 #include <wx/stattext.h>
 
 #include "conversion/ConvertFile.h"
-#include "ui/ExistingFileDlg.h"
 #include "ui/WxMessageBox.h"
 #include "ui/WxText.h"
+#include "ui/transfer/ExistingFileDlg.h"
 
 namespace kiro {
 

@@ -1,4 +1,4 @@
-#include "ui/FolderSelection.h"
+#include "devicelink/FolderSelection.h"
 
 #include "platform/WindowTexts.h"
 

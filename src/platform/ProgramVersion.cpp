@@ -1,4 +1,4 @@
-#include "ui/ProgramVersion.h"
+#include "platform/ProgramVersion.h"
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ui/WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "log/NewLogFileDlg.h"
+#include "ui/log/NewLogFileDlg.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "ui/SettingsStore.h"
-#include "ui/WindowPlacement.h"
+#include "settings/SettingsStore.h"
+#include "settings/WindowPlacement.h"
 
 namespace kiro {
 

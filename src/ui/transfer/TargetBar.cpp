@@ -1,12 +1,12 @@
-#include "transfer/TargetBar.h"
+#include "ui/transfer/TargetBar.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "commands/CommandIds.h"
 #include "transfer/TransferActions.h"
-#include "ui/CommandIds.h"
 #include "ui/WxText.h"
 
 namespace kiro {

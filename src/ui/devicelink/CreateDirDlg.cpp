@@ -1,4 +1,4 @@
-#include "devicelink/CreateDirDlg.h"
+#include "ui/devicelink/CreateDirDlg.h"
 
 #include <wx/sizer.h>
 #include <wx/stattext.h>

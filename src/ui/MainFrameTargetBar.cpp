@@ -3,9 +3,9 @@
 #include <wx/choice.h>
 #include <wx/textctrl.h>
 
-#include "transfer/TargetBar.h"
 #include "transfer/TransferActions.h"
 #include "ui/MainFrame.h"
+#include "ui/transfer/TargetBar.h"
 
 namespace kiro {
 

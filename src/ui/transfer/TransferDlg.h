@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/PaintThrottle.h"
 #include "transfer/TransferJob.h"
-#include "ui/PaintThrottle.h"
 
 class wxButton;
 class wxGauge;

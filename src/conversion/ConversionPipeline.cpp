@@ -15,10 +15,10 @@ constexpr std::size_t kFilesAhead = 4;
 }  // namespace
 
 CConversionPipeline::CConversionPipeline(std::vector<std::string> sources, unsigned outputFormat,
-                                         int overwritePrompt, const IClock& clock)
+                                         OutputOverwrite overwrite, const IClock& clock)
     : m_sources(std::move(sources)),
       m_outputFormat(outputFormat),
-      m_asksBeforeReplacing(overwritePrompt == 1),
+      m_asksBeforeReplacing(overwrite != OutputOverwrite::Replace),
       m_clock(clock) {
     // A single file gains nothing from a second thread.
     if (m_sources.size() > 1) {

@@ -19,11 +19,10 @@ namespace kiro {
 // log lines and progress stay in the batch's order exactly as without the worker.
 class CConversionPipeline {
 public:
-    // overwritePrompt is the batch's setting: when it asks before replacing (1), a file
-    // whose output exists is read only after the answer, so that keeping existing
-    // outputs costs no reading.
+    // When the batch does not simply replace outputs, a file whose output exists is read
+    // only after the answer, so that keeping existing outputs costs no reading.
     CConversionPipeline(std::vector<std::string> sources, unsigned outputFormat,
-                        int overwritePrompt, const IClock& clock);
+                        OutputOverwrite overwrite, const IClock& clock);
     ~CConversionPipeline();
     CConversionPipeline(const CConversionPipeline&) = delete;
     CConversionPipeline& operator=(const CConversionPipeline&) = delete;

@@ -65,8 +65,11 @@ private:
 // Asks whether an existing output may be replaced; nothing when no question is due.
 std::optional<MessageAnswer> AskOverwrite(const std::string& outputPath,
                                           const ConversionContext& context) {
-    if (context.overwritePrompt != 1 || !IsReadableFile(outputPath)) {
+    if (context.overwrite == OutputOverwrite::Replace || !IsReadableFile(outputPath)) {
         return std::nullopt;
+    }
+    if (context.overwrite == OutputOverwrite::Keep) {
+        return MessageAnswer::No;
     }
     MessageBoxRequest request;
     request.text = "File " + outputPath + " exists.  Overwrite?";

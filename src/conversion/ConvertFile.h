@@ -19,9 +19,17 @@ enum ConvertResult : int {
     kUnknownOutputFormat = -6,
 };
 
+// What a conversion does with an output that already exists.
+enum class OutputOverwrite { Ask, Replace, Keep };
+
+// The stored OverwritePrompt switch: only exactly 1 asks; any other value replaces.
+inline OutputOverwrite OutputOverwriteFromSetting(int overwritePrompt) {
+    return overwritePrompt == 1 ? OutputOverwrite::Ask : OutputOverwrite::Replace;
+}
+
 // What one conversion needs from its caller; the settings are read at each call.
 struct ConversionContext {
-    int overwritePrompt = 0;  // the prompt is shown only when this is exactly 1
+    OutputOverwrite overwrite = OutputOverwrite::Replace;
     IMessageBox& messageBox;
     CActivityLog& log;
     const IClock& clock;

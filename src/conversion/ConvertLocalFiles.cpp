@@ -53,12 +53,12 @@ CConvertLocalFiles::CConvertLocalFiles(IFileDialogs& fileDialogs, ITextPane& sta
       m_busy(std::move(busy)) {}
 
 std::vector<LocalConversion> CConvertLocalFiles::OnConvertLocalFiles(unsigned outputFormat,
-                                                                     int overwritePrompt) {
+                                                                     OutputOverwrite overwrite) {
     const std::vector<std::string> files = m_fileDialogs.OpenFiles(kDialogTitle, kFilters, true);
     std::vector<LocalConversion> conversions;
     if (!files.empty()) {
         const CBusyScope busy(m_busy);
-        conversions = ConvertAll(files, outputFormat, overwritePrompt);
+        conversions = ConvertAll(files, outputFormat, overwrite);
     }
     m_log.FlushLog();
     m_statusPane.SetText(kIdleStatusText);
@@ -69,7 +69,7 @@ std::vector<LocalConversion> CConvertLocalFiles::OnConvertLocalFiles(unsigned ou
 
 std::vector<LocalConversion> CConvertLocalFiles::ConvertAll(const std::vector<std::string>& files,
                                                             unsigned outputFormat,
-                                                            int overwritePrompt) {
+                                                            OutputOverwrite overwrite) {
     std::vector<LocalConversion> conversions;
     conversions.reserve(files.size());
     const std::string ofCount = " of " + std::to_string(files.size());
@@ -77,8 +77,8 @@ std::vector<LocalConversion> CConvertLocalFiles::ConvertAll(const std::vector<st
         m_statusPane.SetText("Now converting " + files[k] + " -- file " + std::to_string(k + 1) +
                              ofCount);
         LocalConversion conversion{files[k]};
-        const ConversionContext context{overwritePrompt, m_messageBox, m_log,
-                                        m_clock,         m_user,       &conversion.systemError};
+        const ConversionContext context{overwrite, m_messageBox, m_log,
+                                        m_clock,   m_user,       &conversion.systemError};
         conversion.result = ConvertSpectrumFile(files[k], outputFormat, context);
         conversions.push_back(std::move(conversion));
     }

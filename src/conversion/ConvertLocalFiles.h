@@ -36,11 +36,12 @@ public:
 
     // Runs the command with the frame's current settings; returns what became of each
     // chosen file, in the order the dialog gave them.
-    std::vector<LocalConversion> OnConvertLocalFiles(unsigned outputFormat, int overwritePrompt);
+    std::vector<LocalConversion> OnConvertLocalFiles(unsigned outputFormat,
+                                                     OutputOverwrite overwrite);
 
 private:
     std::vector<LocalConversion> ConvertAll(const std::vector<std::string>& files,
-                                            unsigned outputFormat, int overwritePrompt);
+                                            unsigned outputFormat, OutputOverwrite overwrite);
     void ReportFailures(const std::vector<LocalConversion>& conversions);
 
     IFileDialogs& m_fileDialogs;

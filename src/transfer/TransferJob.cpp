@@ -51,6 +51,14 @@ std::string TransferSummary(const TransferOutcome& outcome) {
     return "";
 }
 
+TransferSettings TransferSettingsFrom(std::string targetDirectory, int defaultAction,
+                                      int outputFormat, int overwritePrompt) {
+    const bool asks = overwritePrompt == 1;
+    return {std::move(targetDirectory), defaultAction, static_cast<unsigned>(outputFormat),
+            asks ? ExistingFilePolicy::Ask : ExistingFilePolicy::Replace,
+            OutputOverwriteFromSetting(overwritePrompt)};
+}
+
 bool IsConversionFailure(int convertResult) {
     return convertResult != kConverted && convertResult != kKindNotConvertible &&
            convertResult != kOverwriteDeclined;
@@ -67,8 +75,8 @@ TransferOutcome CTransferJob::RunTransferJob() {
     if (m_connectState != 0) {
         return outcome;
     }
-    m_env.link.GetSelectedFolderPath(m_env.tree, &m_deviceFolder, nullptr);
-    m_selected = m_env.list.GetSelectedCount();
+    m_env.context.link.GetSelectedFolderPath(m_env.context.tree, &m_deviceFolder, nullptr);
+    m_selected = m_env.context.list.GetSelectedCount();
     if (m_selected == 0) {
         m_env.messageBox.Show({"No files selected.", "File Transfer Error", MessageButtons::Ok,
                                MessageAnswer::Ok, MessageOwner::MainWindow});
@@ -78,11 +86,11 @@ TransferOutcome CTransferJob::RunTransferJob() {
     outcome.selected = m_selected;
     m_env.totalProgress.SetRange(0, std::min(m_selected, kMaxProgressRange));
     std::string lastUser;
-    int item = m_env.list.GetNextSelectedItem(-1);
+    int item = m_env.context.list.GetNextSelectedItem(-1);
     while (item != -1 && m_bCancel == 0 && !m_connectionLost) {
-        lastUser = LoggedUserName(m_env.user);
+        lastUser = LoggedUserName(m_env.context.user);
         ShowTotal(outcome.handled);
-        const int next = m_env.list.GetNextSelectedItem(item);
+        const int next = m_env.context.list.GetNextSelectedItem(item);
         HandleFile(item, lastUser);
         ++outcome.handled;
         m_env.fileProgress.Repaint();
@@ -106,7 +114,7 @@ void CTransferJob::ShowTotal(int done) {
 
 void CTransferJob::HandleFile(int item, const std::string& user) {
     TransferFileRecord record;
-    record.name = Bounded(m_env.list.GetItemText(item, 0), kMaxNameChars);
+    record.name = Bounded(m_env.context.list.GetItemText(item, 0), kMaxNameChars);
     record.deviceName = Utf8ToUtf16(record.name).value_or(u"");
     const DeviceFileKind kind = GetFileKind(record.deviceName);
     record.kindCode = kind.code;
@@ -117,12 +125,12 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
 
     TransferFileTexts texts;
     texts.user = user;
-    texts.timeStamp = FormatTimeStamp(m_env.clock.LocalNow());
+    texts.timeStamp = FormatTimeStamp(m_env.context.clock.LocalNow());
     texts.devicePath = record.devicePath;
     texts.localPath = record.localPath;
-    texts.sizeText = Bounded(m_env.list.GetItemText(item, 2), kMaxSizeTextChars);
+    texts.sizeText = Bounded(m_env.context.list.GetItemText(item, 2), kMaxSizeTextChars);
     texts.kindText = kind.text;
-    m_newFileDate = m_env.list.GetItemText(item, 3);
+    m_newFileDate = m_env.context.list.GetItemText(item, 3);
 
     const int action = m_settings.defaultAction;
     if (action < 0 || action >= kActionCount) {
@@ -134,7 +142,7 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
         const bool convertible = !IsNeverConverted(kind.code);
         if (ConvertsFiles(action) && !convertible) {
             record.skippedConversion = true;
-            m_env.log.WriteLogEntry(NoConversionLine(texts));
+            m_env.context.log.WriteLogEntry(NoConversionLine(texts));
             if (action == kActionConvertOnly) {
                 KeepCopyUnderItsName(record);
             }
@@ -153,7 +161,7 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
 }
 
 bool CTransferJob::NoteLostConnection(TransferFileRecord& record) {
-    if (!m_env.link.ConnectionLost()) {
+    if (!m_env.context.link.ConnectionLost()) {
         return false;
     }
     m_connectionLost = true;
@@ -169,18 +177,18 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
         record.copyPath = TemporaryPathFor(record.localPath).string();
         pcName = std::filesystem::path(record.copyPath).filename().string();
     }
-    const CDeviceLink::PcCopy copy = m_env.link.CopyFileToPc(
+    const CDeviceLink::PcCopy copy = m_env.context.link.CopyFileToPc(
         m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kChunkBytes,
         &m_env.fileProgress,
         [this](const ExistingFileQuestion& question) { return ResolveExisting(question); });
     record.copyResult = copy.result;
     record.placement = copy.placement;
-    record.systemError = m_env.link.LastPcError();
+    record.systemError = m_env.context.link.LastPcError();
     // Only a copy of the whole file counts; the link reports 0 also when it has lost
     // the handheld.
     const bool lost = NoteLostConnection(record);
     if (record.placement == CopyPlacement::Skipped && !lost) {
-        m_env.log.WriteLogEntry(SkippedLine(texts));
+        m_env.context.log.WriteLogEntry(SkippedLine(texts));
         return false;  // the handheld's file is all there is of it: nothing more is done
     }
     record.copied = record.copyResult >= 0 && !lost;
@@ -189,7 +197,7 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
         record.localPath = record.copyPath = copy.pcPath;
         texts.localPath = copy.pcPath;
     }
-    m_env.log.WriteLogEntry(CopiedLine(texts, record.copied));
+    m_env.context.log.WriteLogEntry(CopiedLine(texts, record.copied));
     return record.copied;
 }
 
@@ -210,7 +218,9 @@ ExistingFileChoice CTransferJob::ResolveExisting(ExistingFileQuestion question) 
 
 void CTransferJob::ConvertCopy(TransferFileRecord& record) {
     record.convertResult =
-        m_env.convert(record.copyPath, record.localPath, m_settings.outputFormat);
+        ConvertSpectrumFileAs(record.copyPath, record.localPath, m_settings.outputFormat,
+                              {m_settings.outputs, m_env.messageBox, m_env.context.log,
+                               m_env.context.clock, m_env.context.user});
     record.failed = record.failed || IsConversionFailure(*record.convertResult);
 }
 
@@ -242,10 +252,11 @@ void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTe
         return;  // nothing is deleted on a handheld we no longer hear from
     }
     m_env.status.SetText(DeletingRemoteStatusText(texts));
-    record.remoteDeleted = m_env.link.DeleteDeviceFile(m_deviceFolder, record.deviceName) != 0;
+    record.remoteDeleted =
+        m_env.context.link.DeleteDeviceFile(m_deviceFolder, record.deviceName) != 0;
     NoteLostConnection(record);
     record.failed = record.failed || !*record.remoteDeleted;
-    m_env.log.WriteLogEntry(RemoteDeleteLine(texts, *record.remoteDeleted));
+    m_env.context.log.WriteLogEntry(RemoteDeleteLine(texts, *record.remoteDeleted));
 }
 
 void CTransferJob::DeleteLocal(TransferFileRecord& record, const TransferFileTexts& texts) {
@@ -254,25 +265,25 @@ void CTransferJob::DeleteLocal(TransferFileRecord& record, const TransferFileTex
         record.systemError = errno;
     }
     record.failed = record.failed || !*record.localDeleted;
-    m_env.log.WriteLogEntry(LocalDeleteLine(texts, *record.localDeleted));
+    m_env.context.log.WriteLogEntry(LocalDeleteLine(texts, *record.localDeleted));
 }
 
 void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser) {
     if (m_bCancel == 1) {
         outcome.cancelled = true;
-        m_env.log.WriteLogEntry(
-            CancelledLine(lastUser.empty() ? LoggedUserName(m_env.user) : lastUser));
+        m_env.context.log.WriteLogEntry(
+            CancelledLine(lastUser.empty() ? LoggedUserName(m_env.context.user) : lastUser));
     }
     outcome.connectionLost = m_connectionLost;
-    outcome.lossCause = m_env.link.LossCause();
+    outcome.lossCause = m_env.context.link.LossCause();
     if (IsMoveAction(m_settings.defaultAction) && !m_connectionLost) {
-        m_env.frameStatus.SetText(kGettingDirectoryContents);
+        m_env.context.frameStatus.SetText(kGettingDirectoryContents);
         std::u16string folder;
-        if (m_env.link.GetSelectedFolderPath(m_env.tree, &folder, nullptr) != 0) {
-            m_env.link.FillFileList(folder, m_env.list);
+        if (m_env.context.link.GetSelectedFolderPath(m_env.context.tree, &folder, nullptr) != 0) {
+            m_env.context.link.FillFileList(folder, m_env.context.list);
         }
     }
-    m_env.log.FlushLog();
+    m_env.context.log.FlushLog();
     outcome.failures = static_cast<int>(std::count_if(
         m_records.begin(), m_records.end(), [](const TransferFileRecord& r) { return r.failed; }));
     outcome.skipped = static_cast<int>(std::count_if(

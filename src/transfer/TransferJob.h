@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/ConvertFile.h"
 #include "devicelink/DeviceLink.h"
 #include "log/ActivityLog.h"
 #include "platform/Clock.h"
@@ -21,7 +22,14 @@ struct TransferSettings {
     unsigned outputFormat = 0;
     // What a copy does to a different PC file of its name.
     ExistingFilePolicy existingFiles = ExistingFilePolicy::Replace;
+    // What a conversion does to an output that exists.
+    OutputOverwrite outputs = OutputOverwrite::Replace;
 };
+
+// The stored settings as a job takes them: with the overwrite prompt on, both an
+// existing output and a different PC file of a copy's name are asked about.
+TransferSettings TransferSettingsFrom(std::string targetDirectory, int defaultAction,
+                                      int outputFormat, int overwritePrompt);
 
 // What happened to one selected file.
 struct TransferFileRecord {
@@ -56,24 +64,26 @@ struct TransferOutcome {
     std::string lossCause;        // why, as the link tells it
 };
 
-// What the job needs from the window around it.
-struct TransferJobEnvironment {
+// What a job takes from the program around it: the handheld, what is selected, the
+// log and who and when.
+struct TransferJobContext {
     CDeviceLink& link;
     const IDeviceTree& tree;
     IFileList& list;
     CActivityLog& log;
     const IClock& clock;
     const IUserName& user;
+    ITextPane& frameStatus;  // the main window's status bar
+};
+
+// The context, and how the job shows itself and asks: a dialog's controls in the window,
+// the terminal on the command line.
+struct TransferJobEnvironment {
+    TransferJobContext context;
     IMessageBox& messageBox;
     IProgressBar& fileProgress;
     IProgressBar& totalProgress;
-    ITextPane& status;       // the job's own status text
-    ITextPane& frameStatus;  // the main window's status bar
-    // Converts the PC file `readFrom` in the given format, naming and logging the
-    // output after `namedAs`; returns a ConvertResult.
-    std::function<int(const std::string& readFrom, const std::string& namedAs,
-                      unsigned outputFormat)>
-        convert;
+    ITextPane& status;  // the job's own status text
     // Dispatches waiting messages, so that Cancel is seen between files.
     std::function<void()> drainMessages;
     // Asks what to do with a different PC file of the copy's name, when the policy is

@@ -50,15 +50,14 @@ void CMainFrame::OnGo(wxCommandEvent& /*event*/) {
     if (!CheckGo(*m_listView, m_messageBox)) {
         return;
     }
-    // With the prompt on, a different PC file of a copy's name is asked about.
-    const TransferSettings settings{
-        m_settings.targetDirectory, m_settings.defaultAction,
-        static_cast<unsigned>(m_settings.outputFormat),
-        m_settings.overwritePrompt == 1 ? ExistingFilePolicy::Ask : ExistingFilePolicy::Replace};
+    const TransferSettings settings =
+        TransferSettingsFrom(m_settings.targetDirectory, m_settings.defaultAction,
+                             m_settings.outputFormat, m_settings.overwritePrompt);
     {
-        CTransferDlg dialog(
-            this, {*m_deviceLink, *m_treeView, *m_listView, m_log, m_clock, m_userName,
-                   m_statusPane, GetConnectState(), settings, m_settings.overwritePrompt});
+        CTransferDlg dialog(this, {{*m_deviceLink, *m_treeView, *m_listView, m_log, m_clock,
+                                    m_userName, m_statusPane},
+                                   GetConnectState(),
+                                   settings});
         dialog.ShowModal();
     }
     LogCommands().ReportLogFailureOnce();
@@ -69,7 +68,7 @@ void CMainFrame::OnConvertLocalFiles(wxCommandEvent& /*event*/) {
     CConvertLocalFiles(GetFileDialogs(), m_statusPane, m_messageBox, m_log, m_clock, m_userName,
                        BusyCursorFor(this))
         .OnConvertLocalFiles(static_cast<unsigned>(m_settings.outputFormat),
-                             m_settings.overwritePrompt);
+                             OutputOverwriteFromSetting(m_settings.overwritePrompt));
     LogCommands().ReportLogFailureOnce();
 }
 

@@ -32,12 +32,14 @@ protected:
     }
 
     int Convert(const std::string& source, unsigned format, int overwritePrompt = 0) {
-        return ConvertSpectrumFile(source, format, {overwritePrompt, messageBox, log, clock, user});
+        return ConvertSpectrumFile(
+            source, format,
+            {OutputOverwriteFromSetting(overwritePrompt), messageBox, log, clock, user});
     }
     std::vector<LocalConversion> RunBatch(std::vector<std::string> chosen, unsigned format,
                                           int overwritePrompt = 0) {
         fileDialogs.openAnswers = {std::move(chosen)};
-        return batch.OnConvertLocalFiles(format, overwritePrompt);
+        return batch.OnConvertLocalFiles(format, OutputOverwriteFromSetting(overwritePrompt));
     }
     std::string LogEntries() { return ReadFileBytes(dir / "activity.log").substr(headerSize); }
     std::string WriteLamp(const std::string& name) {
@@ -166,7 +168,8 @@ TEST_F(ConvertFileTest, CutsAnOverlongUserNameAtACharacterBoundary) {
     const std::string source = WriteLamp("run1.dark_ks");
     // An e with acute accent straddles byte 199.
     const CFixedUserName longUser(std::string(198, 'a') + "\xC3\xA9" + "tail");
-    EXPECT_EQ(ConvertSpectrumFile(source, kFormatTab, {0, messageBox, log, clock, longUser}),
+    EXPECT_EQ(ConvertSpectrumFile(source, kFormatTab,
+                                  {OutputOverwrite::Replace, messageBox, log, clock, longUser}),
               kConverted);
     EXPECT_EQ(LogEntries().substr(0, 5 + 198 + 1), "User " + std::string(198, 'a') + " ");
 }
@@ -299,9 +302,10 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
 
     std::vector<int> results;
     {
-        CConversionPipeline pipeline(sources, kFormatTab, 1, clock);
+        CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Ask, clock);
         for (std::size_t k = 0; k < pipeline.Size(); ++k) {
-            results.push_back(pipeline.ConvertNext({1, questions, log, clock, user}));
+            results.push_back(
+                pipeline.ConvertNext({OutputOverwrite::Ask, questions, log, clock, user}));
         }
     }
     std::vector<int> expected(12, kConverted);
@@ -329,8 +333,9 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     std::filesystem::remove(dir / "f0.scope");
     std::filesystem::remove(dir / "f1.scope");
     {
-        CConversionPipeline pipeline(sources, kFormatTab, 0, clock);
-        EXPECT_EQ(pipeline.ConvertNext({0, questions, log, clock, user}), kConverted);
+        CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Replace, clock);
+        EXPECT_EQ(pipeline.ConvertNext({OutputOverwrite::Replace, questions, log, clock, user}),
+                  kConverted);
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));
     EXPECT_FALSE(std::filesystem::exists(dir / "f1.scope"));

@@ -50,23 +50,29 @@ protected:
 
     TransferOutcome Run(int action, int connectState = 0) {
         settings.defaultAction = action;
-        const auto convert = [this](const std::string& readFrom, const std::string& namedAs,
-                                    unsigned format) {
-            converted.push_back(namedAs);
-            return ConvertSpectrumFileAs(readFrom, namedAs, format,
-                                         {0, messageBox, log, clock, user});
-        };
         const auto drain = [this] {
             ++drains;
             if (onDrain) {
                 onDrain();
             }
         };
-        job.emplace(
-            TransferJobEnvironment{link, tree, list, log, clock, user, messageBox, fileBar,
-                                   totalBar, status, frameStatus, convert, drain, ask, sync},
-            connectState, settings);
-        return job->RunTransferJob();
+        job.emplace(TransferJobEnvironment{{link, tree, list, log, clock, user, frameStatus},
+                                           messageBox,
+                                           fileBar,
+                                           totalBar,
+                                           status,
+                                           drain,
+                                           ask,
+                                           sync},
+                    connectState, settings);
+        const TransferOutcome outcome = job->RunTransferJob();
+        converted.clear();
+        for (const TransferFileRecord& record : job->Records()) {
+            if (record.convertResult) {
+                converted.push_back(record.localPath);
+            }
+        }
+        return outcome;
     }
 
     std::string LogEntries() { return ReadFileBytes(pcDir / "LogFile.log").substr(header); }

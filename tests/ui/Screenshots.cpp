@@ -128,9 +128,11 @@ void Settle() {
 std::unique_ptr<CTransferDlg> TransferDialogOver(CMainFrame& frame) {
     return std::make_unique<CTransferDlg>(
         &frame,
-        TransferDialogContext{frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
-                              frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(),
-                              frame.GetStatusPane(), 1, TransferSettings{}, 1});
+        TransferDialogContext{
+            {frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
+             frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(), frame.GetStatusPane()},
+            1,
+            TransferSettings{}});
 }
 
 // The dialogs, each shown without its modal loop as it first appears.

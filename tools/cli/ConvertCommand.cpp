@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "cli/DeviceSession.h"
 #include "cli/LogOption.h"
 #include "cli/TerminalProgress.h"
 #include "conversion/ConversionPipeline.h"
@@ -19,12 +20,6 @@ namespace kiro::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Without --overwrite an existing output is kept: the overwrite question is answered No.
-class CKeepExistingOutputs final : public IMessageBox {
-public:
-    MessageAnswer Show(const MessageBoxRequest&) override { return MessageAnswer::No; }
-};
 
 constexpr std::size_t kProgressThreshold = 20;
 
@@ -131,16 +126,20 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {
 }
 
 int RunConvert(const ConvertOptions& options) {
-    CSystemClock clock;
-    CSystemUserName user;
-    CActivityLog log(clock);
-    if (!OpenCommandLineLog(log, options.logFile)) {
+    CommandLineLogging logging;
+    if (!logging.Open(options.logFile)) {
         return 1;
     }
-    CKeepExistingOutputs keepOutputs;
+    CActivityLog& log = logging.log;
+    CStderrMessageBox messageBox;
     int systemError = 0;
     const ConversionContext context{
-        options.overwrite ? 0 : 1, keepOutputs, log, clock, user, &systemError};
+        options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep,
+        messageBox,
+        log,
+        logging.clock,
+        logging.user,
+        &systemError};
     const unsigned format = FormatCodeFromName(options.format);
     const SourceList sources = ExpandPaths(options.paths);
 
@@ -149,7 +148,7 @@ int RunConvert(const ConvertOptions& options) {
         progress.Disable();
     }
     bool allConverted = sources.allFound;
-    CConversionPipeline batch(sources.files, format, context.overwritePrompt, clock);
+    CConversionPipeline batch(sources.files, format, context.overwrite, logging.clock);
     for (std::size_t k = 0; k < batch.Size(); ++k) {
         const std::string& source = batch.Source(k);
         progress.Show(k + 1, batch.Size(), source);

@@ -42,19 +42,6 @@ const std::map<std::string, int>& ActionNames() {
     return names;
 }
 
-// Overwrite questions are answered No (keep the output) unless --overwrite; every
-// other box is printed.
-class CTransferMessageBox final : public IMessageBox {
-public:
-    MessageAnswer Show(const MessageBoxRequest& request) override {
-        if (request.buttons == MessageButtons::YesNo) {
-            return MessageAnswer::No;
-        }
-        std::fprintf(stderr, "kiroconv-cli: %s\n", request.text.c_str());
-        return MessageAnswer::Ok;
-    }
-};
-
 class CNoText final : public ITextPane {
 public:
     void SetText(const std::string&) override {}
@@ -200,12 +187,11 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
 }
 
 int RunTransfer(const TransferOptions& options) {
-    CSystemClock clock;
-    CSystemUserName user;
-    CActivityLog log(clock);
-    if (!OpenCommandLineLog(log, options.logFile)) {
+    CommandLineLogging logging;
+    if (!logging.Open(options.logFile)) {
         return 1;
     }
+    CActivityLog& log = logging.log;
     CDeviceSession session;
     if (!session.Connect()) {
         return 1;
@@ -217,29 +203,18 @@ int RunTransfer(const TransferOptions& options) {
     session.Link().FillFileList(folder, list);
     const int missing = SelectNames(list, options, folder);
 
-    CTransferMessageBox messageBox;
+    CStderrMessageBox messageBox;
     CNoText status;
     CNoText frameStatus;
     CJobProgress progress;
-    const int overwritePrompt = options.overwrite ? 0 : 1;
     std::size_t reported = 0;
     CTransferJob* running = nullptr;
     TransferJobEnvironment environment{
-        session.Link(),
-        tree,
-        list,
-        log,
-        clock,
-        user,
+        {session.Link(), tree, list, log, logging.clock, logging.user, frameStatus},
         messageBox,
         progress.file,
         progress.total,
         status,
-        frameStatus,
-        [&](const std::string& readFrom, const std::string& namedAs, unsigned format) {
-            return ConvertSpectrumFileAs(readFrom, namedAs, format,
-                                         {overwritePrompt, messageBox, log, clock, user});
-        },
         [&] {
             progress.Clear();
             for (; reported < running->Records().size(); ++reported) {
@@ -252,7 +227,8 @@ int RunTransfer(const TransferOptions& options) {
         }};
     TransferSettings settings{options.targetDirectory, ActionNames().at(options.action),
                               FormatCodeFromName(options.format),
-                              ExistingPolicyFromName(options.existing)};
+                              ExistingPolicyFromName(options.existing),
+                              options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep};
     CTransferJob job(environment, session.Link().IsConnected() ? 0 : 1, settings);
     running = &job;
     struct sigaction action {};

@@ -6,7 +6,6 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
-#include "conversion/ConvertFile.h"
 #include "ui/WxMessageBox.h"
 #include "ui/WxText.h"
 #include "ui/transfer/ExistingFileDlg.h"
@@ -123,28 +122,15 @@ void CTransferDlg::OnTimer(wxTimerEvent& /*event*/) {
 
 void CTransferDlg::RunTransferJob() {
     CWxMessageBox messageBox(this);
-    TransferJobEnvironment environment{
-        m_context.link,
-        m_context.tree,
-        m_context.list,
-        m_context.log,
-        m_context.clock,
-        m_context.user,
-        messageBox,
-        *m_fileBar,
-        *m_totalBar,
-        *m_statusPane,
-        m_context.frameStatus,
-        [this, &messageBox](const std::string& readFrom, const std::string& namedAs,
-                            unsigned format) {
-            return ConvertSpectrumFileAs(readFrom, namedAs, format,
-                                         {m_context.overwritePrompt, messageBox, m_context.log,
-                                          m_context.clock, m_context.user});
-        },
-        [this] { PumpMessages(); },
-        [this](const ExistingFileQuestion& question) {
-            return AskAboutExistingFile(this, question);
-        }};
+    TransferJobEnvironment environment{m_context.job,
+                                       messageBox,
+                                       *m_fileBar,
+                                       *m_totalBar,
+                                       *m_statusPane,
+                                       [this] { PumpMessages(); },
+                                       [this](const ExistingFileQuestion& question) {
+                                           return AskAboutExistingFile(this, question);
+                                       }};
     CTransferJob job(environment, m_context.connectState, m_context.settings);
     if (m_bCancel != 0) {
         job.Cancel();

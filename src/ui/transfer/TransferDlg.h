@@ -18,16 +18,9 @@ namespace kiro {
 
 // What the main frame lends a transfer job besides the dialog's own controls.
 struct TransferDialogContext {
-    CDeviceLink& link;
-    const IDeviceTree& tree;
-    IFileList& list;
-    CActivityLog& log;
-    const IClock& clock;
-    const IUserName& user;
-    ITextPane& frameStatus;
+    TransferJobContext job;
     int connectState;
     TransferSettings settings;
-    int overwritePrompt;
 };
 
 // "File Transfer Progress": runs one transfer job half a second after it is shown,

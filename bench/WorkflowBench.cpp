@@ -165,7 +165,7 @@ public:
             m_frame.GetListView()->ShowPendingItems();
             Settle();
             runs.push_back(Since(start));
-            if (m_frame.GetConnectState() != 0) {
+            if (m_frame.GetConnectState() != ConnectState::Connected) {
                 std::fprintf(stderr, "could not connect\n");
                 std::exit(1);
             }

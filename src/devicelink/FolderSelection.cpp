@@ -4,11 +4,11 @@
 
 namespace kiro {
 
-void ShowSelectedFolder(int connectState, CDeviceLink& link, const IDeviceTree& tree,
+void ShowSelectedFolder(ConnectState connectState, CDeviceLink& link, const IDeviceTree& tree,
                         IFileList& list, ITextPane& status,
                         const std::function<void(const std::string&)>& setTitle) {
     status.SetText(kGettingDirectoryContents);
-    if (connectState == 0) {
+    if (connectState == ConnectState::Connected) {
         std::u16string widePath;
         std::string narrowPath;
         link.GetSelectedFolderPath(tree, &widePath, &narrowPath);

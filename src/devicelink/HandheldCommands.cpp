@@ -41,7 +41,7 @@ void CHandheldCommands::OnConnect() {
     CBusy busy(m_window.busy);
     m_window.tree.DeleteAllItems();
     m_hRootItem = 0;
-    if (m_nConnectState == 0) {
+    if (m_connectState == ConnectState::Connected) {
         Disconnect();
     } else {
         Connect();
@@ -56,18 +56,19 @@ void CHandheldCommands::Disconnect() {
     m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
                                            kKindDisconnectedDevice, 0);
     m_window.list.DeleteAllItems();
-    m_nConnectState = kStateUserDisconnected;
+    m_connectState = ConnectState::NotConnected;
 }
 
 void CHandheldCommands::Connect() {
     m_window.status.SetText("Initializing RAPI");
-    m_nConnectState = m_window.link.Connect();
-    if (m_nConnectState == kConnectOk) {
+    const int result = m_window.link.Connect();
+    m_connectState = result == kConnectOk ? ConnectState::Connected : ConnectState::NotConnected;
+    if (result == kConnectOk) {
         FillTreeFromRoot();
         HandleLostConnection();
         return;
     }
-    m_window.messageBox.Show(ConnectFailureMessage(m_nConnectState));
+    m_window.messageBox.Show(ConnectFailureMessage(result));
     m_window.setTitle(kNotConnectedTitle);
     m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
                                            kKindDisconnectedDevice, 0);
@@ -88,7 +89,7 @@ void CHandheldCommands::FillTreeFromRoot() {
 }
 
 void CHandheldCommands::OnRefresh() {
-    if (m_nConnectState != 0) {
+    if (m_connectState != ConnectState::Connected) {
         return;
     }
     CBusy busy(m_window.busy);
@@ -99,7 +100,7 @@ void CHandheldCommands::OnRefresh() {
 }
 
 void CHandheldCommands::OnDeleteFiles() {
-    if (m_nConnectState != 0) {
+    if (m_connectState != ConnectState::Connected) {
         return;
     }
     std::u16string folder;
@@ -141,7 +142,7 @@ void CHandheldCommands::OnDeleteFiles() {
 
 void CHandheldCommands::OnCreateDirectory(
     const std::function<std::optional<std::string>(const std::string& root)>& askName) {
-    if (m_nConnectState != 0) {
+    if (m_connectState != ConnectState::Connected) {
         return;
     }
     std::u16string folder;
@@ -159,7 +160,7 @@ void CHandheldCommands::OnCreateDirectory(
 }
 
 bool CHandheldCommands::HandleLostConnection() {
-    if (m_nConnectState != 0 || !m_window.link.ConnectionLost()) {
+    if (m_connectState != ConnectState::Connected || !m_window.link.ConnectionLost()) {
         return false;
     }
     ShowNotConnected();
@@ -170,7 +171,7 @@ bool CHandheldCommands::HandleLostConnection() {
 }
 
 void CHandheldCommands::ShowNotConnected() {
-    m_nConnectState = kStateUserDisconnected;
+    m_connectState = ConnectState::NotConnected;
     m_window.tree.DeleteAllItems();
     m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
                                            kKindDisconnectedDevice, 0);

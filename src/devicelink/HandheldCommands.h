@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "devicelink/ConnectState.h"
 #include "devicelink/DeviceControls.h"
 #include "devicelink/DeviceLink.h"
 #include "platform/MessageBox.h"
@@ -32,9 +33,7 @@ class CHandheldCommands {
 public:
     explicit CHandheldCommands(HandheldWindow window);
 
-    // 0 while connected; the last Connect result after a failed attempt; 14 after the
-    // user disconnected; 1 before the first attempt.
-    int ConnectState() const { return m_nConnectState; }
+    kiro::ConnectState State() const { return m_connectState; }
     TreeItem RootItem() const { return m_hRootItem; }
 
     void OnConnect();
@@ -58,10 +57,8 @@ private:
     void SetIdle();
 
     HandheldWindow m_window;
-    int m_nConnectState = 1;
+    kiro::ConnectState m_connectState = ConnectState::NotConnected;
     TreeItem m_hRootItem = 0;
 };
-
-inline constexpr int kStateUserDisconnected = 14;
 
 }  // namespace kiro

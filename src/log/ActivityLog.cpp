@@ -44,6 +44,18 @@ bool RenameIntoPlace(const std::filesystem::path& temporary, const std::filesyst
 
 CActivityLog::CActivityLog(const IClock& clock) : m_clock(clock) {}
 
+int CActivityLog::LogEvents() const {
+    if (IsEnabled()) {
+        return 1;
+    }
+    return m_storedLogEvents == 1 ? 0 : m_storedLogEvents;
+}
+
+void CActivityLog::SetLogEvents(int logEvents) {
+    m_storedLogEvents = logEvents;
+    m_logging = logEvents == 1 ? Logging::On : Logging::Off;
+}
+
 CActivityLog::~CActivityLog() {
     CloseLog();
 }

@@ -9,9 +9,12 @@ namespace kiro {
 
 inline constexpr const char* kDefaultLogFileName = "LogFile.log";
 
+// Whether entries are recorded at all.
+enum class Logging { Off, On };
+
 // The activity log file: created with a three-line header, or continued; one line
 // per event, each on disk as soon as it is written. Entries reach the file only
-// while LogEvents is exactly 1 and the file is open.
+// while logging is on and the file is open.
 class CActivityLog {
 public:
     explicit CActivityLog(const IClock& clock);
@@ -19,9 +22,12 @@ public:
     CActivityLog(const CActivityLog&) = delete;
     CActivityLog& operator=(const CActivityLog&) = delete;
 
-    int LogEvents() const { return m_logEvents; }
-    void SetLogEvents(int logEvents) { m_logEvents = logEvents; }
-    bool IsEnabled() const { return m_logEvents == 1; }
+    // The stored LogEvents value: on exactly when it is 1. A value that was never
+    // switched reads back as it was stored.
+    int LogEvents() const;
+    void SetLogEvents(int logEvents);
+    void SetLogging(Logging logging) { m_logging = logging; }
+    bool IsEnabled() const { return m_logging == Logging::On; }
     const std::string& LogFileName() const { return m_logFileName; }
     void SetLogFileName(std::string name) { m_logFileName = std::move(name); }
     bool IsOpen() const { return m_fd >= 0; }
@@ -50,7 +56,8 @@ private:
     bool Fail(int error);
 
     const IClock& m_clock;
-    int m_logEvents = 0;
+    Logging m_logging = Logging::Off;
+    int m_storedLogEvents = 0;
     std::string m_logFileName = kDefaultLogFileName;
     int m_fd = -1;
     int m_error = 0;

@@ -69,7 +69,7 @@ void CLogCommands::OnLogEnabled() {
         OpenLogAtStartup();
         return;
     }
-    m_log.SetLogEvents(m_log.LogEvents() == 1 ? 0 : 1);
+    m_log.SetLogging(m_log.IsEnabled() ? Logging::Off : Logging::On);
     // Switched on with no file open, entries would be dropped while the menu shows
     // logging as on: open the log now, as start-up would have.
     if (m_log.IsEnabled() && !m_log.IsOpen()) {

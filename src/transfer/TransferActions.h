@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "devicelink/ConnectState.h"
 #include "devicelink/DeviceControls.h"
 #include "platform/MessageBox.h"
 
@@ -33,8 +34,8 @@ inline bool ConvertsFiles(int action) {
 }
 
 // Go is enabled exactly while connected (state 0) with at least one file selected.
-inline bool IsGoEnabled(int connectState, int selectedCount) {
-    return connectState == 0 && selectedCount > 0;
+inline bool IsGoEnabled(ConnectState connectState, int selectedCount) {
+    return connectState == ConnectState::Connected && selectedCount > 0;
 }
 
 // What Go checks before it starts a job: with nothing selected it says so in the

@@ -64,7 +64,7 @@ bool IsConversionFailure(int convertResult) {
            convertResult != kOverwriteDeclined;
 }
 
-CTransferJob::CTransferJob(TransferJobEnvironment environment, int connectState,
+CTransferJob::CTransferJob(TransferJobEnvironment environment, ConnectState connectState,
                            TransferSettings settings)
     : m_env(std::move(environment)),
       m_connectState(connectState),
@@ -72,7 +72,7 @@ CTransferJob::CTransferJob(TransferJobEnvironment environment, int connectState,
 
 TransferOutcome CTransferJob::RunTransferJob() {
     TransferOutcome outcome;
-    if (m_connectState != 0) {
+    if (m_connectState != ConnectState::Connected) {
         return outcome;
     }
     m_env.context.link.GetSelectedFolderPath(m_env.context.tree, &m_deviceFolder, nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conversion/ConvertFile.h"
+#include "devicelink/ConnectState.h"
 #include "devicelink/DeviceLink.h"
 #include "log/ActivityLog.h"
 #include "platform/Clock.h"
@@ -104,7 +105,8 @@ struct TransferJobEnvironment {
 // is lost.
 class CTransferJob {
 public:
-    CTransferJob(TransferJobEnvironment environment, int connectState, TransferSettings settings);
+    CTransferJob(TransferJobEnvironment environment, ConnectState connectState,
+                 TransferSettings settings);
 
     // Looked at before each file.
     void Cancel() { m_bCancel = 1; }
@@ -126,7 +128,7 @@ private:
     void Finish(TransferOutcome& outcome, const std::string& lastUser);
 
     TransferJobEnvironment m_env;
-    int m_connectState;
+    ConnectState m_connectState;
     TransferSettings m_settings;
     int m_bCancel = 0;
     bool m_connectionLost = false;

@@ -64,7 +64,7 @@ public:
         return m_frame.CurrentPlacement();
     }
     void DisconnectIfConnected() override {
-        if (m_frame.GetConnectState() == 0) {
+        if (m_frame.GetConnectState() == ConnectState::Connected) {
             m_frame.m_deviceLink->Disconnect();
         }
     }

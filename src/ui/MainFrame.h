@@ -59,7 +59,9 @@ public:
     wxImageList& GetLargeImageList() { return *m_largeImages; }
 
     // The state the commands work on.
-    int GetConnectState() const { return m_handheld ? m_handheld->ConnectState() : 1; }
+    ConnectState GetConnectState() const {
+        return m_handheld ? m_handheld->State() : ConnectState::NotConnected;
+    }
     CDeviceLink& GetDeviceLink() { return *m_deviceLink; }
     CActivityLog& GetActivityLog() { return m_log; }
     const FrameSettings& GetSettings() const { return m_settings; }

@@ -148,11 +148,11 @@ void CMainFrame::MovePaneFocus(bool /*forward*/) {
 }
 
 void CMainFrame::OnUpdateConnect(wxUpdateUIEvent& event) {
-    event.Check(GetConnectState() == 0);
+    event.Check(GetConnectState() == ConnectState::Connected);
 }
 
 void CMainFrame::OnUpdateDeviceCommand(wxUpdateUIEvent& event) {
-    event.Enable(GetConnectState() == 0);
+    event.Enable(GetConnectState() == ConnectState::Connected);
 }
 
 void CMainFrame::OnUpdateGo(wxUpdateUIEvent& event) {

@@ -48,7 +48,7 @@ protected:
         }
     }
 
-    TransferOutcome Run(int action, int connectState = 0) {
+    TransferOutcome Run(int action, ConnectState connectState = ConnectState::Connected) {
         settings.defaultAction = action;
         const auto drain = [this] {
             ++drains;
@@ -317,7 +317,7 @@ TEST_F(TransferJobTest, WithLoggingOffNothingIsLoggedAndLogFilesAreNotMoved) {
 // Not connected, nothing selected, or an action it does not know: nothing is touched.
 TEST_F(TransferJobTest, EndsAtOnceWhenThereIsNothingToDo) {
     Browse(u"\\Data", {"a.scope_ks"});
-    EXPECT_FALSE(Run(kActionCopyOnly, 14).started);
+    EXPECT_FALSE(Run(kActionCopyOnly, ConnectState::NotConnected).started);
     const TransferOutcome unknown = Run(7);
     EXPECT_TRUE(unknown.started);
     EXPECT_EQ(unknown.failures, 0);

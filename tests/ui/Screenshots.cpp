@@ -95,7 +95,7 @@ bool ShowRealHandheld(CMainFrame& frame) {
     }
     frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
     frame.ProcessCommand(WxCommandId(kIdConnect));
-    if (frame.GetConnectState() != 0) {
+    if (frame.GetConnectState() != ConnectState::Connected) {
         return false;
     }
     CLeftView& tree = *frame.GetTreeView();
@@ -131,7 +131,7 @@ std::unique_ptr<CTransferDlg> TransferDialogOver(CMainFrame& frame) {
         TransferDialogContext{
             {frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
              frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(), frame.GetStatusPane()},
-            1,
+            ConnectState::NotConnected,
             TransferSettings{}});
 }
 

@@ -11,7 +11,7 @@ bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName) {
         return true;
     }
     log.SetLogFileName(fileName);
-    log.SetLogEvents(1);
+    log.SetLogging(Logging::On);
     log.OpenLogAtStartup();
     if (!log.IsOpen()) {
         std::fprintf(stderr, "kiroconv-cli: cannot open the log file %s: %s\n", fileName.c_str(),

@@ -229,7 +229,9 @@ int RunTransfer(const TransferOptions& options) {
                               FormatCodeFromName(options.format),
                               ExistingPolicyFromName(options.existing),
                               options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep};
-    CTransferJob job(environment, session.Link().IsConnected() ? 0 : 1, settings);
+    const ConnectState connected =
+        session.Link().IsConnected() ? ConnectState::Connected : ConnectState::NotConnected;
+    CTransferJob job(environment, connected, settings);
     running = &job;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;

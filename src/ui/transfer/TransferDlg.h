@@ -19,7 +19,7 @@ namespace kiro {
 // What the main frame lends a transfer job besides the dialog's own controls.
 struct TransferDialogContext {
     TransferJobContext job;
-    int connectState;
+    ConnectState connectState;
     TransferSettings settings;
 };
 

@@ -15,26 +15,6 @@ constexpr const char* kFilters =
 // A box taller than the screen helps nobody: the rest is counted, not listed.
 constexpr std::size_t kMaxListedFailures = 20;
 
-// Ends the wait cursor on every way out of the batch.
-class CBusyScope {
-public:
-    explicit CBusyScope(const CConvertLocalFiles::BusyHook& busy) : m_busy(busy) {
-        if (m_busy) {
-            m_busy(true);
-        }
-    }
-    ~CBusyScope() {
-        if (m_busy) {
-            m_busy(false);
-        }
-    }
-    CBusyScope(const CBusyScope&) = delete;
-    CBusyScope& operator=(const CBusyScope&) = delete;
-
-private:
-    const CConvertLocalFiles::BusyHook& m_busy;
-};
-
 bool IsFailure(const LocalConversion& conversion) {
     return conversion.result != kConverted && conversion.result != kOverwriteDeclined;
 }

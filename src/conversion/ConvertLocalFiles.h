@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+
 #include <string>
 #include <vector>
+#include "platform/BusyScope.h"
 
 #include "conversion/ConvertFile.h"
 #include "log/ActivityLog.h"
@@ -28,7 +30,7 @@ class CConvertLocalFiles {
 public:
     // Called with true once the files are chosen and with false when the batch is done,
     // so that the window can show the wait cursor and repaint first.
-    using BusyHook = std::function<void(bool busy)>;
+    using BusyHook = kiro::BusyHook;
 
     CConvertLocalFiles(IFileDialogs& fileDialogs, ITextPane& statusPane, IMessageBox& messageBox,
                        CActivityLog& log, const IClock& clock, const IUserName& user,

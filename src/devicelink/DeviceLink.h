@@ -30,6 +30,9 @@ enum TransferResult : int {
     kTransferKeptExistingFile = -9,  // a different PC file had the name and was kept
 };
 
+// The transfer job's chunk: the file progress bar moves once per chunk.
+inline constexpr std::uint32_t kTransferChunkBytes = 4096;
+
 // Folders only, name, attributes.
 inline constexpr rapi::DWORD kTreeFindFlags = 16513;
 // Name, low size word, last write time, attributes.

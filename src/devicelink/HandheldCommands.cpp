@@ -3,33 +3,11 @@
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "devicelink/FileKinds.h"
+#include "platform/BusyScope.h"
 #include "platform/Utf16.h"
 #include "platform/WindowTexts.h"
 
 namespace kiro {
-namespace {
-
-// Shows the wait cursor for as long as it lives.
-class CBusy {
-public:
-    explicit CBusy(const std::function<void(bool)>& busy) : m_busy(busy) {
-        if (m_busy) {
-            m_busy(true);
-        }
-    }
-    ~CBusy() {
-        if (m_busy) {
-            m_busy(false);
-        }
-    }
-    CBusy(const CBusy&) = delete;
-    CBusy& operator=(const CBusy&) = delete;
-
-private:
-    const std::function<void(bool)>& m_busy;
-};
-
-}  // namespace
 
 CHandheldCommands::CHandheldCommands(HandheldWindow window) : m_window(std::move(window)) {}
 
@@ -38,7 +16,7 @@ void CHandheldCommands::SetIdle() {
 }
 
 void CHandheldCommands::OnConnect() {
-    CBusy busy(m_window.busy);
+    CBusyScope busy(m_window.busy);
     m_window.tree.DeleteAllItems();
     m_hRootItem = 0;
     if (m_connectState == ConnectState::Connected) {
@@ -92,7 +70,7 @@ void CHandheldCommands::OnRefresh() {
     if (m_connectState != ConnectState::Connected) {
         return;
     }
-    CBusy busy(m_window.busy);
+    CBusyScope busy(m_window.busy);
     m_window.tree.DeleteAllItems();
     FillTreeFromRoot();
     SetIdle();
@@ -118,7 +96,7 @@ void CHandheldCommands::OnDeleteFiles() {
     if (answer != MessageAnswer::Yes) {
         return;
     }
-    CBusy busy(m_window.busy);
+    CBusyScope busy(m_window.busy);
     for (int item = m_window.list.GetNextSelectedItem(-1); item != -1;) {
         const int next = m_window.list.GetNextSelectedItem(item);
         const std::u16string name = Utf8ToUtf16(m_window.list.GetItemText(item, 0)).value_or(u"");

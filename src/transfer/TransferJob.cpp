@@ -19,7 +19,6 @@
 namespace kiro {
 namespace {
 
-constexpr std::uint32_t kChunkBytes = 4096;
 constexpr int kMaxProgressRange = 65535;
 // The list's texts are read as into the original fixed buffers.
 constexpr std::size_t kMaxNameChars = 259;
@@ -178,7 +177,7 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
         pcName = std::filesystem::path(record.copyPath).filename().string();
     }
     const CDeviceLink::PcCopy copy = m_env.context.link.CopyFileToPc(
-        m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kChunkBytes,
+        m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kTransferChunkBytes,
         &m_env.fileProgress,
         [this](const ExistingFileQuestion& question) { return ResolveExisting(question); });
     record.copyResult = copy.result;

@@ -15,8 +15,6 @@
 namespace kiro::cli {
 namespace {
 
-constexpr std::uint32_t kChunkBytes = 4096;
-
 // The link's progress bar, drawn as a text bar on a terminal.
 class CTextProgressBar final : public IProgressBar {
 public:
@@ -184,7 +182,7 @@ int RunGet(const DeviceOptions& options) {
         const std::string pcPath = JoinPcPath(options.targetDirectory, name);
         CTextProgressBar bar(display, shown);
         const CDeviceLink::PcCopy copy = session.Link().CopyFileToPc(
-            folder, wideName, options.targetDirectory, name, kChunkBytes, &bar,
+            folder, wideName, options.targetDirectory, name, kTransferChunkBytes, &bar,
             [&](const ExistingFileQuestion&) { return policy; });
         const std::int64_t result = copy.result;
         display.Clear();

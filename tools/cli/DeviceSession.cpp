@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/TerminalText.h"
+#include "devicelink/MemoryControls.h"
+
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "platform/Utf16.h"
@@ -12,8 +15,25 @@
 namespace kiro::cli {
 
 MessageAnswer CStderrMessageBox::Show(const MessageBoxRequest& request) {
-    std::fprintf(stderr, "kiroconv-cli: %s\n", request.text.c_str());
+    if (m_holding) {
+        m_held.push_back(request.text);
+    } else {
+        PrintLine(stderr, "kiroconv-cli: %s\n", request.text);
+    }
     return request.defaultAnswer;
+}
+
+void CStderrMessageBox::ShowHeld() {
+    m_holding = false;
+    for (const std::string& text : m_held) {
+        PrintLine(stderr, "kiroconv-cli: %s\n", text);
+    }
+    m_held.clear();
+}
+
+void CStderrMessageBox::DropHeld() {
+    m_holding = false;
+    m_held.clear();
 }
 
 CDeviceSession::CDeviceSession() : m_link(std::make_unique<CDeviceLink>(m_api, m_messageBox)) {}
@@ -27,12 +47,12 @@ bool CDeviceSession::Connect() {
     if (result == kConnectOk) {
         return true;
     }
-    std::fprintf(stderr, "kiroconv-cli: cannot reach the handheld: %s\n",
-                 ConnectFailureMessage(result).text.c_str());
+    PrintLine(stderr, "kiroconv-cli: cannot reach the handheld: %s\n",
+              ConnectFailureMessage(result).text);
     const std::string problem = rapi::LastConnectionProblem();
     if (!problem.empty()) {
-        std::fprintf(stderr, "kiroconv-cli: (%s%s)\n", problem.c_str(),
-                     result == kConnectTimeout ? "; is kiroscan-sim running?" : "");
+        PrintLine(stderr, "kiroconv-cli: (%s%s)\n", problem,
+                  result == kConnectTimeout ? "; is kiroscan-sim running?" : "");
     }
     return false;
 }
@@ -41,8 +61,19 @@ bool ReportLostConnection(const CDeviceLink& link) {
     if (!link.ConnectionLost()) {
         return false;
     }
-    std::fprintf(stderr, "kiroconv-cli: %s\n", kConnectionLostText);
+    PrintLine(stderr, "kiroconv-cli: %s\n", kConnectionLostText);
     return true;
+}
+
+void ReportMissingFolder(const std::u16string& folder) {
+    PrintLine(stderr, "kiroconv-cli: no such folder on the Kiro-SCAN: %s\n",
+              Utf16ToUtf8Lossy(folder));
+}
+
+bool FolderIsOnHandheld(CDeviceLink& link, const std::u16string& folder) {
+    CMemoryFileList scratch;
+    link.FillFileList(folder, scratch);
+    return !link.LastListingFailed() || link.ConnectionLost();
 }
 
 std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,

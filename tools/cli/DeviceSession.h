@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "devicelink/DeviceLink.h"
 #include "platform/MessageBox.h"
@@ -13,6 +14,16 @@ namespace kiro::cli {
 class CStderrMessageBox final : public IMessageBox {
 public:
     MessageAnswer Show(const MessageBoxRequest& request) override;
+
+    // Keeps later messages back until ShowHeld or DropHeld, so that a command that
+    // learns the real cause can tell it instead of the link's general message.
+    void Hold() { m_holding = true; }
+    void ShowHeld();
+    void DropHeld();
+
+private:
+    bool m_holding = false;
+    std::vector<std::string> m_held;
 };
 
 // A connection to the handheld for the length of one command.
@@ -26,7 +37,7 @@ public:
     // Connects; on failure says why on standard error and returns false.
     bool Connect();
     CDeviceLink& Link() { return *m_link; }
-    IMessageBox& MessageBox() { return m_messageBox; }
+    CStderrMessageBox& MessageBox() { return m_messageBox; }
 
 private:
     CRapiRemoteApi m_api;
@@ -42,6 +53,10 @@ std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,
                                const std::string& pcPath);
 // Says on standard error that the handheld was lost, when it was; true then.
 bool ReportLostConnection(const CDeviceLink& link);
+void ReportMissingFolder(const std::u16string& folder);
+// False when the handheld cannot list the folder: it is not there. A lost handheld
+// tells nothing about the folder, so that counts as there.
+bool FolderIsOnHandheld(CDeviceLink& link, const std::u16string& folder);
 
 std::string DeviceFolderForDisplay(const std::u16string& folder, const std::u16string& name);
 

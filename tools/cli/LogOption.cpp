@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/TerminalText.h"
+
 namespace kiro::cli {
 
 bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName) {
@@ -13,8 +15,8 @@ bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName) {
     log.SetLogEvents(1);
     log.OpenLogAtStartup();
     if (!log.IsOpen()) {
-        std::fprintf(stderr, "kiroconv-cli: cannot open the log file %s: %s\n", fileName.c_str(),
-                     std::strerror(log.LastError()));
+        PrintLine(stderr, "kiroconv-cli: cannot open the log file %s: %s\n", fileName,
+                  std::strerror(log.LastError()));
         return false;
     }
     return true;
@@ -24,8 +26,8 @@ bool ReportLogFailure(const CActivityLog& log) {
     if (log.LastError() == 0) {
         return true;
     }
-    std::fprintf(stderr, "kiroconv-cli: could not write to the log file %s: %s\n",
-                 log.LogFileName().c_str(), std::strerror(log.LastError()));
+    PrintLine(stderr, "kiroconv-cli: could not write to the log file %s: %s\n", log.LogFileName(),
+              std::strerror(log.LastError()));
     return false;
 }
 

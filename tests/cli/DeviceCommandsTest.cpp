@@ -174,6 +174,8 @@ TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles)
     run = Cli({"transfer", "-a", "copy", "--to", ".", "/My Documents", "absent.scope_ks"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, "") << "the missing file is the whole story";
+    run = Cli({"transfer", "-a", "copy", "--to", ".", "/Nowhere", "a.scope_ks"});
+    EXPECT_EQ(run.err, "kiroconv-cli: no such folder on the Kiro-SCAN: \\Nowhere\n");
 
     run = Cli(
         {"transfer", "-a", "move", "--to", pcDir / "missing", "/My Documents", "lamp.scope_ks"});

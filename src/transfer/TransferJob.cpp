@@ -219,7 +219,7 @@ void CTransferJob::ConvertCopy(TransferFileRecord& record) {
     record.convertResult =
         ConvertSpectrumFileAs(record.copyPath, record.localPath, m_settings.outputFormat,
                               {m_settings.outputs, m_env.messageBox, m_env.context.log,
-                               m_env.context.clock, m_env.context.user});
+                               m_env.context.clock, m_env.context.user, &record.conversionError});
     record.failed = record.failed || IsConversionFailure(*record.convertResult);
 }
 

@@ -45,6 +45,7 @@ struct TransferFileRecord {
     bool copied = false;
     CopyPlacement placement = CopyPlacement::New;  // Skipped: the PC's own file was kept
     std::optional<int> convertResult;              // a ConvertResult, when the conversion ran
+    int conversionError = 0;                       // the system's reason when the conversion failed
     bool skippedConversion = false;                // experiment or log file
     std::optional<bool> remoteDeleted;             // when a deletion on the handheld was tried
     std::optional<bool> localDeleted;              // when the PC copy was to be removed

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+
 #include "cli/RunProgram.h"
 #include "devicelink/DeviceLink.h"
 #include "sim/SimProcess.h"
@@ -45,6 +47,7 @@ TEST_F(DeviceCommandsTest, ListsFilesAndShowsTheFolderTree) {
         EXPECT_NE(run.err.find("no such folder on the Kiro-SCAN: \\My Documents\\Nowhere"),
                   std::string::npos)
             << command << ": " << run.err;
+        EXPECT_EQ(run.err.find("Find file failed"), std::string::npos) << command;
     }
 }
 
@@ -58,6 +61,10 @@ TEST_F(DeviceCommandsTest, CopiesDeletesAndCreatesAndReportsEachFailure) {
     run = Cli({"get", "/My Documents", "missing.scope_ks", "--to", pcDir.Path().string()});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.out.find("cannot be opened"), std::string::npos);
+    run = Cli({"get", "/Nowhere", "lamp.scope_ks", "--to", pcDir.Path().string()});
+    EXPECT_NE(run.out.find("not copied \\Nowhere\\lamp.scope_ks: the folder \\Nowhere is not on"),
+              std::string::npos)
+        << run.out;
     run = Cli({"get", "/My Documents", "lamp.scope_ks", "--to", pcDir / "nowhere"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.out.find("No such file or directory"), std::string::npos) << run.out;
@@ -89,6 +96,38 @@ TEST_F(DeviceCommandsTest, CopiesDeletesAndCreatesAndReportsEachFailure) {
     run = Cli({"mkdir", "/Temp/Run 7"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.out.find("Directory creation failed"), std::string::npos);
+}
+
+// A name may hold terminal controls: every line that names it shows it escaped, so it
+// can neither drive the terminal nor fake a line of its own.
+TEST_F(DeviceCommandsTest, EveryCommandShowsControlCharactersInNamesEscaped) {
+    const std::string name = "x\x1B]0;T\a\r\nz";
+    const std::string escaped = "x\\x1B]0;T\\x07\\r\\nz";
+    std::filesystem::create_directory(sim.Root() / "Temp" / name);
+    test::WriteFileBytes(sim.Root() / "Temp" / (name + ".scope_ks"), "spectrum");
+    std::filesystem::create_directory(pcDir / name);
+    const std::string file = name + ".scope_ks";
+    const std::string pc = pcDir.Path().string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"ls", "/Temp"},
+             {"ls", "-l", "/Temp"},
+             {"tree"},
+             {"get", "/Temp", file, "--to", pc},
+             {"rm", "/Temp", file},
+             {"get", "/Temp", file, "--to", pc + "/" + name},
+             {"transfer", "-a", "copy", "--to", pc, "/Temp", file},
+             {"ls", "/Temp/" + file},
+             {"ls", "/Temp/" + name},
+             {"mkdir", "/Temp/" + name},
+             {"convert", pc + "/" + name}}) {
+        const auto run = Cli(args);
+        const std::string shown = run.out + run.err;
+        EXPECT_NE(shown.find(escaped), std::string::npos) << args.front() << ": " << shown;
+        const auto rawControls = std::count_if(shown.begin(), shown.end(), [](unsigned char c) {
+            return (c < 0x20 && c != '\n') || c == 0x7F;
+        });
+        EXPECT_EQ(rawControls, 0) << args.front() << " " << args.back() << ": " << shown;
+    }
 }
 
 TEST_F(DeviceCommandsTest, ASecondClientIsRefusedRatherThanKeptWaiting) {
@@ -132,6 +171,11 @@ TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles)
               std::string::npos);
     EXPECT_NE(run.out.find("absent.scope_ks is not on the handheld"), std::string::npos);
     EXPECT_TRUE(OnHandheld("noise.scope_ks"));
+    run = Cli({"transfer", "-a", "copy", "--to", ".", "/My Documents", "absent.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "") << "the missing file is the whole story";
+    run = Cli({"transfer", "-a", "copy", "--to", ".", "/Nowhere", "a.scope_ks"});
+    EXPECT_EQ(run.err, "kiroconv-cli: no such folder on the Kiro-SCAN: \\Nowhere\n");
 
     run = Cli(
         {"transfer", "-a", "move", "--to", pcDir / "missing", "/My Documents", "lamp.scope_ks"});
@@ -143,12 +187,30 @@ TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles)
     const std::vector<std::string> copyConvert = {
         "transfer",      "-a",           "copy-convert", "--to", pcDir.Path().string(),
         "/My Documents", "lamp.scope_ks"};
-    EXPECT_EQ(Cli(copyConvert).exitStatus, 1);
+    run = Cli(copyConvert);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.out.find(": output exists: " + (pcDir / "lamp.scope") +
+                           " (use --overwrite to replace it)"),
+              std::string::npos)
+        << run.out;
     EXPECT_EQ(test::ReadFileBytes(pcDir / "lamp.scope"), "mine");
     std::vector<std::string> overwriting = copyConvert;
     overwriting.insert(overwriting.begin() + 3, "--overwrite");
     EXPECT_EQ(Cli(overwriting).exitStatus, 0);
     EXPECT_NE(test::ReadFileBytes(pcDir / "lamp.scope"), "mine");
+    {
+        // The copy fits under the limit, its converted output does not.
+        test::CFileSizeLimit diskFull(9000);
+        run = Cli(overwriting);
+    }
+    EXPECT_NE(run.out.find("cannot create the output file " + (pcDir / "lamp.scope") +
+                           ": File too large"),
+              std::string::npos)
+        << run.out;
+    overwriting[2] = "convert-only";
+    EXPECT_NE(Cli(overwriting)
+                  .out.find("deleted the temporary copy of " + (pcDir / "lamp.scope_ks") + "\n"),
+              std::string::npos);
 
     for (const std::vector<std::string>& usage :
          {std::vector<std::string>{"transfer", "--to", ".", "/My Documents", "a"},

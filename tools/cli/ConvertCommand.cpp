@@ -11,10 +11,10 @@
 #include "cli/DeviceSession.h"
 #include "cli/LogOption.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalText.h"
 #include "conversion/ConversionPipeline.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/OutputNaming.h"
-#include "platform/DisplayText.h"
 
 namespace kiro::cli {
 namespace {
@@ -54,10 +54,10 @@ SourceList ExpandPaths(const std::vector<std::string>& paths) {
             }
         }
         if (error) {
-            std::printf("%s: cannot read the directory\n", path.c_str());
+            PrintLine(stdout, "%s: cannot read the directory\n", path);
             list.allFound = false;
         } else if (inFolder.empty()) {
-            std::printf("%s: the directory holds no files\n", path.c_str());
+            PrintLine(stdout, "%s: the directory holds no files\n", path);
             list.allFound = false;
         }
         std::sort(inFolder.begin(), inFolder.end());
@@ -67,24 +67,29 @@ SourceList ExpandPaths(const std::vector<std::string>& paths) {
 }
 
 void ReportResult(const std::string& sourcePath, unsigned format, int result, int systemError) {
-    const std::string source = EscapeControlCharacters(sourcePath);
-    const std::string output =
-        EscapeControlCharacters(OutputPathFor(sourcePath, format).value_or(""));
     if (result == kConverted) {
-        std::printf("converted %s -> %s\n", source.c_str(), output.c_str());
-    } else if (result == kOverwriteDeclined) {
-        std::printf("not converted %s: output exists: %s (use --overwrite to replace it)\n",
-                    source.c_str(), output.c_str());
-    } else if (result == kOutputCannotBeCreated) {
-        std::printf("not converted %s: cannot create the output file %s: %s\n", source.c_str(),
-                    output.c_str(), std::strerror(systemError != 0 ? systemError : EIO));
+        PrintLine(stdout, "converted %s -> %s\n", sourcePath,
+                  OutputPathFor(sourcePath, format).value_or(""));
     } else {
-        std::printf("not converted %s: %s\n", source.c_str(),
-                    DescribeConvertResult(result, systemError).c_str());
+        PrintLine(stdout, "not converted %s: %s\n", sourcePath,
+                  DescribeConversion(result, systemError, sourcePath, format));
     }
 }
 
 }  // namespace
+
+std::string DescribeConversion(int result, int systemError, const std::string& sourcePath,
+                               unsigned format) {
+    const std::string output = OutputPathFor(sourcePath, format).value_or("");
+    if (result == kOverwriteDeclined) {
+        return "output exists: " + output + " (use --overwrite to replace it)";
+    }
+    if (result == kOutputCannotBeCreated) {
+        return "cannot create the output file " + output + ": " +
+               std::strerror(systemError != 0 ? systemError : EIO);
+    }
+    return DescribeConvertResult(result, systemError);
+}
 
 unsigned FormatCodeFromName(const std::string& name) {
     return FormatNames().at(name);

@@ -28,4 +28,8 @@ void AddFormatOption(CLI::App& command, std::string& format);
 // Maps a format name of the command line to its output format code.
 unsigned FormatCodeFromName(const std::string& name);
 
+// Why a file was not converted, naming its output where that is the cause.
+std::string DescribeConversion(int result, int systemError, const std::string& sourcePath,
+                               unsigned format);
+
 }  // namespace kiro::cli

@@ -2,11 +2,15 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "cli/DeviceSession.h"
 #include "cli/ExistingOption.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalText.h"
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "devicelink/MemoryControls.h"
@@ -45,32 +49,32 @@ private:
     int m_shownPercent = -1;
 };
 
-void ReportMissingFolder(const std::u16string& folder) {
-    std::fprintf(stderr, "kiroconv-cli: no such folder on the Kiro-SCAN: %s\n",
-                 Utf16ToUtf8Lossy(folder).c_str());
-}
-
 void PrintTree(const CMemoryTree& tree, TreeItem item, int depth) {
-    std::printf("%s%s\n", std::string(2 * static_cast<std::size_t>(depth), ' ').c_str(),
-                tree.NodeAt(item).label.c_str());
+    PrintLine(stdout, "%s%s\n", std::string(2 * static_cast<std::size_t>(depth), ' '),
+              tree.NodeAt(item).label);
     for (const TreeItem child : tree.Children(item)) {
         PrintTree(tree, child, depth + 1);
     }
 }
 
 void PrintLongListing(const CMemoryFileList& list) {
+    // Columns are aligned on the texts as shown, escapes included.
+    std::vector<std::array<std::string, 4>> rows;
     std::size_t widths[3] = {0, 0, 0};
     for (int item = 0; item < list.GetItemCount(); ++item) {
         const auto& row = list.RowAt(item);
-        for (int column = 0; column < 3; ++column) {
-            widths[column] = std::max(widths[column], row.columns[column].size());
+        auto& shown = rows.emplace_back();
+        for (std::size_t column = 0; column < shown.size(); ++column) {
+            shown[column] = EscapeControlCharacters(row.columns[column]);
+        }
+        for (std::size_t column = 0; column < 3; ++column) {
+            widths[column] = std::max(widths[column], shown[column].size());
         }
     }
-    for (int item = 0; item < list.GetItemCount(); ++item) {
-        const auto& row = list.RowAt(item);
-        std::printf("%-*s  %-*s  %*s  %s\n", static_cast<int>(widths[0]), row.columns[0].c_str(),
-                    static_cast<int>(widths[1]), row.columns[1].c_str(),
-                    static_cast<int>(widths[2]), row.columns[2].c_str(), row.columns[3].c_str());
+    for (const auto& shown : rows) {
+        PrintLine(stdout, "%-*s  %-*s  %*s  %s\n", static_cast<int>(widths[0]), shown[0],
+                  static_cast<int>(widths[1]), shown[1], static_cast<int>(widths[2]), shown[2],
+                  shown[3]);
     }
 }
 
@@ -134,11 +138,11 @@ int RunList(const DeviceOptions& options) {
         PrintLongListing(list);
     } else {
         for (int item = 0; item < list.GetItemCount(); ++item) {
-            std::printf("%s\n", list.RowAt(item).columns[0].c_str());
+            PrintLine(stdout, "%s\n", list.RowAt(item).columns[0]);
         }
     }
     if (list.GetItemCount() == 0) {
-        std::fprintf(stderr, "kiroconv-cli: no files in %s\n", Utf16ToUtf8Lossy(folder).c_str());
+        PrintLine(stderr, "kiroconv-cli: no files in %s\n", Utf16ToUtf8Lossy(folder));
     }
     return 0;
 }
@@ -153,14 +157,19 @@ int RunTree(const DeviceOptions& options) {
     CMemoryTree tree;
     const std::string label = wholeTree ? kRootItemLabel : Utf16ToUtf8Lossy(folder);
     const TreeItem root = tree.InsertItem(label, kKindConnectedDevice, kKindConnectedDevice, 0);
+    // A folder that cannot be searched at all is not there; only the failures below it
+    // keep the link's own message.
+    session.MessageBox().Hold();
     session.Link().FillFolderTree(wholeTree ? folder : folder + u"\\", kTreeFindFlags, tree, root);
     if (ReportLostConnection(session.Link())) {
         return 1;
     }
     if (session.Link().LastListingFailed()) {
+        session.MessageBox().DropHeld();
         ReportMissingFolder(folder);
         return 1;
     }
+    session.MessageBox().ShowHeld();
     tree.SortChildren(0);
     tree.SortChildren(root);
     PrintTree(tree, root, 0);
@@ -176,6 +185,7 @@ int RunGet(const DeviceOptions& options) {
     CTerminalProgress display;
     const ExistingFileChoice policy = ChoiceOf(ExistingPolicyFromName(options.existing));
     bool allCopied = true;
+    std::optional<bool> folderThere;
     for (const std::string& name : options.names) {
         const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
@@ -187,18 +197,25 @@ int RunGet(const DeviceOptions& options) {
         const std::int64_t result = copy.result;
         display.Clear();
         if (result >= 0) {
-            std::printf("copied %s -> %s (%lld bytes%s)\n", shown.c_str(), copy.pcPath.c_str(),
-                        static_cast<long long>(result),
-                        copy.placement == CopyPlacement::Identical ? ", already there" : "");
+            PrintLine(stdout, "copied %s -> %s (%lld bytes%s)\n", shown, copy.pcPath,
+                      static_cast<long long>(result),
+                      copy.placement == CopyPlacement::Identical ? ", already there" : "");
             continue;
         }
         if (result == kTransferKeptExistingFile) {
-            std::printf("kept %s: %s\n", pcPath.c_str(), kKeptExistingHint);
+            PrintLine(stdout, "kept %s: %s\n", pcPath, kKeptExistingHint);
             allCopied = false;
             continue;
         }
-        std::printf("not copied %s: %s\n", shown.c_str(),
-                    DescribeFailedCopy(session.Link(), result, pcPath).c_str());
+        // A handheld file that cannot be opened may lack its whole folder.
+        if (result == kTransferDeviceFileCannotBeOpened && !folderThere) {
+            folderThere = FolderIsOnHandheld(session.Link(), folder);
+        }
+        const std::string reason =
+            result == kTransferDeviceFileCannotBeOpened && !*folderThere
+                ? "the folder " + Utf16ToUtf8Lossy(folder) + " is not on the handheld"
+                : DescribeFailedCopy(session.Link(), result, pcPath);
+        PrintLine(stdout, "not copied %s: %s\n", shown, reason);
         allCopied = false;
         if (ReportLostConnection(session.Link())) {
             break;  // the other files cannot come either
@@ -218,15 +235,15 @@ int RunRemove(const DeviceOptions& options) {
         const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
         if (IsSafeFileName(wideName) && session.Link().DeleteDeviceFile(folder, wideName) != 0) {
-            std::printf("deleted %s\n", shown.c_str());
+            PrintLine(stdout, "deleted %s\n", shown);
             continue;
         }
         allDeleted = false;
         if (ReportLostConnection(session.Link())) {
-            std::printf("not deleted %s: %s\n", shown.c_str(), kConnectionLostText);
+            PrintLine(stdout, "not deleted %s: %s\n", shown, kConnectionLostText);
             break;
         }
-        std::printf("not deleted %s: the handheld refused or has no such file\n", shown.c_str());
+        PrintLine(stdout, "not deleted %s: the handheld refused or has no such file\n", shown);
     }
     return allDeleted ? 0 : 1;
 }
@@ -240,11 +257,11 @@ int RunMakeDirectory(const DeviceOptions& options) {
     const std::string shown = Utf16ToUtf8Lossy(path);
     if (path == u"\\" || session.Link().CreateDeviceDirectory(path) == 0) {
         if (!ReportLostConnection(session.Link())) {
-            std::printf("Directory creation failed: %s\n", shown.c_str());
+            PrintLine(stdout, "Directory creation failed: %s\n", shown);
         }
         return 1;
     }
-    std::printf("created %s\n", shown.c_str());
+    PrintLine(stdout, "created %s\n", shown);
     return 0;
 }
 

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/TerminalText.h"
+#include "devicelink/MemoryControls.h"
+
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "platform/Utf16.h"
@@ -12,7 +15,11 @@
 namespace kiro::cli {
 
 MessageAnswer CStderrMessageBox::Show(const MessageBoxRequest& request) {
-    std::fprintf(stderr, "kiroconv-cli: %s\n", request.text.c_str());
+    if (m_holding) {
+        m_held.push_back(request.text);
+    } else {
+        PrintLine(stderr, "kiroconv-cli: %s\n", request.text);
+    }
     return request.defaultAnswer;
 }
 
@@ -28,13 +35,26 @@ rapi::BOOL CNotingRemoteApi::CeFindAllFiles(rapi::LPCWSTR path, rapi::DWORD flag
         if (folder.size() > 1 && folder.ends_with(u"\\")) {
             folder.pop_back();
         }
-        std::fprintf(stderr,
-                     "kiroconv-cli: skipped %u %s in %s: longer than the Kiro-SCAN's %zu-character "
-                     "limit\n",
-                     skipped, skipped == 1 ? "entry whose name is" : "entries whose names are",
-                     Utf16ToUtf8Lossy(folder).c_str(), rapi::kCeMaxPath);
+        PrintLine(
+            stderr,
+            "kiroconv-cli: skipped %u %s in %s: longer than the Kiro-SCAN's %zu-character limit\n",
+            skipped, skipped == 1 ? "entry whose name is" : "entries whose names are",
+            Utf16ToUtf8Lossy(folder), rapi::kCeMaxPath);
     }
     return found;
+}
+
+void CStderrMessageBox::ShowHeld() {
+    m_holding = false;
+    for (const std::string& text : m_held) {
+        PrintLine(stderr, "kiroconv-cli: %s\n", text);
+    }
+    m_held.clear();
+}
+
+void CStderrMessageBox::DropHeld() {
+    m_holding = false;
+    m_held.clear();
 }
 
 CDeviceSession::CDeviceSession() : m_link(std::make_unique<CDeviceLink>(m_api, m_messageBox)) {}
@@ -53,11 +73,11 @@ bool CDeviceSession::Connect() {
     const std::string headline = fault == rapi::LinkFault::NoAnswerInTime
                                      ? kNoAnswerInTimeText
                                      : ConnectFailureMessage(result).text;
-    std::fprintf(stderr, "kiroconv-cli: cannot reach the handheld: %s\n", headline.c_str());
+    PrintLine(stderr, "kiroconv-cli: cannot reach the handheld: %s\n", headline);
     const std::string problem = rapi::LastConnectionProblem();
     if (!problem.empty()) {
-        std::fprintf(stderr, "kiroconv-cli: (%s%s)\n", problem.c_str(),
-                     fault == rapi::LinkFault::NothingAnswers ? "; is kiroscan-sim running?" : "");
+        PrintLine(stderr, "kiroconv-cli: (%s%s)\n", problem,
+                  fault == rapi::LinkFault::NothingAnswers ? "; is kiroscan-sim running?" : "");
     }
     return false;
 }
@@ -66,8 +86,19 @@ bool ReportLostConnection(const CDeviceLink& link) {
     if (!link.ConnectionLost()) {
         return false;
     }
-    std::fprintf(stderr, "kiroconv-cli: %s\n", ConnectionLostText(link.LossCause()).c_str());
+    PrintLine(stderr, "kiroconv-cli: %s\n", ConnectionLostText(link.LossCause()));
     return true;
+}
+
+void ReportMissingFolder(const std::u16string& folder) {
+    PrintLine(stderr, "kiroconv-cli: no such folder on the Kiro-SCAN: %s\n",
+              Utf16ToUtf8Lossy(folder));
+}
+
+bool FolderIsOnHandheld(CDeviceLink& link, const std::u16string& folder) {
+    CMemoryFileList scratch;
+    link.FillFileList(folder, scratch);
+    return !link.LastListingFailed() || link.ConnectionLost();
 }
 
 std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "devicelink/DeviceLink.h"
 #include "platform/MessageBox.h"
@@ -13,6 +14,16 @@ namespace kiro::cli {
 class CStderrMessageBox final : public IMessageBox {
 public:
     MessageAnswer Show(const MessageBoxRequest& request) override;
+
+    // Keeps later messages back until ShowHeld or DropHeld, so that a command that
+    // learns the real cause can tell it instead of the link's general message.
+    void Hold() { m_holding = true; }
+    void ShowHeld();
+    void DropHeld();
+
+private:
+    bool m_holding = false;
+    std::vector<std::string> m_held;
 };
 
 // The remote API, noting on standard error each folder whose listing had to leave out
@@ -34,7 +45,7 @@ public:
     // Connects; on failure says why on standard error and returns false.
     bool Connect();
     CDeviceLink& Link() { return *m_link; }
-    IMessageBox& MessageBox() { return m_messageBox; }
+    CStderrMessageBox& MessageBox() { return m_messageBox; }
 
 private:
     CNotingRemoteApi m_api;
@@ -50,6 +61,10 @@ std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,
                                const std::string& pcPath);
 // Says on standard error that the handheld was lost, when it was; true then.
 bool ReportLostConnection(const CDeviceLink& link);
+void ReportMissingFolder(const std::u16string& folder);
+// False when the handheld cannot list the folder: it is not there. A lost handheld
+// tells nothing about the folder, so that counts as there.
+bool FolderIsOnHandheld(CDeviceLink& link, const std::u16string& folder);
 
 std::string DeviceFolderForDisplay(const std::u16string& folder, const std::u16string& name);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/TerminalText.h"
 #include "platform/RegularFile.h"
 
 namespace kiro::cli {
@@ -14,8 +15,8 @@ bool OpenCommandLineLog(CActivityLog& log, const std::string& fileName) {
     log.SetLogging(Logging::On);
     log.OpenLogAtStartup();
     if (!log.IsOpen()) {
-        std::fprintf(stderr, "kiroconv-cli: cannot open the log file %s: %s\n", fileName.c_str(),
-                     DescribeSystemError(log.LastError()).c_str());
+        PrintLine(stderr, "kiroconv-cli: cannot open the log file %s: %s\n", fileName,
+                  DescribeSystemError(log.LastError()));
         return false;
     }
     return true;
@@ -25,8 +26,8 @@ bool ReportLogFailure(const CActivityLog& log) {
     if (log.LastError() == 0) {
         return true;
     }
-    std::fprintf(stderr, "kiroconv-cli: could not write to the log file %s: %s\n",
-                 log.LogFileName().c_str(), DescribeSystemError(log.LastError()).c_str());
+    PrintLine(stderr, "kiroconv-cli: could not write to the log file %s: %s\n", log.LogFileName(),
+              DescribeSystemError(log.LastError()));
     return false;
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/DisplayText.h"
+
 namespace kiro::cli {
 namespace {
 
@@ -36,7 +38,11 @@ void CTerminalProgress::Draw(const std::string& line) {
     if (!m_enabled) {
         return;
     }
-    std::string shown = line.size() > kMaxLineWidth ? line.substr(0, kMaxLineWidth) : line;
+    // The line carries a file name, which must not drive the terminal.
+    std::string shown = EscapeControlCharacters(line);
+    if (shown.size() > kMaxLineWidth) {
+        shown.resize(kMaxLineWidth);
+    }
     const std::size_t width = shown.size();
     if (width < m_lastWidth) {
         shown.append(m_lastWidth - width, ' ');

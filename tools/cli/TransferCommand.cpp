@@ -13,10 +13,10 @@
 #include "cli/ExistingOption.h"
 #include "cli/LogOption.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalText.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/OutputNaming.h"
 #include "devicelink/MemoryControls.h"
-#include "platform/DisplayText.h"
 #include "platform/Utf16.h"
 #include "transfer/TransferActions.h"
 #include "transfer/TransferJob.h"
@@ -89,49 +89,56 @@ private:
     std::string m_current;
 };
 
-void ReportRecord(const TransferFileRecord& record) {
-    const std::string device = EscapeControlCharacters(record.devicePath);
-    const std::string local = EscapeControlCharacters(record.localPath);
+// One file's steps, a line each.
+void ReportRecord(const TransferFileRecord& record, unsigned format) {
+    const std::string& device = record.devicePath;
+    const std::string& local = record.localPath;
     if (record.placement == CopyPlacement::Skipped) {
-        std::printf("kept %s: %s\n", local.c_str(), kKeptExistingHint);
+        PrintLine(stdout, "kept %s: %s\n", local, kKeptExistingHint);
         return;
     }
     if (!record.copied) {
-        std::printf("FAILED to copy %s: %s\n", device.c_str(), DescribeCopyFailure(record).c_str());
+        PrintLine(stdout, "FAILED to copy %s: %s\n", device, DescribeCopyFailure(record));
         return;
     }
-    std::printf("copied %s -> %s\n", device.c_str(), local.c_str());
+    PrintLine(stdout, "copied %s -> %s\n", device, local);
     if (record.skippedConversion) {
-        std::printf("no conversion necessary for %s (filetype %s)\n", device.c_str(),
-                    EscapeControlCharacters(record.kindText).c_str());
+        PrintLine(stdout, "no conversion necessary for %s (filetype %s)\n", device,
+                  record.kindText);
     }
     if (record.keptExistingPcFile) {
-        std::printf("FAILED to keep the copy as %s: a PC file of that name is already there\n",
-                    local.c_str());
+        PrintLine(stdout,
+                  "FAILED to keep the copy as %s: a PC file of that name is already there\n",
+                  local);
     }
     if (record.convertResult) {
         const int result = *record.convertResult;
         if (result == kConverted) {
-            std::printf("converted %s\n", local.c_str());
+            PrintLine(stdout, "converted %s\n", local);
         } else {
-            std::printf("%s %s: %s\n",
-                        IsConversionFailure(result) ? "FAILED to convert" : "not converted",
-                        local.c_str(), DescribeConvertResult(result, record.systemError).c_str());
+            PrintLine(stdout, "%s %s: %s\n",
+                      IsConversionFailure(result) ? "FAILED to convert" : "not converted", local,
+                      DescribeConversion(result, record.conversionError, local, format));
         }
     }
     if (!record.madeDurable) {
-        std::printf("FAILED to flush %s to disk, so %s stays on the handheld: %s\n", local.c_str(),
-                    device.c_str(), std::strerror(record.systemError));
+        PrintLine(stdout, "FAILED to flush %s to disk, so %s stays on the handheld: %s\n", local,
+                  device, std::strerror(record.systemError));
     }
     if (record.remoteDeleted) {
-        std::printf(*record.remoteDeleted ? "deleted %s on the handheld\n"
-                                          : "FAILED to delete %s on the handheld\n",
-                    device.c_str());
+        PrintLine(stdout,
+                  *record.remoteDeleted ? "deleted %s on the handheld\n"
+                                        : "FAILED to delete %s on the handheld\n",
+                  device);
     }
+    // Convert Only deletes its temporary copy; a PC file of the final name is untouched.
     if (record.localDeleted) {
-        std::printf(
-            *record.localDeleted ? "deleted the copy %s\n" : "FAILED to delete the copy %s\n",
-            local.c_str());
+        if (*record.localDeleted) {
+            PrintLine(stdout, "deleted the temporary copy of %s\n", local);
+        } else {
+            PrintLine(stdout, "FAILED to delete the temporary copy %s of %s: %s\n", record.copyPath,
+                      local, std::strerror(record.systemError));
+        }
     }
 }
 
@@ -141,8 +148,8 @@ int SelectNames(CMemoryFileList& list, const TransferOptions& options,
     int missing = 0;
     for (const std::string& name : options.names) {
         if (!list.SelectByLabel(name)) {
-            std::printf("FAILED: %s is not on the handheld\n",
-                        DeviceFolderForDisplay(folder, Utf8ToUtf16(name).value_or(u"")).c_str());
+            PrintLine(stdout, "FAILED: %s is not on the handheld\n",
+                      DeviceFolderForDisplay(folder, Utf8ToUtf16(name).value_or(u"")));
             ++missing;
         }
     }
@@ -201,12 +208,23 @@ int RunTransfer(const TransferOptions& options) {
     SelectDeviceFolder(tree, folder);
     CMemoryFileList list;
     session.Link().FillFileList(folder, list);
+    if (ReportLostConnection(session.Link())) {
+        return 1;
+    }
+    if (session.Link().LastListingFailed()) {
+        ReportMissingFolder(folder);
+        return 1;
+    }
     const int missing = SelectNames(list, options, folder);
+    if (list.GetSelectedCount() == 0) {
+        return 1;  // each name was reported missing; there is nothing to run
+    }
 
     CStderrMessageBox messageBox;
     CNoText status;
     CNoText frameStatus;
     CJobProgress progress;
+    const unsigned outputFormat = FormatCodeFromName(options.format);
     std::size_t reported = 0;
     CTransferJob* running = nullptr;
     TransferJobEnvironment environment{
@@ -218,7 +236,7 @@ int RunTransfer(const TransferOptions& options) {
         [&] {
             progress.Clear();
             for (; reported < running->Records().size(); ++reported) {
-                ReportRecord(running->Records()[reported]);
+                ReportRecord(running->Records()[reported], outputFormat);
             }
             std::fflush(stdout);
             if (g_interrupted) {
@@ -226,8 +244,7 @@ int RunTransfer(const TransferOptions& options) {
             }
         }};
     TransferSettings settings{options.targetDirectory, ActionNames().at(options.action),
-                              FormatCodeFromName(options.format),
-                              ExistingPolicyFromName(options.existing),
+                              outputFormat, ExistingPolicyFromName(options.existing),
                               options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep};
     const ConnectState connected =
         session.Link().IsConnected() ? ConnectState::Connected : ConnectState::NotConnected;
@@ -246,11 +263,11 @@ int RunTransfer(const TransferOptions& options) {
         keptOutput = keptOutput || record.convertResult == kOverwriteDeclined;
     }
     if (outcome.cancelled) {
-        std::printf("cancelled: %d of %d files handled\n", outcome.handled, outcome.selected);
+        PrintLine(stdout, "cancelled: %d of %d files handled\n", outcome.handled, outcome.selected);
     }
     const std::string summary = TransferSummary(outcome);
     if (!summary.empty()) {
-        std::printf("%s\n", summary.c_str());
+        PrintLine(stdout, "%s\n", summary);
     }
     const bool logged = ReportLogFailure(log);
     const bool allDone = outcome.started && !outcome.cancelled && outcome.failures == 0 &&

@@ -39,7 +39,10 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "No display: running the window on a virtual display and photographing it."
-mkdir -p demo-output
+# Every run starts with an empty demo-output/, so that it shows its conversions again
+# instead of outputs kept from the run before.
+rm -rf demo-output
+mkdir demo-output
 shot=$PWD/demo-output/kiroconv-window.png
 home=$work/home
 mkdir -p "$home"

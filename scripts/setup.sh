@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests, the benchmarks and the fuzzers need, and
+# Installs every Debian package the build, the package, the tests, the benchmarks and the
+# fuzzers need, and
 # the German locale that the locale test uses. Safe to run again: when everything
 # is already there it changes nothing.
 set -euo pipefail
@@ -11,6 +12,8 @@ packages=(
     clang libclang-rt-14-dev llvm-14
     libwxgtk3.2-dev wx-common libx11-dev
     xvfb xauth openbox imagemagick xdg-utils
+    scdoc librsvg2-bin dpkg-dev file man-db bash-completion lintian
+    desktop-file-utils appstream libxml2-utils shared-mime-info libfile-mimeinfo-perl
 )
 
 missing=()

@@ -31,4 +31,9 @@ std::string_view BuiltInVersionRecord() {
     return record;
 }
 
+std::string VersionText(std::string_view programName, std::string_view versionRecord) {
+    return std::string(programName) + " " + ReadFileVersion(versionRecord) + "\n" +
+           std::string(version::kLicenceNotice);
+}
+
 }  // namespace kiro

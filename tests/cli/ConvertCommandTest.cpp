@@ -119,5 +119,29 @@ TEST(ConvertCommand, RejectsBadArgumentsWithStatusTwo) {
     EXPECT_NE(help.out.find("Examples:"), std::string::npos);
 }
 
+// Each program says its version and licence, and what it could not do, in words.
+TEST(CommandLines, NameTheirVersionTheWordTheyDidNotKnowAndAFolderTheyCouldNotMake) {
+    for (const char* program : {KIROCONV_CLI_PATH, KIROSCAN_SIM_PATH}) {
+        const auto version = test::RunProgram(program, {"--version"}, {}, kNoHang);
+        EXPECT_EQ(version.exitStatus, 0) << program;
+        EXPECT_NE(version.out.find(" 1.0.0.1\n"), std::string::npos) << version.out;
+        EXPECT_NE(version.out.find("MIT License"), std::string::npos) << version.out;
+    }
+    const auto unknown = Cli({"teleport", "a.scope_ks"});
+    EXPECT_EQ(unknown.exitStatus, 2);
+    EXPECT_NE(unknown.err.find("\"teleport\" is not a subcommand; the subcommands are convert, "),
+              std::string::npos)
+        << unknown.err;
+
+    test::CTempDir dir;
+    test::WriteFileBytes(dir / "file", "x");
+    const std::string unmakeable = dir / "file/demo";
+    const auto demo =
+        test::RunProgram(KIROSCAN_SIM_PATH, {"--demo", unmakeable, "--fill-only"}, {}, kNoHang);
+    EXPECT_EQ(demo.exitStatus, 1);
+    EXPECT_EQ(demo.err, "kiroscan-sim: could not create the folder " + unmakeable +
+                            " for the demo handheld: Not a directory.\n");
+}
+
 }  // namespace
 }  // namespace kiro

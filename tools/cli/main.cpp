@@ -1,14 +1,46 @@
 #include <CLI/CLI.hpp>
 #include <clocale>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceCommands.h"
 #include "cli/TransferCommand.h"
+#include "platform/DisplayText.h"
+#include "platform/ProgramVersion.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+
+// The first word that is not an option names the subcommand (the program itself has
+// only options without values). Empty when it names one, else that word.
+std::string UnknownSubcommand(const CLI::App& app, int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word.empty() || word.front() != '-') {
+            const auto named = [word](const CLI::App* command) {
+                return command->check_name(std::string(word));
+            };
+            return app.get_subcommands(named).empty() ? std::string(word) : "";
+        }
+    }
+    return "";
+}
+
+int ReportUnknownSubcommand(const CLI::App& app, const std::string& word) {
+    std::string names;
+    const auto all = [](const CLI::App*) { return true; };
+    for (const CLI::App* command : app.get_subcommands(all)) {
+        names += (names.empty() ? "" : ", ") + command->get_name();
+    }
+    std::fprintf(stderr,
+                 "kiroconv-cli: \"%s\" is not a subcommand; the subcommands are %s.\n"
+                 "Run \"kiroconv-cli --help\" for more.\n",
+                 kiro::EscapeControlCharacters(word).c_str(), names.c_str());
+    return kUsageError;
+}
 
 }  // namespace
 
@@ -18,6 +50,7 @@ int main(int argc, char** argv) {
     CLI::App app{"KiroConv command line: convert Kiro-SCAN spectra and work with the handheld",
                  "kiroconv-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", kiro::VersionText("kiroconv-cli"));
     kiro::cli::ConvertOptions convertOptions;
     CLI::App* convert = kiro::cli::AddConvertCommand(app, convertOptions);
     kiro::cli::DeviceOptions deviceOptions;
@@ -26,12 +59,18 @@ int main(int argc, char** argv) {
     CLI::App* transfer = kiro::cli::AddTransferCommand(app, transferOptions);
     app.footer(
         "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
-        "default path). Handheld folders may be written with / or \\.");
+        "default path). Handheld folders may be written with / or \\.\n\n"
+        "The manual: man kiroconv-cli");
+    if (const std::string word = UnknownSubcommand(app, argc, argv); !word.empty()) {
+        return ReportUnknownSubcommand(app, word);
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

@@ -9,6 +9,8 @@
 #include <exception>
 #include <filesystem>
 
+#include "platform/DisplayText.h"
+#include "platform/ProgramVersion.h"
 #include "platform/rapi/SocketPlace.h"
 #include "sim/DemoHandheld.h"
 #include "sim/SimServer.h"
@@ -56,7 +58,23 @@ void AddOptions(CLI::App& app, Options& o) {
         "Examples:\n"
         "  kiroscan-sim --demo /tmp/handheld          # fill and serve a demo handheld\n"
         "  kiroscan-sim --root ~/handheld --verbose\n"
-        "  kiroscan-sim --root DIR --socket /tmp/h.sock --refuse-delete '*.log_ks'");
+        "  kiroscan-sim --root DIR --socket /tmp/h.sock --refuse-delete '*.log_ks'\n\n"
+        "The manual: man kiroscan-sim");
+    app.set_version_flag("--version", kiro::VersionText("kiroscan-sim"));
+}
+
+// A folder that cannot be made is the user's to fix: say which and why in a sentence.
+bool FillDemoFolder(const std::string& folder) {
+    try {
+        kiro::sim::FillDemoHandheld(folder);
+        return true;
+    } catch (const std::filesystem::filesystem_error& e) {
+        const std::string where = e.path1().empty() ? folder : e.path1().string();
+        std::fprintf(stderr,
+                     "kiroscan-sim: could not create the folder %s for the demo handheld: %s.\n",
+                     kiro::EscapeControlCharacters(where).c_str(), e.code().message().c_str());
+        return false;
+    }
 }
 
 }  // namespace
@@ -82,7 +100,9 @@ int main(int argc, char** argv) {
     }
     try {
         if (!o.demo.empty()) {
-            kiro::sim::FillDemoHandheld(o.demo);
+            if (!FillDemoFolder(o.demo)) {
+                return 1;
+            }
             if (o.fillOnly) {
                 return 0;
             }

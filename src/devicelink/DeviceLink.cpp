@@ -299,58 +299,110 @@ int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
 
 namespace {
 
-CDeviceLink::PcCopy CopyFailed(std::int64_t code) {
-    CDeviceLink::PcCopy copy;
-    copy.result = code;
+PcCopy CopyFailed(CopyStatus status) {
+    PcCopy copy;
+    copy.status = status;
     return copy;
 }
 
+CopyStatus StatusOfCopy(std::int64_t result) {
+    switch (result) {
+        case kTransferDeviceFileCannotBeOpened:
+            return CopyStatus::DeviceFileCannotBeOpened;
+        case kTransferPcFileCannotBeCreated:
+            return CopyStatus::PcFileCannotBeCreated;
+        case kTransferFailedPartWay:
+            return CopyStatus::FailedPartWay;
+        case kTransferNoChunkBuffer:
+            return CopyStatus::NoChunkBuffer;
+        case kTransferConnectionLost:
+            return CopyStatus::ConnectionLost;
+        case kTransferKeptExistingFile:
+            return CopyStatus::KeptExistingFile;
+        default:
+            return result >= 0 ? CopyStatus::Copied : CopyStatus::FailedPartWay;
+    }
+}
+
 }  // namespace
+
+std::int64_t TransferResultOf(const PcCopy& copy) {
+    switch (copy.status) {
+        case CopyStatus::Copied:
+            return static_cast<std::int64_t>(copy.bytes);
+        case CopyStatus::NotConnected:
+            return 0;
+        case CopyStatus::DeviceFileCannotBeOpened:
+            return kTransferDeviceFileCannotBeOpened;
+        case CopyStatus::PcFileCannotBeCreated:
+            return kTransferPcFileCannotBeCreated;
+        case CopyStatus::DevicePathMissing:
+        case CopyStatus::DevicePathTooLong:
+            return kTransferDevicePathMissing;
+        case CopyStatus::PcPathMissing:
+        case CopyStatus::PcPathTooLong:
+            return kTransferPcPathMissing;
+        case CopyStatus::UnsafeFileName:
+            return kTransferUnsafeFileName;
+        case CopyStatus::NoChunkBuffer:
+            return kTransferNoChunkBuffer;
+        case CopyStatus::ConnectionLost:
+            return kTransferConnectionLost;
+        case CopyStatus::KeptExistingFile:
+            return kTransferKeptExistingFile;
+        default:
+            return kTransferFailedPartWay;
+    }
+}
 
 std::int64_t CDeviceLink::TransferFile(const std::u16string& deviceFolder,
                                        const std::u16string& deviceName,
                                        const std::string& pcFolder, const std::string& pcName,
                                        std::uint32_t chunkSize, IProgressBar* progress) {
     const auto replace = [](const ExistingFileQuestion&) { return ExistingFileChoice::Replace; };
-    return CopyFileToPc(deviceFolder, deviceName, pcFolder, pcName, chunkSize, progress, replace)
-        .result;
+    return TransferResultOf(
+        CopyFileToPc(deviceFolder, deviceName, pcFolder, pcName, chunkSize, progress, replace));
 }
 
-CDeviceLink::PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
-                                              const std::u16string& deviceName,
-                                              const std::string& pcFolder,
-                                              const std::string& pcName, std::uint32_t chunkSize,
-                                              IProgressBar* progress,
-                                              const ExistingFileResolver& resolver) {
+PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
+                                 const std::u16string& deviceName, const std::string& pcFolder,
+                                 const std::string& pcName, std::uint32_t chunkSize,
+                                 IProgressBar* progress, const ExistingFileResolver& resolver) {
     m_nLastPcError = 0;
     if (!CheckConnected()) {
-        return CopyFailed(m_bConnectionLost ? kTransferConnectionLost : 0);
+        return CopyFailed(m_bConnectionLost ? CopyStatus::ConnectionLost
+                                            : CopyStatus::NotConnected);
     }
     if (deviceFolder.empty() || deviceName.empty()) {
-        return CopyFailed(kTransferDevicePathMissing);
+        return CopyFailed(CopyStatus::DevicePathMissing);
     }
     if (pcFolder.empty() || pcName.empty()) {
-        return CopyFailed(kTransferPcPathMissing);
+        return CopyFailed(CopyStatus::PcPathMissing);
     }
     if (!IsSafeFileName(deviceName) || !IsSafeFileName(pcName)) {
-        return CopyFailed(kTransferUnsafeFileName);
+        return CopyFailed(CopyStatus::UnsafeFileName);
     }
     const std::u16string devicePath = JoinDevicePath(deviceFolder, deviceName);
     const std::string pcPath = JoinPcPath(pcFolder, pcName);
     if (devicePath.size() > kMaxPathChars) {
-        return CopyFailed(kTransferDevicePathMissing);
+        return CopyFailed(CopyStatus::DevicePathTooLong);
     }
     if (pcPath.size() > kMaxPathChars) {
-        return CopyFailed(kTransferPcPathMissing);
+        return CopyFailed(CopyStatus::PcPathTooLong);
     }
     if (chunkSize == 0) {
-        return CopyFailed(kTransferNoChunkBuffer);
+        return CopyFailed(CopyStatus::NoChunkBuffer);
     }
     CTransferCopy copy(m_api, chunkSize, progress, resolver);
     const std::int64_t result = copy.Run(devicePath, pcPath);
     m_nLastPcError = copy.PcError();
     NoticeLoss();
-    return {result, copy.Placement(), copy.PlacedPath()};
+    PcCopy outcome;
+    outcome.status = StatusOfCopy(result);
+    outcome.bytes = result > 0 ? static_cast<std::uint64_t>(result) : 0;
+    outcome.placement = copy.Placement();
+    outcome.pcPath = copy.PlacedPath();
+    return outcome;
 }
 
 int CDeviceLink::DeleteDeviceFile(const std::u16string& folder, const std::u16string& name) {

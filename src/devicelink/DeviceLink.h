@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "devicelink/CopyStatus.h"
 #include "devicelink/DeviceControls.h"
 #include "devicelink/ExistingPcFile.h"
 #include "devicelink/FileKinds.h"
@@ -94,13 +95,8 @@ public:
                               const std::string& pcFolder, const std::string& pcName,
                               std::uint32_t chunkSize, IProgressBar* progress);
 
-    struct PcCopy {
-        std::int64_t result = 0;  // as TransferFile's
-        CopyPlacement placement = CopyPlacement::New;
-        std::string pcPath;  // where the copy is: the PC path or the numbered name
-    };
     // The same copy, with `resolver` deciding what becomes of a different PC file that
-    // has the name (kTransferKeptExistingFile when it is kept).
+    // has the name.
     PcCopy CopyFileToPc(const std::u16string& deviceFolder, const std::u16string& deviceName,
                         const std::string& pcFolder, const std::string& pcName,
                         std::uint32_t chunkSize, IProgressBar* progress,

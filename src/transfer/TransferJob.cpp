@@ -176,11 +176,11 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
         record.copyPath = TemporaryPathFor(record.localPath).string();
         pcName = std::filesystem::path(record.copyPath).filename().string();
     }
-    const CDeviceLink::PcCopy copy = m_env.context.link.CopyFileToPc(
+    const PcCopy copy = m_env.context.link.CopyFileToPc(
         m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kTransferChunkBytes,
         &m_env.fileProgress,
         [this](const ExistingFileQuestion& question) { return ResolveExisting(question); });
-    record.copyResult = copy.result;
+    record.copyStatus = copy.status;
     record.placement = copy.placement;
     record.systemError = m_env.context.link.LastPcError();
     // Only a copy of the whole file counts; the link reports 0 also when it has lost
@@ -190,7 +190,7 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
         m_env.context.log.WriteLogEntry(SkippedLine(texts));
         return false;  // the handheld's file is all there is of it: nothing more is done
     }
-    record.copied = record.copyResult >= 0 && !lost;
+    record.copied = copy.Copied() && !lost;
     record.failed = !record.copied;
     if (record.copied && record.placement == CopyPlacement::KeptBoth) {
         record.localPath = record.copyPath = copy.pcPath;

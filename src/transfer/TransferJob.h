@@ -41,7 +41,7 @@ struct TransferFileRecord {
     std::string copyPath;  // where the copy went: localPath, or a temporary name for Convert Only
     int kindCode = 0;
     std::string kindText;
-    std::int64_t copyResult = 0;  // bytes copied, or a TransferResult code
+    CopyStatus copyStatus = CopyStatus::NotConnected;
     bool copied = false;
     CopyPlacement placement = CopyPlacement::New;  // Skipped: the PC's own file was kept
     std::optional<int> convertResult;              // a ConvertResult, when the conversion ran

@@ -8,25 +8,31 @@
 namespace kiro {
 namespace {
 
-const char* TransferResultText(std::int64_t result) {
-    switch (result) {
-        case kTransferDeviceFileCannotBeOpened:
+const char* CopyStatusText(CopyStatus status) {
+    switch (status) {
+        case CopyStatus::Copied:
+            return "copied";
+        case CopyStatus::DeviceFileCannotBeOpened:
             return "the handheld file cannot be opened";
-        case kTransferPcFileCannotBeCreated:
+        case CopyStatus::PcFileCannotBeCreated:
             return "the PC file cannot be created";
-        case kTransferDevicePathMissing:
-            return "the handheld path is empty or too long";
-        case kTransferPcPathMissing:
-            return "the PC path is empty or too long";
-        case kTransferFailedPartWay:
+        case CopyStatus::DevicePathMissing:
+            return "the handheld path is empty";
+        case CopyStatus::DevicePathTooLong:
+            return "the handheld path is too long";
+        case CopyStatus::PcPathMissing:
+            return "the PC path is empty";
+        case CopyStatus::PcPathTooLong:
+            return "the PC path is too long";
+        case CopyStatus::FailedPartWay:
             return "the copy failed part-way; nothing was kept";
-        case kTransferUnsafeFileName:
+        case CopyStatus::UnsafeFileName:
             return "the name would not stay inside the target folder";
-        case kTransferNoChunkBuffer:
+        case CopyStatus::NoChunkBuffer:
             return "out of memory";
-        case kTransferConnectionLost:
+        case CopyStatus::ConnectionLost:
             return kConnectionLostText;
-        case kTransferKeptExistingFile:
+        case CopyStatus::KeptExistingFile:
             return "a different file of that name is already on the PC; it was kept";
         default:
             return "not connected";
@@ -35,21 +41,19 @@ const char* TransferResultText(std::int64_t result) {
 
 }  // namespace
 
-std::string DescribeTransferResult(std::int64_t result, int systemError,
-                                   const std::string& pcPath) {
+std::string DescribeCopyStatus(CopyStatus status, int systemError, const std::string& pcPath) {
     const bool pcSide =
-        result == kTransferPcFileCannotBeCreated || result == kTransferFailedPartWay;
+        status == CopyStatus::PcFileCannotBeCreated || status == CopyStatus::FailedPartWay;
     if (!pcSide || systemError == 0) {
-        return TransferResultText(result);
+        return CopyStatusText(status);
     }
     const char* action =
-        result == kTransferPcFileCannotBeCreated ? "cannot create " : "cannot write ";
+        status == CopyStatus::PcFileCannotBeCreated ? "cannot create " : "cannot write ";
     return action + pcPath + ": " + std::strerror(systemError);
 }
 
 std::string DescribeCopyFailure(const TransferFileRecord& record) {
-    return DescribeTransferResult(record.copyResult < 0 ? record.copyResult : 0, record.systemError,
-                                  record.localPath);
+    return DescribeCopyStatus(record.copyStatus, record.systemError, record.localPath);
 }
 
 }  // namespace kiro

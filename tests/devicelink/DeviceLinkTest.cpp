@@ -290,6 +290,22 @@ TEST_F(TransferFileTest, CopiesInChunksReplacingThePcFileAndRunsTheBarToItsEnd) 
     EXPECT_EQ(ReadFileBytes(dir / "b.dark_ks"), "dark");
 }
 
+// TransferFile answers 0 for both; the typed outcome tells them apart.
+TEST_F(TransferFileTest, AnEmptyFileCopiedIsASuccessAndACopyWhileNotConnectedAFailure) {
+    api.AddFile(u"\\empty.txt", "");
+    const auto copy = [&] {
+        return link.CopyFileToPc(u"\\", u"empty.txt", dir.Path().string(), "empty.txt", 4096,
+                                 &bar, {});
+    };
+    const PcCopy empty = copy();
+    EXPECT_TRUE(empty.Copied());
+    EXPECT_EQ(empty.bytes, 0u);
+    link.Disconnect();
+    const PcCopy refused = copy();
+    EXPECT_EQ(refused.status, CopyStatus::NotConnected);
+    EXPECT_EQ(TransferResultOf(empty), TransferResultOf(refused)) << "the same 0 at the boundary";
+}
+
 TEST_F(TransferFileTest, ScalesTheBarForFilesOfMoreThan65535Chunks) {
     api.AddFile(u"\\big.bin", std::string(200000, 'b'));
     EXPECT_EQ(Copy(u"big.bin", 2), 200000);

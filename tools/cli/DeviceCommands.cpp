@@ -191,30 +191,29 @@ int RunGet(const DeviceOptions& options) {
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
         const std::string pcPath = JoinPcPath(options.targetDirectory, name);
         CTextProgressBar bar(display, shown);
-        const CDeviceLink::PcCopy copy = session.Link().CopyFileToPc(
+        const PcCopy copy = session.Link().CopyFileToPc(
             folder, wideName, options.targetDirectory, name, kTransferChunkBytes, &bar,
             [&](const ExistingFileQuestion&) { return policy; });
-        const std::int64_t result = copy.result;
         display.Clear();
-        if (result >= 0) {
-            PrintLine(stdout, "copied %s -> %s (%lld bytes%s)\n", shown, copy.pcPath,
-                      static_cast<long long>(result),
+        if (copy.Copied()) {
+            PrintLine(stdout, "copied %s -> %s (%llu bytes%s)\n", shown, copy.pcPath,
+                      static_cast<unsigned long long>(copy.bytes),
                       copy.placement == CopyPlacement::Identical ? ", already there" : "");
             continue;
         }
-        if (result == kTransferKeptExistingFile) {
+        if (copy.status == CopyStatus::KeptExistingFile) {
             PrintLine(stdout, "kept %s: %s\n", pcPath, kKeptExistingHint);
             allCopied = false;
             continue;
         }
         // A handheld file that cannot be opened may lack its whole folder.
-        if (result == kTransferDeviceFileCannotBeOpened && !folderThere) {
+        if (copy.status == CopyStatus::DeviceFileCannotBeOpened && !folderThere) {
             folderThere = FolderIsOnHandheld(session.Link(), folder);
         }
         const std::string reason =
-            result == kTransferDeviceFileCannotBeOpened && !*folderThere
+            copy.status == CopyStatus::DeviceFileCannotBeOpened && !*folderThere
                 ? "the folder " + Utf16ToUtf8Lossy(folder) + " is not on the handheld"
-                : DescribeFailedCopy(session.Link(), result, pcPath);
+                : DescribeFailedCopy(session.Link(), copy.status, pcPath);
         PrintLine(stdout, "not copied %s: %s\n", shown, reason);
         allCopied = false;
         if (ReportLostConnection(session.Link())) {

@@ -101,9 +101,9 @@ bool FolderIsOnHandheld(CDeviceLink& link, const std::u16string& folder) {
     return !link.LastListingFailed() || link.ConnectionLost();
 }
 
-std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,
+std::string DescribeFailedCopy(const CDeviceLink& link, CopyStatus status,
                                const std::string& pcPath) {
-    return DescribeTransferResult(result, link.LastPcError(), pcPath);
+    return DescribeCopyStatus(status, link.LastPcError(), pcPath);
 }
 
 std::u16string DeviceFolderFromArgument(const std::string& argument) {

@@ -57,7 +57,7 @@ private:
 // a trailing one is dropped. "" and "/" are the root.
 std::u16string DeviceFolderFromArgument(const std::string& argument);
 // The same, naming the system's reason when the PC side failed.
-std::string DescribeFailedCopy(const CDeviceLink& link, std::int64_t result,
+std::string DescribeFailedCopy(const CDeviceLink& link, CopyStatus status,
                                const std::string& pcPath);
 // Says on standard error that the handheld was lost, when it was; true then.
 bool ReportLostConnection(const CDeviceLink& link);

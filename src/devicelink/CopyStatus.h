@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "devicelink/ExistingPcFile.h"
+
+namespace kiro {
+
+// How a copy from the handheld to the PC ended.
+enum class CopyStatus {
+    Copied,
+    NotConnected,
+    DeviceFileCannotBeOpened,
+    PcFileCannotBeCreated,
+    DevicePathMissing,
+    DevicePathTooLong,
+    PcPathMissing,
+    PcPathTooLong,
+    FailedPartWay,  // nothing was kept
+    UnsafeFileName,
+    NoChunkBuffer,
+    ConnectionLost,
+    KeptExistingFile,  // a different PC file had the name and was kept
+};
+
+// One copy's outcome: an empty file copied and a copy that never started are told apart
+// by the status, not by the byte count.
+struct PcCopy {
+    CopyStatus status = CopyStatus::NotConnected;
+    std::uint64_t bytes = 0;
+    CopyPlacement placement = CopyPlacement::New;
+    std::string pcPath;  // where the copy is: the PC path or the numbered name
+
+    bool Copied() const { return status == CopyStatus::Copied; }
+};
+
+// TransferFile's integer result for an outcome: the bytes copied, 0 when not connected,
+// or a TransferResult code.
+std::int64_t TransferResultOf(const PcCopy& copy);
+
+}  // namespace kiro

@@ -1,0 +1,136 @@
+#include "conversion/JcampWriter.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "conversion/LineFormatter.h"
+#include "conversion/SpectrumUnits.h"
+#include "platform/DisplayText.h"
+
+namespace kiro {
+namespace {
+
+// Room for the longest shortest form of a double, "-2.2250738585072014E-308".
+constexpr std::size_t kNumberRoom = 32;
+
+// Shortest round-trip digits, never the locale's; the standard's exponent letter is "E".
+template <typename Number>
+char* WriteNumber(char* out, Number value) {
+    if (!std::isfinite(value)) {
+        *out = '?';
+        return out + 1;
+    }
+    char* const end = std::to_chars(out, out + kNumberRoom, value).ptr;
+    for (char* c = out; c != end; ++c) {
+        if (*c == 'e') {
+            *c = 'E';
+        }
+    }
+    return end;
+}
+
+template <typename Number>
+void AppendNumber(std::string& out, Number value) {
+    char buffer[kNumberRoom];
+    out.append(buffer, WriteNumber(buffer, value));
+}
+
+void AppendLabel(std::string& out, std::string_view label, std::string_view value) {
+    out.append("##");
+    out.append(label);
+    out.push_back('=');
+    out.append(value);
+    out.append(kLineEnd);
+}
+
+template <typename Number>
+void AppendNumberLabel(std::string& out, std::string_view label, Number value) {
+    out.append("##");
+    out.append(label);
+    out.push_back('=');
+    AppendNumber(out, value);
+    out.append(kLineEnd);
+}
+
+std::string_view YUnitsText(SpectrumYUnit unit) {
+    switch (unit) {
+        case SpectrumYUnit::Counts:
+            return "COUNTS";
+        case SpectrumYUnit::Absorbance:
+            return "ABSORBANCE";
+        case SpectrumYUnit::Transmission:
+            return "TRANSMITTANCE";
+        case SpectrumYUnit::Arbitrary:
+            break;
+    }
+    return "ARBITRARY UNITS";
+}
+
+// A title is one line of text: control characters are shown escaped, and "$$", which
+// would start a comment and hide the rest, is split.
+std::string TitleText(std::string_view title) {
+    std::string text = EscapeControlCharacters(title);
+    for (std::size_t at = text.find("$$"); at != std::string::npos; at = text.find("$$", at)) {
+        text.insert(at + 1, " ");
+    }
+    return text;
+}
+
+void AppendHeader(std::string& out, const CDeviceSpectrum& spectrum, std::string_view title) {
+    AppendLabel(out, "TITLE", TitleText(title));
+    AppendLabel(out, "JCAMP-DX", "5.01");
+    AppendLabel(out, "DATA TYPE", "UV/VIS SPECTRUM");
+    AppendLabel(out, "ORIGIN", "Corvane Tech Kiro-SCAN");
+    // The file does not say who measured it.
+    AppendLabel(out, "OWNER", "");
+    AppendLabel(out, "XUNITS", "NANOMETERS");
+    AppendLabel(out, "YUNITS", YUnitsText(YUnitOf(spectrum)));
+    AppendLabel(out, "XFACTOR", "1");
+    AppendLabel(out, "YFACTOR", "1");
+    AppendNumberLabel(out, "FIRSTX", spectrum.WavelengthAt(0));
+    AppendNumberLabel(out, "LASTX", spectrum.WavelengthAt(kSpectrumPointCount - 1));
+    AppendNumberLabel(out, "FIRSTY", spectrum.values[0]);
+    AppendNumberLabel(out, "NPOINTS", kSpectrumPointCount);
+}
+
+// The acquisition settings and the calibration, which no standard label holds.
+void AppendAcquisition(std::string& out, const CDeviceSpectrum& spectrum) {
+    AppendNumberLabel(out, "$SPECTRUM ROLE", spectrum.spectrumRole);
+    AppendNumberLabel(out, "$DATA MODE", spectrum.dataMode);
+    AppendNumberLabel(out, "$INTEGRATION TIME MS", spectrum.integrationTimeMs);
+    AppendNumberLabel(out, "$SPECTRA AVERAGED", spectrum.spectraAveraged);
+    AppendNumberLabel(out, "$BOXCAR SMOOTHING", spectrum.boxcarSmoothing);
+    AppendNumberLabel(out, "$REFERENCE CHANNEL", spectrum.referenceChannel);
+    AppendNumberLabel(out, "$WAVELENGTH INTERCEPT", spectrum.wlIntercept);
+    AppendNumberLabel(out, "$WAVELENGTH COEF1", spectrum.wlCoef1);
+    AppendNumberLabel(out, "$WAVELENGTH COEF2", spectrum.wlCoef2);
+    AppendNumberLabel(out, "$WAVELENGTH COEF3", spectrum.wlCoef3);
+}
+
+void AppendPoints(std::string& out, const CDeviceSpectrum& spectrum) {
+    AppendLabel(out, "XYPOINTS", "(XY..XY)");
+    char line[2 * kNumberRoom + 4];
+    for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
+        char* end = WriteNumber(line, spectrum.WavelengthAt(i));
+        *end++ = ',';
+        *end++ = ' ';
+        end = WriteNumber(end, spectrum.values[i]);
+        *end++ = '\r';
+        *end++ = '\n';
+        out.append(line, end);
+    }
+}
+
+}  // namespace
+
+std::string FormatJcampFile(const CDeviceSpectrum& spectrum, std::string_view title) {
+    std::string text;
+    text.reserve(kSpectrumPointCount * 32 + 1024);
+    AppendHeader(text, spectrum, title);
+    AppendAcquisition(text, spectrum);
+    AppendPoints(text, spectrum);
+    AppendLabel(text, "END", "");
+    return text;
+}
+
+}  // namespace kiro

@@ -1,7 +1,11 @@
 #include "conversion/JcampWriter.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "conversion/LineFormatter.h"
 #include "conversion/SpectrumUnits.h"
@@ -107,25 +111,60 @@ void AppendAcquisition(std::string& out, const CDeviceSpectrum& spectrum) {
     AppendNumberLabel(out, "$WAVELENGTH COEF3", spectrum.wlCoef3);
 }
 
+// The "x, " texts of all points, made once per calibration: all spectra of one handheld
+// share it, and the shortest form of a double costs twice that of a float.
+struct WavelengthTexts {
+    std::array<std::uint32_t, 4> key{};
+    bool made = false;
+    std::string text;  // the texts back to back
+    std::array<std::uint32_t, kSpectrumPointCount + 1> starts{};
+};
+
+const WavelengthTexts& WavelengthTextsOf(const CDeviceSpectrum& spectrum) {
+    thread_local WavelengthTexts texts;
+    // The coefficients' bits, so that -0.0 and NaN calibrations are told apart.
+    const std::array<std::uint32_t, 4> key = {std::bit_cast<std::uint32_t>(spectrum.wlCoef1),
+                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef2),
+                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef3),
+                                              std::bit_cast<std::uint32_t>(spectrum.wlIntercept)};
+    if (texts.made && texts.key == key) {
+        return texts;
+    }
+    texts.text.clear();
+    for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
+        texts.starts[i] = static_cast<std::uint32_t>(texts.text.size());
+        AppendNumber(texts.text, spectrum.WavelengthAt(i));
+        texts.text.append(", ");
+    }
+    texts.starts[kSpectrumPointCount] = static_cast<std::uint32_t>(texts.text.size());
+    texts.key = key;
+    texts.made = true;
+    return texts;
+}
+
 void AppendPoints(std::string& out, const CDeviceSpectrum& spectrum) {
     AppendLabel(out, "XYPOINTS", "(XY..XY)");
-    char line[2 * kNumberRoom + 4];
+    const WavelengthTexts& wavelengths = WavelengthTextsOf(spectrum);
+    // Written straight into the string, which has room for every line at its longest.
+    std::size_t used = out.size();
+    out.resize(used + wavelengths.text.size() + kSpectrumPointCount * (kNumberRoom + 2));
     for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
-        char* end = WriteNumber(line, spectrum.WavelengthAt(i));
-        *end++ = ',';
-        *end++ = ' ';
-        end = WriteNumber(end, spectrum.values[i]);
-        *end++ = '\r';
-        *end++ = '\n';
-        out.append(line, end);
+        const std::size_t length = wavelengths.starts[i + 1] - wavelengths.starts[i];
+        char* at = out.data() + used;
+        std::memcpy(at, wavelengths.text.data() + wavelengths.starts[i], length);
+        at = WriteNumber(at + length, spectrum.values[i]);
+        *at++ = '\r';
+        *at++ = '\n';
+        used = static_cast<std::size_t>(at - out.data());
     }
+    out.resize(used);
 }
 
 }  // namespace
 
 std::string FormatJcampFile(const CDeviceSpectrum& spectrum, std::string_view title) {
     std::string text;
-    text.reserve(kSpectrumPointCount * 32 + 1024);
+    text.reserve(1024);
     AppendHeader(text, spectrum, title);
     AppendAcquisition(text, spectrum);
     AppendPoints(text, spectrum);

@@ -250,7 +250,7 @@ TEST(Jcamp, EveryPointReadsBackExactlyWhateverTheValues) {
     testdata::SpectrumFixture noScale = testdata::MakeLampSpectrum();
     noScale.wlCoef2 = std::numeric_limits<float>::quiet_NaN();
     noScale.wlCoef3 = std::numeric_limits<float>::infinity();
-    for (const testdata::SpectrumFixture* fixture : {&damaged, &backwards, &noScale}) {
+    for (const testdata::SpectrumFixture* fixture : {&damaged, &backwards, &noScale, &damaged}) {
         const CDeviceSpectrum spectrum = Loaded(*fixture);
         const JcampFile file = ParseJcamp(FormatJcampFile(spectrum, "run1.scope_ks"));
         ASSERT_EQ(file.x.size(), 2048u);

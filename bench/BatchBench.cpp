@@ -9,7 +9,9 @@
 //
 //   kiroconv_batch_bench [FILE_COUNT [ROUNDS [TOOLS_DIR [FORMAT...]]]]
 //
-// TOOLS_DIR holds the kiroconv-cli to time (default: this build's).
+// TOOLS_DIR holds the kiroconv-cli to time (default: this build's). A FORMAT written
+// A/B (for example jcamp/tab) pairs the batch in format A against the batch in format B
+// of the same files instead of against cp -r.
 #include <unistd.h>
 
 #include <cstdio>
@@ -65,6 +67,26 @@ void PrintRuns(const char* label, const std::vector<double>& runs) {
     std::printf("\n");
 }
 
+// The batch in one format against the same batch in another, each into a fresh folder.
+template <typename Fresh>
+void CompareFormats(const std::string& cli, const std::string& a, const std::string& b, int rounds,
+                    const fs::path& work, Fresh& fresh) {
+    std::vector<std::string> sides[2] = {{cli, "convert", "--format", a, ""},
+                                         {cli, "convert", "--format", b, ""}};
+    const PairedFigures figures = RunPairs(sides[0], sides[1], rounds, [&](int side) {
+        const fs::path folder = fresh("convert");
+        LinkSources(work / "sources", folder);
+        sides[side].back() = folder.string();
+        ::sync();
+    });
+    std::printf("%-10s %10s %14.3f %10.3f %8.2f%s  (against %s, not cp -r)\n",
+                (a + "/" + b).c_str(), "", figures.a, figures.b, figures.ratio,
+                figures.failed ? "  (a run failed)" : "", b.c_str());
+    PrintRuns("  convert runs", figures.runsA);
+    PrintRuns(("  " + b + " runs").c_str(), figures.runsB);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +94,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     const fs::path tools =
         argc > 3 ? fs::path(argv[3]) : fs::path(argv[0]).parent_path() / "../tools";
-    std::vector<std::string> formats = {"tab", "comma", "kirobench", "spc"};
+    std::vector<std::string> formats = {"tab", "comma", "kirobench", "spc", "jcamp", "jcamp/tab"};
     if (argc > 4) {
         formats.assign(argv + 4, argv + argc);
     }
@@ -88,6 +110,11 @@ int main(int argc, char** argv) {
         return work / (what + "-" + std::to_string(++run));
     };
     for (const std::string& format : formats) {
+        if (const std::size_t slash = format.find('/'); slash != std::string::npos) {
+            CompareFormats(cli, format.substr(0, slash), format.substr(slash + 1), rounds, work,
+                           fresh);
+            continue;
+        }
         // One conversion beforehand gives the bytes that cp -r copies.
         const fs::path first = fresh("convert");
         const fs::path outputs = fresh("outputs");

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "conversion/DelimitedAsciiWriter.h"
+#include "conversion/JcampWriter.h"
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/LineFormatter.h"
 #include "conversion/SpcWriter.h"
@@ -48,6 +49,15 @@ void FormatSpcInMemory(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 2048);
 }
 BENCHMARK(FormatSpcInMemory);
+
+void FormatJcampInMemory(benchmark::State& state) {
+    const kiro::CDeviceSpectrum spectrum = Lamp();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kiro::FormatJcampFile(spectrum, "lamp.scope_ks"));
+    }
+    state.SetItemsProcessed(state.iterations() * 2048);
+}
+BENCHMARK(FormatJcampInMemory);
 
 // One whole output through the atomic writer: temporary file, write, rename.
 void WriteTabFile(benchmark::State& state) {

@@ -23,6 +23,7 @@ enum CommandId : int {
     kIdFormatComma = 32799,
     kIdFormatKiroBench = 32797,
     kIdFormatSpc = 32798,
+    kIdFormatJcamp = 32801,
     kIdOverwritePrompt = 32802,
     kIdGo = 1003,
     kIdConvertLocalFiles = 32794,

@@ -9,7 +9,7 @@ namespace kiro {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 29> kPrompts{{
+constexpr std::array<std::pair<int, std::string_view>, 30> kPrompts{{
     {kIdConnect, "Connect to Kiro-SCAN\nConnect"},
     {kIdCreateDirectory, "Create new directory on Kiro-SCAN\nNew Directory"},
     {kIdDeleteFiles, "Delete file from Kiro-SCAN\nDelete File"},
@@ -27,6 +27,7 @@ constexpr std::array<std::pair<int, std::string_view>, 29> kPrompts{{
     {kIdFormatComma, "Converts file to a comma-delimited ASCII file"},
     {kIdFormatKiroBench, "Converts file to an KiroBench data file"},
     {kIdFormatSpc, "Converts file to Grams/32-compatible SPC file"},
+    {kIdFormatJcamp, "Converts file to a JCAMP-DX file"},
     {kIdOverwritePrompt, "Toggles a prompt for overwriting a converted file"},
     {kIdGo, "Begin the transfer and conversion\nStart Conversion"},
     {kIdConvertLocalFiles, "Converts files already copied to your PC harddrive"},

@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "conversion/DelimitedAsciiWriter.h"
 #include "conversion/DeviceFileRecord.h"
+#include "conversion/JcampWriter.h"
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/SpcWriter.h"
@@ -81,7 +83,7 @@ std::optional<MessageAnswer> AskOverwrite(const std::string& outputPath,
 }
 
 std::string FormatOutput(const CDeviceSpectrum& spectrum, unsigned outputFormat,
-                         const IClock& clock) {
+                         const std::string& namedAs, const IClock& clock) {
     switch (outputFormat) {
         case kFormatTab:
             return FormatDelimitedAscii(spectrum, '\t');
@@ -89,6 +91,8 @@ std::string FormatOutput(const CDeviceSpectrum& spectrum, unsigned outputFormat,
             return FormatDelimitedAscii(spectrum, ',');
         case kFormatKiroBench:
             return FormatKiroBenchFile(spectrum, clock.LocalNow());
+        case kFormatJcamp:
+            return FormatJcampFile(spectrum, std::filesystem::path(namedAs).filename().string());
         default: {
             const std::vector<unsigned char> file = FormatSpcFile(spectrum, clock.LocalNow());
             return std::string(file.begin(), file.end());
@@ -157,7 +161,7 @@ PreparedConversion PrepareConversion(const std::string& readFrom, const std::str
     } else if (spectrum.Load(bytes, static_cast<std::size_t>(size)) != SpectrumLoadResult::Loaded) {
         prepared.result = kNotDeviceSpectrum;
     } else {
-        prepared.bytes = FormatOutput(spectrum, outputFormat, clock);
+        prepared.bytes = FormatOutput(spectrum, outputFormat, namedAs, clock);
     }
     return prepared;
 }

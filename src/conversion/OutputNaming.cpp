@@ -51,6 +51,8 @@ std::optional<std::string> OutputPathFor(const std::string& sourcePath, unsigned
     output += *suffix;
     if (outputFormat == kFormatSpc) {
         output += ".spc";
+    } else if (outputFormat == kFormatJcamp) {
+        output += ".jdx";
     }
     return output;
 }
@@ -65,6 +67,8 @@ std::string_view OutputFormatDescription(unsigned outputFormat) {
             return "KiroBench Data File";
         case kFormatSpc:
             return "Grams/32-compatible SPC File";
+        case kFormatJcamp:
+            return "JCAMP-DX File";
         default:
             return "";
     }

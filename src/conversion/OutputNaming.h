@@ -11,10 +11,11 @@ enum OutputFormatCode : unsigned {
     kFormatComma = 1,
     kFormatKiroBench = 2,
     kFormatSpc = 3,
+    kFormatJcamp = 4,
 };
 
 inline bool IsKnownOutputFormat(unsigned format) {
-    return format <= kFormatSpc;
+    return format <= kFormatJcamp;
 }
 
 // The suffix an output of this device kind receives, or nothing when the kind does

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "conversion/SpectrumUnits.h"
+
 namespace kiro {
 namespace {
 
@@ -35,33 +37,43 @@ void PutText(unsigned char* at, std::string_view text) {
     std::memcpy(at, text.data(), text.size());
 }
 
-struct RoleCode {
-    std::string_view code;  // empty when the role has no code
-    unsigned char yUnit;
-};
-
-RoleCode RoleCodeFor(const CDeviceSpectrum& spectrum) {
+// The resolution text's code; empty when the role has none.
+std::string_view RoleCodeFor(const CDeviceSpectrum& spectrum) {
     switch (spectrum.spectrumRole) {
         case 0:
-            return {"D S", 4};
+            return "D S";
         case 1:
-            return {"R S", 4};
+            return "R S";
         case 2:
-            return {"S S", 4};
+            return "S S";
         case 3:
             switch (spectrum.dataMode) {
                 case 0:
-                    return {"P S", 4};
+                    return "P S";
                 case 1:
-                    return {"P A", 2};
+                    return "P A";
                 case 2:
-                    return {"P T", 128};
+                    return "P T";
                 default:
-                    return {"", 0};
+                    return "";
             }
         default:
-            return {"", 0};
+            return "";
     }
+}
+
+unsigned char SpcYType(SpectrumYUnit unit) {
+    switch (unit) {
+        case SpectrumYUnit::Counts:
+            return 4;
+        case SpectrumYUnit::Absorbance:
+            return 2;
+        case SpectrumYUnit::Transmission:
+            return 128;
+        case SpectrumYUnit::Arbitrary:
+            break;
+    }
+    return 0;
 }
 
 void FillMainHeader(unsigned char* file, const CDeviceSpectrum& spectrum, const std::tm& now,
@@ -76,11 +88,10 @@ void FillMainHeader(unsigned char* file, const CDeviceSpectrum& spectrum, const 
     // Readers count subfiles here; a single-spectrum file holds one.
     PutU32(file + 24, 1);
     file[28] = 3;  // fxtype: nanometres
-    const RoleCode role = RoleCodeFor(spectrum);
-    file[29] = role.yUnit;
+    file[29] = SpcYType(YUnitOf(spectrum));
     PutU32(file + 32, PackSpcDate(now));
     PutText(file + 36, "0 ");
-    PutText(file + 38, role.code);
+    PutText(file + 38, RoleCodeFor(spectrum));
     PutText(file + 45, "Kiro-SCAN");
     PutText(file + 88, "Corvane Tech Kiro-SCAN Data File");
 }

@@ -128,6 +128,7 @@ void SetCommandPages(CHelpBook& helpBook) {
         {kIdFormatComma, "menu_conversion.html#format"},
         {kIdFormatKiroBench, "menu_conversion.html#format"},
         {kIdFormatSpc, "menu_conversion.html#format"},
+        {kIdFormatJcamp, "menu_conversion.html#format"},
         {kIdOverwritePrompt, "menu_conversion.html#overwrite"},
         {kIdConvertLocalFiles, "menu_conversion.html#local"},
         {kIdLogEnabled, "menu_log.html#enabled"},

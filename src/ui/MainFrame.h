@@ -96,6 +96,7 @@ public:
     void OnFormatComma(wxCommandEvent& event);
     void OnFormatKiroBench(wxCommandEvent& event);
     void OnFormatSpc(wxCommandEvent& event);
+    void OnFormatJcamp(wxCommandEvent& event);
     void OnOverwritePrompt(wxCommandEvent& event);
     void OnConvertLocalFiles(wxCommandEvent& event);
     void OnLogEnabled(wxCommandEvent& event);
@@ -124,6 +125,7 @@ public:
     void OnUpdateFormatComma(wxUpdateUIEvent& event);
     void OnUpdateFormatKiroBench(wxUpdateUIEvent& event);
     void OnUpdateFormatSpc(wxUpdateUIEvent& event);
+    void OnUpdateFormatJcamp(wxUpdateUIEvent& event);
     void OnUpdateOverwritePrompt(wxUpdateUIEvent& event);
     void OnUpdateLogEnabled(wxUpdateUIEvent& event);
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);

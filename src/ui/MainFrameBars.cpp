@@ -63,6 +63,7 @@ void CMainFrame::CreateMenuBar() {
     AppendCommand(format, kIdFormatComma, "Comma-delimited", wxITEM_CHECK);
     AppendCommand(format, kIdFormatKiroBench, "&KiroBench", wxITEM_CHECK);
     AppendCommand(format, kIdFormatSpc, "Grams/32 SPC", wxITEM_CHECK);
+    AppendCommand(format, kIdFormatJcamp, "&JCAMP-DX", wxITEM_CHECK);
 
     auto* conversion = new wxMenu;
     AppendCommand(conversion, kIdBrowseTarget, "Set Transfer Directory...");
@@ -173,6 +174,7 @@ void CMainFrame::BindCommands() {
     command(&CMainFrame::OnFormatComma, kIdFormatComma);
     command(&CMainFrame::OnFormatKiroBench, kIdFormatKiroBench);
     command(&CMainFrame::OnFormatSpc, kIdFormatSpc);
+    command(&CMainFrame::OnFormatJcamp, kIdFormatJcamp);
     command(&CMainFrame::OnOverwritePrompt, kIdOverwritePrompt);
     command(&CMainFrame::OnGo, kIdGo);
     command(&CMainFrame::OnConvertLocalFiles, kIdConvertLocalFiles);
@@ -207,6 +209,7 @@ void CMainFrame::BindCommands() {
     update(&CMainFrame::OnUpdateFormatComma, kIdFormatComma);
     update(&CMainFrame::OnUpdateFormatKiroBench, kIdFormatKiroBench);
     update(&CMainFrame::OnUpdateFormatSpc, kIdFormatSpc);
+    update(&CMainFrame::OnUpdateFormatJcamp, kIdFormatJcamp);
     update(&CMainFrame::OnUpdateOverwritePrompt, kIdOverwritePrompt);
     update(&CMainFrame::OnUpdateGo, kIdGo);
     update(&CMainFrame::OnUpdateLogEnabled, kIdLogEnabled);

@@ -116,6 +116,9 @@ void CMainFrame::OnFormatKiroBench(wxCommandEvent& /*event*/) {
 void CMainFrame::OnFormatSpc(wxCommandEvent& /*event*/) {
     SetFormat(3);
 }
+void CMainFrame::OnFormatJcamp(wxCommandEvent& /*event*/) {
+    SetFormat(4);
+}
 
 void CMainFrame::OnOverwritePrompt(wxCommandEvent& /*event*/) {
     m_settings.overwritePrompt = m_settings.overwritePrompt == 1 ? 0 : 1;
@@ -179,6 +182,9 @@ void CMainFrame::OnUpdateFormatKiroBench(wxUpdateUIEvent& event) {
 }
 void CMainFrame::OnUpdateFormatSpc(wxUpdateUIEvent& event) {
     event.Check(m_settings.outputFormat == 3);
+}
+void CMainFrame::OnUpdateFormatJcamp(wxUpdateUIEvent& event) {
+    event.Check(m_settings.outputFormat == 4);
 }
 
 void CMainFrame::OnUpdateOverwritePrompt(wxUpdateUIEvent& event) {

@@ -46,7 +46,8 @@ TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
 
     for (const auto& [format, output] : {std::pair{"comma", "lamp.scope"},
                                          {"kirobench", "lamp.Master.scope"},
-                                         {"spc", "lamp.scope.spc"}}) {
+                                         {"spc", "lamp.scope.spc"},
+                                         {"jcamp", "lamp.scope.jdx"}}) {
         test::CTempDir folder;
         testdata::MakeLampSpectrum().WriteTo(folder / "lamp.scope_ks");
         run = Cli({"convert", "--format", format, folder.Path().string()});

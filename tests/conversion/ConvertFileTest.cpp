@@ -66,18 +66,22 @@ protected:
 
 TEST_F(ConvertFileTest, WritesEachFormatNextToTheSourceAndLogsIt) {
     const std::string source = WriteLamp("run1.scope_ks");
-    for (const unsigned format : {kFormatTab, kFormatComma, kFormatKiroBench, kFormatSpc}) {
+    for (const unsigned format :
+         {kFormatTab, kFormatComma, kFormatKiroBench, kFormatSpc, kFormatJcamp}) {
         EXPECT_EQ(Convert(source, format), kConverted) << format;
     }
     EXPECT_EQ(ListNames(dir.Path()),
               (std::vector<std::string>{"activity.log", "run1.Master.scope", "run1.scope",
-                                        "run1.scope.spc", "run1.scope_ks"}));
+                                        "run1.scope.jdx", "run1.scope.spc", "run1.scope_ks"}));
     const std::string stamp = " on Saturday, December 05, 2026, 17:54:02\r\n";
     const std::string prefix = "User alice converted file " + source + " to " + (dir / "run1");
     EXPECT_EQ(LogEntries(), prefix + ".scope (a Tab-delimited ASCII File)" + stamp + prefix +
                                 ".scope (a Comma-delimited ASCII File)" + stamp + prefix +
                                 ".Master.scope (a KiroBench Data File)" + stamp + prefix +
-                                ".scope.spc (a Grams/32-compatible SPC File)" + stamp);
+                                ".scope.spc (a Grams/32-compatible SPC File)" + stamp + prefix +
+                                ".scope.jdx (a JCAMP-DX File)" + stamp);
+    // The title names the spectrum by its source file.
+    EXPECT_EQ(ReadFileBytes(dir / "run1.scope.jdx").rfind("##TITLE=run1.scope_ks\r\n", 0), 0u);
     EXPECT_TRUE(messageBox.shown.empty());
 }
 
@@ -103,7 +107,7 @@ TEST_F(ConvertFileTest, RefusesWhatItCannotConvertWithoutOutputOrLogLine) {
     }
     EXPECT_EQ(Convert(dir / "absent.scope_ks", kFormatTab), kSourceCannotBeOpened);
     EXPECT_EQ(Convert(dir / "folder.scope_ks", kFormatTab), kSourceCannotBeOpened);
-    EXPECT_EQ(Convert(lamp, 4), kUnknownOutputFormat);
+    EXPECT_EQ(Convert(lamp, 5), kUnknownOutputFormat);
     EXPECT_EQ(Convert(lamp, 0xFFFFFFFFu), kUnknownOutputFormat);
     std::filesystem::create_directory(dir / "lamp.scope");
     EXPECT_EQ(Convert(lamp, kFormatTab, 1), kOutputCannotBeCreated);
@@ -176,16 +180,18 @@ TEST_F(ConvertFileTest, CutsAnOverlongUserNameAtACharacterBoundary) {
 
 TEST_F(ConvertFileTest, ProducesTheSameBytesUnderACommaDecimalLocale) {
     const std::string source = WriteLamp("run1.scope_ks");
-    ASSERT_EQ(Convert(source, kFormatKiroBench), kConverted);
-    const std::string inC = ReadFileBytes(dir / "run1.Master.scope");
+    const auto convertBoth = [&] {
+        EXPECT_EQ(Convert(source, kFormatKiroBench), kConverted);
+        EXPECT_EQ(Convert(source, kFormatJcamp), kConverted);
+        return ReadFileBytes(dir / "run1.Master.scope") + ReadFileBytes(dir / "run1.scope.jdx");
+    };
+    const std::string inC = convertBoth();
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
         GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
     }
-    const int result = Convert(source, kFormatKiroBench);
-    const std::string inGerman = ReadFileBytes(dir / "run1.Master.scope");
+    const std::string inGerman = convertBoth();
     std::setlocale(LC_ALL, previous.c_str());
-    EXPECT_EQ(result, kConverted);
     EXPECT_EQ(inGerman, inC);
     EXPECT_NE(inC.find("339.83\t524.389\r\n"), std::string::npos);
 }

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <map>
 #include <tuple>
 
 #include "conversion/DelimitedAsciiWriter.h"
+#include "conversion/JcampWriter.h"
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/LineFormatter.h"
 #include "conversion/SpcWriter.h"
@@ -162,6 +167,138 @@ TEST(Spc, StoresWavelengthsAsFloatsAndValuesBitForBit) {
     EXPECT_EQ(ValueAt<double>(lampFile, 16),
               static_cast<double>(ValueAt<float>(lampFile, 512 + 4 * 2047)));
     EXPECT_NE(ValueAt<double>(lampFile, 16), lamp.WavelengthAt(2047));
+}
+
+// A JCAMP-DX file as a reader sees it: its labels in order, and the (XY..XY) points
+// with "?" read as NaN. Anything it does not expect fails the test.
+struct JcampFile {
+    std::vector<std::pair<std::string, std::string>> labels;
+    std::vector<double> x;
+    std::vector<float> y;
+
+    std::string Label(const std::string& name) const {
+        for (const auto& [label, value] : labels) {
+            if (label == name) {
+                return value;
+            }
+        }
+        ADD_FAILURE() << "no ##" << name;
+        return {};
+    }
+};
+
+template <typename Number>
+Number ParseJcampNumber(const std::string& text) {
+    if (text == "?") {
+        return std::numeric_limits<Number>::quiet_NaN();
+    }
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << '"' << text << '"';
+    return value;
+}
+
+JcampFile ParseJcamp(const std::string& text) {
+    EXPECT_TRUE(text.ends_with("##END=\r\n"));
+    JcampFile file;
+    bool inPoints = false;
+    for (const std::string& line : SplitCrLfLines(text)) {
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+        if (line.starts_with("##")) {
+            const std::size_t equals = line.find('=');
+            EXPECT_NE(equals, std::string::npos) << line;
+            file.labels.emplace_back(line.substr(2, equals - 2), line.substr(equals + 1));
+            inPoints = line == "##XYPOINTS=(XY..XY)";
+            continue;
+        }
+        EXPECT_TRUE(inPoints) << line;
+        EXPECT_LE(line.size(), 80u) << line;
+        const std::size_t comma = line.find(", ");
+        file.x.push_back(ParseJcampNumber<double>(line.substr(0, comma)));
+        file.y.push_back(ParseJcampNumber<float>(line.substr(comma + 2)));
+    }
+    return file;
+}
+
+// Equal as written: the same bits, or both a missing value.
+template <typename Number>
+bool SameOrBothMissing(Number read, Number source) {
+    return std::isfinite(source) ? read == source && std::signbit(read) == std::signbit(source)
+                                 : std::isnan(read);
+}
+
+TEST(Jcamp, EveryPointReadsBackExactlyWhateverTheValues) {
+    testdata::SpectrumFixture damaged = testdata::MakeAbsorbanceSpectrum();
+    const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
+                              std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::max(),
+                              -std::numeric_limits<float>::max(),
+                              std::numeric_limits<float>::denorm_min(),
+                              -0.0f,
+                              -1234.5678f,
+                              1e-30f};
+    std::copy(std::begin(specials), std::end(specials), damaged.values.begin());
+    damaged.values[2047] = std::numeric_limits<float>::quiet_NaN();
+    testdata::SpectrumFixture backwards = testdata::MakeDarkSpectrum();
+    backwards.wlIntercept = 1100.0f;
+    backwards.wlCoef1 = -0.3f;
+    backwards.wlCoef3 = 1e-9f;
+    for (float& value : backwards.values) {
+        value = -value - 1e6f;
+    }
+    testdata::SpectrumFixture noScale = testdata::MakeLampSpectrum();
+    noScale.wlCoef2 = std::numeric_limits<float>::quiet_NaN();
+    noScale.wlCoef3 = std::numeric_limits<float>::infinity();
+    for (const testdata::SpectrumFixture* fixture : {&damaged, &backwards, &noScale, &damaged}) {
+        const CDeviceSpectrum spectrum = Loaded(*fixture);
+        const JcampFile file = ParseJcamp(FormatJcampFile(spectrum, "run1.scope_ks"));
+        ASSERT_EQ(file.x.size(), 2048u);
+        EXPECT_EQ(file.Label("NPOINTS"), "2048");
+        EXPECT_EQ(file.Label("XFACTOR"), "1");
+        EXPECT_EQ(file.Label("YFACTOR"), "1");
+        for (std::size_t i = 0; i < 2048; ++i) {
+            ASSERT_TRUE(SameOrBothMissing(file.x[i], spectrum.WavelengthAt(i))) << i;
+            ASSERT_TRUE(SameOrBothMissing(file.y[i], spectrum.values[i])) << i;
+        }
+        EXPECT_TRUE(SameOrBothMissing(ParseJcampNumber<double>(file.Label("FIRSTX")), file.x[0]));
+        EXPECT_TRUE(SameOrBothMissing(ParseJcampNumber<double>(file.Label("LASTX")), file.x[2047]));
+        EXPECT_TRUE(SameOrBothMissing(ParseJcampNumber<float>(file.Label("FIRSTY")), file.y[0]));
+        EXPECT_TRUE(SameOrBothMissing(ParseJcampNumber<float>(file.Label("$WAVELENGTH COEF2")),
+                                      fixture->wlCoef2));
+    }
+}
+
+TEST(Jcamp, WritesTheRequiredLabelsInOrderWithTheYUnitsOfTheSpcFile) {
+    const std::vector<std::string> required = {
+        "TITLE",   "JCAMP-DX", "DATA TYPE", "ORIGIN", "OWNER",  "XUNITS", "YUNITS",
+        "XFACTOR", "YFACTOR",  "FIRSTX",    "LASTX",  "FIRSTY", "NPOINTS"};
+    // The SPC file's Y unit codes, as JCAMP-DX names them.
+    const std::map<int, std::string> spcUnits = {
+        {4, "COUNTS"}, {2, "ABSORBANCE"}, {128, "TRANSMITTANCE"}, {0, "ARBITRARY UNITS"}};
+    testdata::SpectrumFixture fixture = testdata::MakeLampSpectrum();
+    fixture.integrationTimeMs = 65535;
+    for (const std::uint32_t role : {0u, 1u, 2u, 3u, 4u, 0xFFFFFFFFu}) {
+        for (const std::uint32_t mode : {0u, 1u, 2u, 3u}) {
+            fixture.spectrumRole = role;
+            fixture.dataMode = mode;
+            const CDeviceSpectrum spectrum = Loaded(fixture);
+            const JcampFile file = ParseJcamp(FormatJcampFile(spectrum, "line\nbreak $$x"));
+            ASSERT_GE(file.labels.size(), required.size());
+            for (std::size_t k = 0; k < required.size(); ++k) {
+                EXPECT_EQ(file.labels[k].first, required[k]);
+            }
+            EXPECT_EQ(file.Label("YUNITS"), spcUnits.at(FormatSpcFile(spectrum, kDecember5)[29]))
+                << role << " " << mode;
+            EXPECT_EQ(file.labels.back().first, "END");
+        }
+    }
+    const JcampFile file = ParseJcamp(FormatJcampFile(Loaded(fixture), "line\nbreak $$x"));
+    EXPECT_EQ(file.Label("TITLE"), "line\\nbreak $ $x") << "one line, no comment in it";
+    EXPECT_EQ(file.Label("JCAMP-DX"), "5.01");
+    EXPECT_EQ(file.Label("DATA TYPE"), "UV/VIS SPECTRUM");
+    EXPECT_EQ(file.Label("XUNITS"), "NANOMETERS");
+    EXPECT_EQ(file.Label("$INTEGRATION TIME MS"), "65535");
 }
 
 }  // namespace

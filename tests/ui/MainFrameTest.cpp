@@ -113,12 +113,12 @@ TEST_F(MainFrameTest, FirstRunThenTheListAndTheChoicesSurviveStylesAndARestart) 
     EXPECT_EQ(List().GetItemCount(), 6);
 
     // The format's mark moves with the choice; the overwrite prompt toggles.
-    ASSERT_TRUE(Command(kIdFormatComma));
+    ASSERT_TRUE(Command(kIdFormatJcamp));
     EXPECT_FALSE(MenuChecked(kIdFormatTab));
     ASSERT_TRUE(Command(kIdOverwritePrompt));
     List().SetColumnWidth(0, 300);
     Restart();
-    EXPECT_TRUE(MenuChecked(kIdFormatComma));
+    EXPECT_TRUE(MenuChecked(kIdFormatJcamp));
     EXPECT_FALSE(MenuChecked(kIdOverwritePrompt));
     EXPECT_EQ(List().GetStyleType(), 1);
     EXPECT_EQ(List().GetColumnWidth(0), 300);

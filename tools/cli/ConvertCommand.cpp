@@ -27,7 +27,8 @@ const std::map<std::string, unsigned>& FormatNames() {
     static const std::map<std::string, unsigned> names = {{"tab", kFormatTab},
                                                           {"comma", kFormatComma},
                                                           {"kirobench", kFormatKiroBench},
-                                                          {"spc", kFormatSpc}};
+                                                          {"spc", kFormatSpc},
+                                                          {"jcamp", kFormatJcamp}};
     return names;
 }
 
@@ -102,7 +103,7 @@ void AddFormatOption(CLI::App& command, std::string& format) {
     }
     command
         .add_option("--format,-f", format,
-                    "Output format: tab, comma, kirobench or spc (default: tab)")
+                    "Output format: tab, comma, kirobench, spc or jcamp (default: tab)")
         ->check(CLI::IsMember(names));
 }
 
@@ -121,8 +122,8 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {
     command->footer(
         "Each output is written next to its source and named after its kind, e.g.\n"
         "run1.scope_ks -> run1.scope (tab, comma), run1.Master.scope (kirobench),\n"
-        "run1.scope.spc (spc). Exit status: 0 when every file converted, 1 when any did\n"
-        "not, 2 for a usage error.\n\n"
+        "run1.scope.spc (spc), run1.scope.jdx (jcamp: JCAMP-DX). Exit status: 0 when every\n"
+        "file converted, 1 when any did not, 2 for a usage error.\n\n"
         "Examples:\n"
         "  kiroconv-cli convert run1.scope_ks\n"
         "  kiroconv-cli convert --format spc --overwrite ~/spectra\n"

@@ -6,6 +6,7 @@
 
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceCommands.h"
+#include "cli/InfoCommand.h"
 #include "cli/TransferCommand.h"
 #include "platform/DisplayText.h"
 #include "platform/ProgramVersion.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", kiro::VersionText("kiroconv-cli"));
     kiro::cli::ConvertOptions convertOptions;
     CLI::App* convert = kiro::cli::AddConvertCommand(app, convertOptions);
+    kiro::cli::InfoOptions infoOptions;
+    CLI::App* info = kiro::cli::AddInfoCommand(app, infoOptions);
     kiro::cli::DeviceOptions deviceOptions;
     const kiro::cli::DeviceCommands device = kiro::cli::AddDeviceCommands(app, deviceOptions);
     kiro::cli::TransferOptions transferOptions;
@@ -78,6 +81,9 @@ int main(int argc, char** argv) {
     }
     if (convert->parsed()) {
         return kiro::cli::RunConvert(convertOptions);
+    }
+    if (info->parsed()) {
+        return kiro::cli::RunInfo(infoOptions);
     }
     if (transfer->parsed()) {
         return kiro::cli::RunTransfer(transferOptions);

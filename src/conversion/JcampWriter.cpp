@@ -1,0 +1,175 @@
+#include "conversion/JcampWriter.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "conversion/LineFormatter.h"
+#include "conversion/SpectrumUnits.h"
+#include "platform/DisplayText.h"
+
+namespace kiro {
+namespace {
+
+// Room for the longest shortest form of a double, "-2.2250738585072014E-308".
+constexpr std::size_t kNumberRoom = 32;
+
+// Shortest round-trip digits, never the locale's; the standard's exponent letter is "E".
+template <typename Number>
+char* WriteNumber(char* out, Number value) {
+    if (!std::isfinite(value)) {
+        *out = '?';
+        return out + 1;
+    }
+    char* const end = std::to_chars(out, out + kNumberRoom, value).ptr;
+    for (char* c = out; c != end; ++c) {
+        if (*c == 'e') {
+            *c = 'E';
+        }
+    }
+    return end;
+}
+
+template <typename Number>
+void AppendNumber(std::string& out, Number value) {
+    char buffer[kNumberRoom];
+    out.append(buffer, WriteNumber(buffer, value));
+}
+
+void AppendLabel(std::string& out, std::string_view label, std::string_view value) {
+    out.append("##");
+    out.append(label);
+    out.push_back('=');
+    out.append(value);
+    out.append(kLineEnd);
+}
+
+template <typename Number>
+void AppendNumberLabel(std::string& out, std::string_view label, Number value) {
+    out.append("##");
+    out.append(label);
+    out.push_back('=');
+    AppendNumber(out, value);
+    out.append(kLineEnd);
+}
+
+std::string_view YUnitsText(SpectrumYUnit unit) {
+    switch (unit) {
+        case SpectrumYUnit::Counts:
+            return "COUNTS";
+        case SpectrumYUnit::Absorbance:
+            return "ABSORBANCE";
+        case SpectrumYUnit::Transmission:
+            return "TRANSMITTANCE";
+        case SpectrumYUnit::Arbitrary:
+            break;
+    }
+    return "ARBITRARY UNITS";
+}
+
+// A title is one line of text: control characters are shown escaped, and "$$", which
+// would start a comment and hide the rest, is split.
+std::string TitleText(std::string_view title) {
+    std::string text = EscapeControlCharacters(title);
+    for (std::size_t at = text.find("$$"); at != std::string::npos; at = text.find("$$", at)) {
+        text.insert(at + 1, " ");
+    }
+    return text;
+}
+
+void AppendHeader(std::string& out, const CDeviceSpectrum& spectrum, std::string_view title) {
+    AppendLabel(out, "TITLE", TitleText(title));
+    AppendLabel(out, "JCAMP-DX", "5.01");
+    AppendLabel(out, "DATA TYPE", "UV/VIS SPECTRUM");
+    AppendLabel(out, "ORIGIN", "Corvane Tech Kiro-SCAN");
+    // The file does not say who measured it.
+    AppendLabel(out, "OWNER", "");
+    AppendLabel(out, "XUNITS", "NANOMETERS");
+    AppendLabel(out, "YUNITS", YUnitsText(YUnitOf(spectrum)));
+    AppendLabel(out, "XFACTOR", "1");
+    AppendLabel(out, "YFACTOR", "1");
+    AppendNumberLabel(out, "FIRSTX", spectrum.WavelengthAt(0));
+    AppendNumberLabel(out, "LASTX", spectrum.WavelengthAt(kSpectrumPointCount - 1));
+    AppendNumberLabel(out, "FIRSTY", spectrum.values[0]);
+    AppendNumberLabel(out, "NPOINTS", kSpectrumPointCount);
+}
+
+// The acquisition settings and the calibration, which no standard label holds.
+void AppendAcquisition(std::string& out, const CDeviceSpectrum& spectrum) {
+    AppendNumberLabel(out, "$SPECTRUM ROLE", spectrum.spectrumRole);
+    AppendNumberLabel(out, "$DATA MODE", spectrum.dataMode);
+    AppendNumberLabel(out, "$INTEGRATION TIME MS", spectrum.integrationTimeMs);
+    AppendNumberLabel(out, "$SPECTRA AVERAGED", spectrum.spectraAveraged);
+    AppendNumberLabel(out, "$BOXCAR SMOOTHING", spectrum.boxcarSmoothing);
+    AppendNumberLabel(out, "$REFERENCE CHANNEL", spectrum.referenceChannel);
+    AppendNumberLabel(out, "$WAVELENGTH INTERCEPT", spectrum.wlIntercept);
+    AppendNumberLabel(out, "$WAVELENGTH COEF1", spectrum.wlCoef1);
+    AppendNumberLabel(out, "$WAVELENGTH COEF2", spectrum.wlCoef2);
+    AppendNumberLabel(out, "$WAVELENGTH COEF3", spectrum.wlCoef3);
+}
+
+// The "x, " texts of all points, made once per calibration: all spectra of one handheld
+// share it, and the shortest form of a double costs twice that of a float.
+struct WavelengthTexts {
+    std::array<std::uint32_t, 4> key{};
+    bool made = false;
+    std::string text;  // the texts back to back
+    std::array<std::uint32_t, kSpectrumPointCount + 1> starts{};
+};
+
+const WavelengthTexts& WavelengthTextsOf(const CDeviceSpectrum& spectrum) {
+    thread_local WavelengthTexts texts;
+    // The coefficients' bits, so that -0.0 and NaN calibrations are told apart.
+    const std::array<std::uint32_t, 4> key = {std::bit_cast<std::uint32_t>(spectrum.wlCoef1),
+                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef2),
+                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef3),
+                                              std::bit_cast<std::uint32_t>(spectrum.wlIntercept)};
+    if (texts.made && texts.key == key) {
+        return texts;
+    }
+    texts.text.clear();
+    for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
+        texts.starts[i] = static_cast<std::uint32_t>(texts.text.size());
+        AppendNumber(texts.text, spectrum.WavelengthAt(i));
+        texts.text.append(", ");
+    }
+    texts.starts[kSpectrumPointCount] = static_cast<std::uint32_t>(texts.text.size());
+    texts.key = key;
+    texts.made = true;
+    return texts;
+}
+
+void AppendPoints(std::string& out, const CDeviceSpectrum& spectrum) {
+    AppendLabel(out, "XYPOINTS", "(XY..XY)");
+    const WavelengthTexts& wavelengths = WavelengthTextsOf(spectrum);
+    // Written straight into the string, which has room for every line at its longest.
+    std::size_t used = out.size();
+    out.resize(used + wavelengths.text.size() + kSpectrumPointCount * (kNumberRoom + 2));
+    for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
+        const std::size_t length = wavelengths.starts[i + 1] - wavelengths.starts[i];
+        char* at = out.data() + used;
+        std::memcpy(at, wavelengths.text.data() + wavelengths.starts[i], length);
+        at = WriteNumber(at + length, spectrum.values[i]);
+        *at++ = '\r';
+        *at++ = '\n';
+        used = static_cast<std::size_t>(at - out.data());
+    }
+    out.resize(used);
+}
+
+}  // namespace
+
+std::string FormatJcampFile(const CDeviceSpectrum& spectrum, std::string_view title) {
+    std::string text;
+    text.reserve(1024);
+    AppendHeader(text, spectrum, title);
+    AppendAcquisition(text, spectrum);
+    AppendPoints(text, spectrum);
+    AppendLabel(text, "END", "");
+    return text;
+}
+
+}  // namespace kiro

@@ -1,0 +1,87 @@
+#include "conversion/SpectrumFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/RegularFile.h"
+
+namespace kiro {
+namespace {
+
+using Outcome = SpectrumFileRead::Outcome;
+
+// Reads until `size` bytes or the end; -1 with errno on a read error.
+ssize_t ReadFully(int fd, unsigned char* buffer, std::size_t size) {
+    std::size_t total = 0;
+    while (total < size) {
+        const ssize_t got = ::read(fd, buffer + total, size - total);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        total += static_cast<std::size_t>(got);
+    }
+    return static_cast<ssize_t>(total);
+}
+
+Outcome OutcomeOf(SpectrumLoadResult result) {
+    switch (result) {
+        case SpectrumLoadResult::Loaded:
+            return Outcome::Loaded;
+        case SpectrumLoadResult::NotDeviceSpectrum:
+            return Outcome::NotDeviceSpectrum;
+        case SpectrumLoadResult::Truncated:
+            return Outcome::Truncated;
+        case SpectrumLoadResult::UnknownVersion:
+            break;
+    }
+    return Outcome::UnknownVersion;
+}
+
+}  // namespace
+
+SpectrumFileRead ReadSpectrumFile(const std::string& path) {
+    SpectrumFileRead read;
+    const int fd = OpenRegularFileForReading(path, read.systemError);
+    if (fd < 0) {
+        return read;
+    }
+    unsigned char bytes[kDeviceFileBytes];
+    const ssize_t size = ReadFully(fd, bytes, sizeof bytes);
+    read.systemError = size < 0 ? errno : 0;
+    ::close(fd);
+    if (size < 0) {
+        return read;
+    }
+    read.size = static_cast<std::size_t>(size);
+    read.outcome = OutcomeOf(read.spectrum.Load(bytes, read.size));
+    return read;
+}
+
+std::string DescribeSpectrumFileRead(const SpectrumFileRead& read) {
+    switch (read.outcome) {
+        case Outcome::Loaded:
+            return "loaded";
+        case Outcome::CannotOpen:
+            if (read.systemError == kNotRegularFileError) {
+                return DescribeSystemError(read.systemError);
+            }
+            return "cannot open the file: " + DescribeSystemError(read.systemError);
+        case Outcome::NotDeviceSpectrum:
+            return "not a device spectrum file";
+        case Outcome::Truncated:
+            return "not a device spectrum file: it ends after " + std::to_string(read.size) +
+                   " of " + std::to_string(kDeviceFileBytes) + " bytes";
+        case Outcome::UnknownVersion:
+            break;
+    }
+    return "not a device spectrum file: unknown version " + std::to_string(read.spectrum.version);
+}
+
+}  // namespace kiro

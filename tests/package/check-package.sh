@@ -57,7 +57,7 @@ done
 completions=$(bash -c 'source /usr/share/bash-completion/bash_completion
     source "$1"; COMP_WORDS=(kiroconv-cli convert --format ""); COMP_CWORD=3
     _kiroconv_cli; echo "${COMPREPLY[*]}"' - "$usr/share/bash-completion/completions/kiroconv-cli")
-[ "$completions" = "tab comma kirobench spc" ] || fail "completion of --format: $completions"
+[ "$completions" = "tab comma kirobench spc jcamp" ] || fail "completion of --format: $completions"
 
 # The thumbnailer's command line, as a file manager runs it, on a demo spectrum.
 export PATH=$usr/bin:$PATH

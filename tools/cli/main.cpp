@@ -4,6 +4,7 @@
 
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceCommands.h"
+#include "cli/PlotCommand.h"
 #include "cli/TransferCommand.h"
 
 namespace {
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     const kiro::cli::DeviceCommands device = kiro::cli::AddDeviceCommands(app, deviceOptions);
     kiro::cli::TransferOptions transferOptions;
     CLI::App* transfer = kiro::cli::AddTransferCommand(app, transferOptions);
+    kiro::cli::PlotOptions plotOptions;
+    CLI::App* plot = kiro::cli::AddPlotCommand(app, plotOptions);
     app.footer(
         "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
         "default path). Handheld folders may be written with / or \\.");
@@ -39,6 +42,9 @@ int main(int argc, char** argv) {
     }
     if (convert->parsed()) {
         return kiro::cli::RunConvert(convertOptions);
+    }
+    if (plot->parsed()) {
+        return kiro::cli::RunPlot(plotOptions);
     }
     if (transfer->parsed()) {
         return kiro::cli::RunTransfer(transferOptions);

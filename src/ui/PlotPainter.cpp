@@ -1,6 +1,7 @@
 #include "ui/PlotPainter.h"
 
 #include <wx/brush.h>
+#include <wx/font.h>
 #include <wx/graphics.h>
 #include <wx/pen.h>
 
@@ -88,16 +89,14 @@ void PaintLegend(wxGraphicsContext& gc, const PlotLayout& layout) {
 
 }  // namespace
 
-void PaintPlot(wxGraphicsContext& gc, const PlotLayout& layout) {
+void PaintPlot(wxGraphicsContext& gc, const PlotLayout& layout, const wxFont& font) {
     gc.SetAntialiasMode(wxANTIALIAS_DEFAULT);
     gc.SetBrush(*wxWHITE_BRUSH);
     gc.SetPen(*wxTRANSPARENT_PEN);
     gc.DrawRectangle(0, 0, layout.width, layout.height);
     PaintGrid(gc, layout);
     PaintLines(gc, layout);
-    gc.SetFont(wxFont(wxFontInfo(wxSize(0, static_cast<int>(std::lround(layout.font.size))))
-                          .Family(wxFONTFAMILY_SWISS)),
-               *wxBLACK);
+    gc.SetFont(font, *wxBLACK);
     for (const PlotText& text : layout.texts) {
         PaintText(gc, text);
     }

@@ -3,10 +3,12 @@
 #include "plot/PlotLayout.h"
 
 class wxGraphicsContext;
+class wxFont;
 
 namespace kiro {
 
 // Draws the engine's plot layout, antialiased, the same picture Cairo draws into files.
-void PaintPlot(wxGraphicsContext& gc, const PlotLayout& layout);
+// `font` is the one the layout's text metrics were taken from.
+void PaintPlot(wxGraphicsContext& gc, const PlotLayout& layout, const wxFont& font);
 
 }  // namespace kiro

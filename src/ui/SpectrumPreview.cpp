@@ -51,6 +51,10 @@ PlotLayout CSpectrumPreview::LayoutAt(double width, double height) const {
     PlotRequest request = *m_content.plot;
     request.width = width;
     request.height = height;
+    // Text as large as the rest of the window's.
+    request.font.size = GetFont().GetPixelSize().y;
+    request.font.charWidth = GetCharWidth();
+    request.font.lineHeight = GetCharHeight() + 3;
     if (m_zoom) {
         request.xView = m_zoom->x;
         request.yView = m_zoom->y;
@@ -77,7 +81,7 @@ void CSpectrumPreview::OnPaint(wxPaintEvent& /*event*/) {
         return;
     }
     std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
-    PaintPlot(*gc, *layout);
+    PaintPlot(*gc, *layout, GetFont());
     if (!m_note.empty()) {
         gc->SetFont(GetFont(), *wxRED);
         gc->DrawText(ToWx(m_note), 10, layout->height - GetCharHeight() - 4);
@@ -156,7 +160,7 @@ void CSpectrumPreview::CopyPicture() {
     {
         wxMemoryDC dc(bitmap);
         std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
-        PaintPlot(*gc, *layout);
+        PaintPlot(*gc, *layout, GetFont());
     }
     wxTheClipboard->SetData(new wxBitmapDataObject(bitmap));
     wxTheClipboard->Close();

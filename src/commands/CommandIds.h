@@ -9,6 +9,7 @@ enum CommandId : int {
     kIdConnect = 32771,
     kIdCreateDirectory = 32773,
     kIdDeleteFiles = 32772,
+    kIdOpenSpectrumFile = 32810,
     kIdExit = 57665,
     // View
     kIdListLargeIcons = 59409,
@@ -17,6 +18,7 @@ enum CommandId : int {
     kIdListDetails = 59411,
     kIdRefresh = 32783,
     kIdStatusBar = 59393,
+    kIdSpectrumPreview = 32811,
     // Conversion
     kIdBrowseTarget = 1001,
     kIdFormatTab = 32800,
@@ -41,6 +43,10 @@ enum CommandId : int {
     kIdHelp = 57670,
     kIdNextPane = 57680,
     kIdPrevPane = 57681,
+    // The spectrum preview's context menu
+    kIdPreviewCopy = 32812,
+    kIdPreviewSavePng = 32813,
+    kIdPreviewSaveSvg = 32814,
     // The target bar's other controls
     kIdTargetEdit = 1000,
     kIdActionList = 1002,
@@ -48,7 +54,7 @@ enum CommandId : int {
 
 // The toolkit takes window and menu ids below 32768 only (on some platforms they travel
 // as 16-bit signed numbers), so the windows use each command's id with its top bit
-// cleared. The results stay unique: 1000 to 1003, 3 to 34, 24896 to 26643.
+// cleared. The results stay unique: 1000 to 1003, 3 to 46, 24896 to 26643.
 constexpr int WxCommandId(int commandId) {
     return commandId & 0x7FFF;
 }

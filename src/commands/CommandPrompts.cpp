@@ -9,10 +9,11 @@ namespace kiro {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 30> kPrompts{{
+constexpr std::array<std::pair<int, std::string_view>, 32> kPrompts{{
     {kIdConnect, "Connect to Kiro-SCAN\nConnect"},
     {kIdCreateDirectory, "Create new directory on Kiro-SCAN\nNew Directory"},
     {kIdDeleteFiles, "Delete file from Kiro-SCAN\nDelete File"},
+    {kIdOpenSpectrumFile, "Shows spectrum files from your PC in the spectrum preview"},
     {kIdExit, "Quit the application\nExit"},
     {kIdListLargeIcons, "Display items by using large icons\nLarge Icons"},
     {kIdListSmallIcons, "Display items by using small icons\nSmall Icons"},
@@ -20,6 +21,7 @@ constexpr std::array<std::pair<int, std::string_view>, 30> kPrompts{{
     {kIdListDetails, "Display detailed information about each item\nDetails"},
     {kIdRefresh, "Refresh Kiro-SCAN Directory Tree\nRefresh"},
     {kIdStatusBar, "Show or hide the status bar\nToggle Status Bar"},
+    {kIdSpectrumPreview, "Show or hide the plot of the selected spectrum files"},
     {kIdBrowseTarget, "Browse for the target directory\nBrowse for Target"},
     // These three had no prompt of their own; a blank status bar under the pointer
     // told the user nothing.

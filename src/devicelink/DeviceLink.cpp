@@ -405,6 +405,59 @@ PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
     return outcome;
 }
 
+namespace {
+
+// Reads a handheld file into `bytes` up to their size; the bytes read, or a failure code.
+std::int64_t ReadDeviceFile(IRemoteApi& api, HANDLE file, std::vector<unsigned char>& bytes) {
+    constexpr DWORD kChunkBytes = 4096;
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const DWORD wanted =
+            static_cast<DWORD>(std::min<std::size_t>(kChunkBytes, bytes.size() - filled));
+        DWORD read = 0;
+        if (api.CeReadFile(file, bytes.data() + filled, wanted, &read, nullptr) != TRUE) {
+            return kTransferFailedPartWay;
+        }
+        if (read == 0) {
+            break;
+        }
+        filled += std::min<std::size_t>(read, wanted);
+    }
+    bytes.resize(filled);
+    return static_cast<std::int64_t>(filled);
+}
+
+}  // namespace
+
+CDeviceLink::DeviceFileBytes CDeviceLink::ReadFileToMemory(const std::u16string& folder,
+                                                           const std::u16string& name,
+                                                           std::size_t maxBytes) {
+    DeviceFileBytes file;
+    if (!CheckConnected()) {
+        file.result = m_bConnectionLost ? kTransferConnectionLost : 0;
+        return file;
+    }
+    const std::u16string path = JoinDevicePath(folder, name);
+    if (!IsSafeFileName(name) || path.size() > kMaxPathChars) {
+        file.result = kTransferUnsafeFileName;
+        return file;
+    }
+    const HANDLE handle = m_api.CeCreateFile(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+        file.result = NoticeLoss() ? kTransferConnectionLost : kTransferDeviceFileCannotBeOpened;
+        return file;
+    }
+    const DWORD size = m_api.CeGetFileSize(handle, nullptr);
+    file.bytes.resize(std::min<std::size_t>(size, maxBytes));
+    file.result = ReadDeviceFile(m_api, handle, file.bytes);
+    m_api.CeCloseHandle(handle);
+    if (NoticeLoss()) {
+        file = {kTransferConnectionLost, {}};
+    }
+    return file;
+}
+
 int CDeviceLink::DeleteDeviceFile(const std::u16string& folder, const std::u16string& name) {
     if (!CheckConnected()) {
         return 0;

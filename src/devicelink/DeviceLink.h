@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "devicelink/CopyStatus.h"
 #include "devicelink/DeviceControls.h"
@@ -101,6 +102,16 @@ public:
                         const std::string& pcFolder, const std::string& pcName,
                         std::uint32_t chunkSize, IProgressBar* progress,
                         const ExistingFileResolver& resolver);
+    struct DeviceFileBytes {
+        // The bytes read, 0 when not connected, or a TransferResult code
+        // (kTransferConnectionLost once the handheld is lost).
+        std::int64_t result = 0;
+        std::vector<unsigned char> bytes;
+    };
+    // Reads at most `maxBytes` of one handheld file into memory, for a look at it;
+    // nothing is written on the PC.
+    DeviceFileBytes ReadFileToMemory(const std::u16string& folder, const std::u16string& name,
+                                     std::size_t maxBytes);
     int DeleteDeviceFile(const std::u16string& folder, const std::u16string& name);
     int CreateDeviceDirectory(const std::u16string& path);
 

@@ -66,6 +66,22 @@ void SaveListViewSettings(ISettingsStore& store, int listType,
     }
 }
 
+PreviewSettings LoadPreviewSettings(const ISettingsStore& store) {
+    const auto show = store.ReadInt(kSectionSettings, kValueShowPreview, 0);
+    const auto sash = store.ReadInt(kSectionSettings, kValuePreviewSash, 0);
+    // Like the other switches, only exactly 1 turns it on.
+    return {show.value == 1, std::max(0, sash.value), show.existed || sash.existed};
+}
+
+void SavePreviewSettings(ISettingsStore& store, const PreviewSettings& settings) {
+    if (!settings.stored && settings.show == PreviewSettings{}.show &&
+        settings.sashPosition == PreviewSettings{}.sashPosition) {
+        return;
+    }
+    store.WriteInt(kSectionSettings, kValueShowPreview, settings.show ? 1 : 0);
+    store.WriteInt(kSectionSettings, kValuePreviewSash, settings.sashPosition);
+}
+
 std::optional<WindowPlacement> LoadWindowPlacement(const ISettingsStore& store) {
     const std::string text = store.ReadString(kSectionMainWindow, kValueWindowPos, "").value;
     if (text.empty()) {

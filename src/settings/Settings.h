@@ -27,6 +27,8 @@ inline constexpr const char* kValueTypeWidth = "TypeWidth";
 inline constexpr const char* kValueSizeWidth = "SizeWidth";
 inline constexpr const char* kValueModifiedWidth = "ModifiedWidth";
 inline constexpr const char* kValueWindowPos = "WindowPos";
+inline constexpr const char* kValueShowPreview = "ShowPreview";
+inline constexpr const char* kValuePreviewSash = "PreviewSash";
 
 // The stored target text is cut to this many bytes (at a character boundary).
 inline constexpr std::size_t kMaxTargetDirectoryBytes = 259;
@@ -53,6 +55,18 @@ enum ListStyle : int {
     kListSmallIcons = 2,
     kListList = 3,
 };
+
+// The spectrum preview below the file list: off by default; a sash position of 0 splits
+// the list's pane in half.
+struct PreviewSettings {
+    bool show = false;
+    int sashPosition = 0;
+    bool stored = false;  // either value was in the store
+};
+PreviewSettings LoadPreviewSettings(const ISettingsStore& store);
+// Writes both values, unless neither was stored and both still hold their defaults: a
+// settings file of a run that never used the preview stays as it was.
+void SavePreviewSettings(ISettingsStore& store, const PreviewSettings& settings);
 
 struct ListViewSettings {
     int listType = kListLargeIcons;

@@ -1,5 +1,6 @@
 #include "ui/KiroConvApp.h"
 
+#include <wx/cmdline.h>
 #include <wx/fileconf.h>
 #include <wx/stdpaths.h>
 
@@ -36,7 +37,23 @@ bool CKiroConvApp::OnInit() {
     auto* frame = new CMainFrame(*m_store, documents);
     SetTopWindow(frame);
     frame->ShowAtStartup();
+    if (!m_filesToPreview.empty()) {
+        frame->PreviewFiles(m_filesToPreview);
+    }
     return true;
+}
+
+void CKiroConvApp::OnInitCmdLine(wxCmdLineParser& parser) {
+    wxApp::OnInitCmdLine(parser);
+    parser.AddParam("FILE", wxCMD_LINE_VAL_STRING,
+                    wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE);
+}
+
+bool CKiroConvApp::OnCmdLineParsed(wxCmdLineParser& parser) {
+    for (std::size_t i = 0; i < parser.GetParamCount(); ++i) {
+        m_filesToPreview.push_back(parser.GetParam(i).utf8_string());
+    }
+    return wxApp::OnCmdLineParsed(parser);
 }
 
 int CKiroConvApp::OnExit() {

@@ -3,6 +3,8 @@
 #include <wx/app.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class wxFileConfig;
 
@@ -19,6 +21,9 @@ public:
     ~CKiroConvApp() override;
 
     bool OnInit() override;
+    // `kiroconv FILE...` opens with those spectrum files in the preview.
+    void OnInitCmdLine(wxCmdLineParser& parser) override;
+    bool OnCmdLineParsed(wxCmdLineParser& parser) override;
     int OnExit() override;
 
     void OnAbout(wxCommandEvent& event);
@@ -30,6 +35,7 @@ public:
 private:
     std::unique_ptr<wxFileConfig> m_config;
     std::unique_ptr<CWxSettingsStore> m_store;
+    std::vector<std::string> m_filesToPreview;
 };
 
 }  // namespace kiro

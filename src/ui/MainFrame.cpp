@@ -8,6 +8,7 @@
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/ResourceFiles.h"
+#include "ui/SpectrumPreview.h"
 #include "ui/WxText.h"
 #include "ui/transfer/TargetBar.h"
 
@@ -108,10 +109,18 @@ bool CMainFrame::OnCreateClient() {
     m_splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, GetClientSize(),
                                       wxSP_3D | wxSP_LIVE_UPDATE);
     m_treeView = new CLeftView(m_splitter, *this);
-    m_listView = new CKiroConvView(m_splitter);
+    // The file list shares the right column with the spectrum preview, hidden until asked for.
+    m_previewSplitter = new wxSplitterWindow(m_splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                             wxSP_3D | wxSP_LIVE_UPDATE);
+    m_previewSplitter->SetMinimumPaneSize(40);
+    m_previewSplitter->SetSashGravity(0.5);
+    m_listView = new CKiroConvView(m_previewSplitter);
+    m_preview = new CSpectrumPreview(m_previewSplitter, *m_fileDialogs);
+    m_preview->Hide();
+    m_previewSplitter->Initialize(m_listView);
     const SplitterSettings splitter = LoadSplitterSettings(m_store, DefaultWidthScale(m_treeView));
     m_splitter->SetMinimumPaneSize(splitter.minimum);
-    m_splitter->SplitVertically(m_treeView, m_listView, splitter.position);
+    m_splitter->SplitVertically(m_treeView, m_previewSplitter, splitter.position);
     m_splitter->SetSashGravity(0.0);
     m_smallImages = CreateListImages(16);
     m_largeImages = CreateListImages(32);
@@ -154,9 +163,16 @@ void CMainFrame::LoadFrameSettingsAndOpenLog() {
     LogCommands().OpenLogAtStartup();
     m_targetBar->m_nAction = m_settings.defaultAction;
     m_targetBar->UpdateData(false);
+    m_previewSettings = LoadPreviewSettings(m_store);
+    ShowPreviewPane(m_previewSettings.show);
 }
 
 void CMainFrame::OnClose(wxCloseEvent& /*event*/) {
+    // A pane shown only for this run's files leaves the stored settings alone.
+    if (m_previewSettings.show && m_previewSplitter->IsSplit()) {
+        m_previewSettings.sashPosition = m_previewSplitter->GetSashPosition();
+    }
+    SavePreviewSettings(m_store, m_previewSettings);
     CCloseSteps steps(*this);
     SaveSettingsAtClose(m_store, steps);
     Destroy();

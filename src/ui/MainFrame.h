@@ -35,6 +35,7 @@ namespace kiro {
 
 class CLeftView;
 class CKiroConvView;
+class CSpectrumPreview;
 class CTargetBar;
 
 // The one main window: menus, the device and view toolbars, the target bar, the status
@@ -54,6 +55,13 @@ public:
     CKiroConvView* GetListView() const { return m_listView; }
     CTargetBar* GetTargetBar() const { return m_targetBar; }
     wxSplitterWindow* GetSplitter() const { return m_splitter; }
+    // The file list above the spectrum preview.
+    wxSplitterWindow* GetPreviewSplitter() const { return m_previewSplitter; }
+    CSpectrumPreview* GetPreview() const { return m_preview; }
+    bool IsPreviewShown() const;
+    // Shows spectrum files of the PC in the preview, showing the pane for this run
+    // without changing the stored setting.
+    void PreviewFiles(const std::vector<std::string>& paths);
     wxAuiManager& GetAuiManager() { return m_aui; }
     wxImageList& GetSmallImageList() { return *m_smallImages; }
     wxImageList& GetLargeImageList() { return *m_largeImages; }
@@ -75,7 +83,7 @@ public:
     ISettingsStore& GetSettingsStore() { return m_store; }
 
     // Tests answer the file and folder dialogs with paths.
-    void SetFileDialogs(IFileDialogs& dialogs) { m_fileDialogs = &dialogs; }
+    void SetFileDialogs(IFileDialogs& dialogs);
 
     // The status bar text when nothing is going on.
     void ShowIdleText();
@@ -89,6 +97,8 @@ public:
     void OnConnect(wxCommandEvent& event);
     void OnCreateDirectory(wxCommandEvent& event);
     void OnDeleteFiles(wxCommandEvent& event);
+    void OnOpenSpectrumFile(wxCommandEvent& event);
+    void OnSpectrumPreview(wxCommandEvent& event);
     void OnRefresh(wxCommandEvent& event);
     void OnGo(wxCommandEvent& event);
     void OnListStyle(wxCommandEvent& event);
@@ -129,6 +139,7 @@ public:
     void OnUpdateOverwritePrompt(wxUpdateUIEvent& event);
     void OnUpdateLogEnabled(wxUpdateUIEvent& event);
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
+    void OnUpdateSpectrumPreview(wxUpdateUIEvent& event);
 
 private:
     class CCloseSteps;
@@ -157,6 +168,10 @@ private:
     CLogCommands LogCommands();
     HandheldWindow HandheldWindowParts();
     void SetBusy(bool busy);
+    void ShowPreviewPane(bool show);
+    // Selections that arrive while one is read are merged: only the newest is drawn.
+    void SchedulePreviewUpdate();
+    void UpdatePreviewFromSelection();
 
     ISettingsStore& m_store;
     std::string m_documentsDir;
@@ -182,6 +197,10 @@ private:
     wxSplitterWindow* m_splitter = nullptr;
     CLeftView* m_treeView = nullptr;
     CKiroConvView* m_listView = nullptr;
+    wxSplitterWindow* m_previewSplitter = nullptr;
+    CSpectrumPreview* m_preview = nullptr;
+    PreviewSettings m_previewSettings;
+    bool m_previewUpdatePending = false;
     wxAuiToolBar* m_deviceBar = nullptr;
     wxAuiToolBar* m_viewBar = nullptr;
     CTargetBar* m_targetBar = nullptr;

@@ -46,6 +46,8 @@ void CMainFrame::CreateMenuBar() {
     AppendCommand(file, kIdCreateDirectory, "Create &Directory...");
     AppendCommand(file, kIdDeleteFiles, "D&elete Files");
     file->AppendSeparator();
+    AppendCommand(file, kIdOpenSpectrumFile, "Open Spectrum File...");
+    file->AppendSeparator();
     AppendCommand(file, kIdExit, "E&xit");
 
     auto* view = new wxMenu;
@@ -57,6 +59,7 @@ void CMainFrame::CreateMenuBar() {
     AppendCommand(view, kIdRefresh, "&Refresh");
     view->AppendSeparator();
     AppendCommand(view, kIdStatusBar, "&Status Bar", wxITEM_CHECK);
+    AppendCommand(view, kIdSpectrumPreview, "Spectrum &Preview", wxITEM_CHECK);
 
     auto* format = new wxMenu;
     AppendCommand(format, kIdFormatTab, "&Tab-delimited", wxITEM_CHECK);
@@ -164,6 +167,8 @@ void CMainFrame::BindCommands() {
     command(&CMainFrame::OnConnect, kIdConnect);
     command(&CMainFrame::OnCreateDirectory, kIdCreateDirectory);
     command(&CMainFrame::OnDeleteFiles, kIdDeleteFiles);
+    command(&CMainFrame::OnOpenSpectrumFile, kIdOpenSpectrumFile);
+    command(&CMainFrame::OnSpectrumPreview, kIdSpectrumPreview);
     command(&CMainFrame::OnExit, kIdExit);
     Bind(wxEVT_MENU, &CMainFrame::OnListStyle, this, WxCommandId(kIdListSmallIcons),
          WxCommandId(kIdListDetails));
@@ -205,6 +210,7 @@ void CMainFrame::BindCommands() {
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateListStyle, this, WxCommandId(kIdListSmallIcons),
          WxCommandId(kIdListDetails));
     update(&CMainFrame::OnUpdateViewStatusBar, kIdStatusBar);
+    update(&CMainFrame::OnUpdateSpectrumPreview, kIdSpectrumPreview);
     update(&CMainFrame::OnUpdateFormatTab, kIdFormatTab);
     update(&CMainFrame::OnUpdateFormatComma, kIdFormatComma);
     update(&CMainFrame::OnUpdateFormatKiroBench, kIdFormatKiroBench);
@@ -223,6 +229,13 @@ void CMainFrame::BindCommands() {
     };
     rememberPane(m_treeView);
     rememberPane(m_listView);
+
+    const auto selectionChanged = [this](wxListEvent& event) {
+        event.Skip();
+        SchedulePreviewUpdate();
+    };
+    m_listView->Bind(wxEVT_LIST_ITEM_SELECTED, selectionChanged);
+    m_listView->Bind(wxEVT_LIST_ITEM_DESELECTED, selectionChanged);
 }
 
 void CMainFrame::SetUpHelp() {

@@ -9,10 +9,11 @@ wxIMPLEMENT_APP_NO_MAIN(kiro::CKiroConvApp);
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kiroconv [--help | --version]\n"
+    "Usage: kiroconv [FILE...] | --help | --version\n"
     "\n"
     "KiroConv's window: gets spectra off the Kiro-SCAN handheld and converts them into\n"
-    "tab- or comma-delimited text, KiroBench text data files and SPC files.\n"
+    "tab- or comma-delimited text, KiroBench text data files, SPC and JCAMP-DX files.\n"
+    "Spectrum files named on the command line are shown in the preview.\n"
     "\n"
     "  -h, --help     show this text and exit\n"
     "  --version      show the version and the licence and exit\n"

@@ -20,6 +20,7 @@
 #include "sim/SimProcess.h"
 #include "transfer/TransferActions.h"
 #include "ui/LeftView.h"
+#include "ui/SpectrumPreview.h"
 #include "ui/devicelink/CreateDirDlg.h"
 #include "ui/transfer/ExistingFileDlg.h"
 #include "ui/transfer/TransferDlg.h"
@@ -134,6 +135,30 @@ TEST_F(HandheldWorkflowTest, ConnectBrowseDeleteCreateRefreshAndDisconnect) {
     EXPECT_EQ(Tree().GetItemImage(DeviceItem()), 3);
     EXPECT_EQ(List().GetItemCount(), 0);
     EXPECT_FALSE(MenuEnabled(kIdRefresh));
+}
+
+// A handheld file is previewed from memory: nothing appears on the PC, and only the
+// newest of quick selections is drawn.
+TEST_F(HandheldWorkflowTest, PreviewReadsHandheldFilesWithoutWritingToThePc) {
+    CTempDir target;
+    WriteConfigFile("[Settings]\nShowPreview=1\nTargetDirectory=" + target.Path().string() + "\n");
+    OpenFrame();
+    Command(kIdConnect);
+    SelectFolder("My Documents");
+    CSpectrumPreview& preview = *m_frame->GetPreview();
+    const auto plotted = [&preview] {
+        const std::optional<PlotLayout> layout = preview.CurrentLayout();
+        return layout ? layout->lines.size() : 0;
+    };
+    SelectFiles({"notes.txt"});
+    SelectFiles({"dye-mix.absorbance_ks"});
+    ASSERT_EQ(plotted(), 1u);
+    EXPECT_EQ(preview.Content().plot->yTitle, "Absorbance");
+    SelectFiles({"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
+    EXPECT_EQ(plotted(), 3u);
+    SelectFiles({"notes.txt"});
+    EXPECT_EQ(preview.Content().text, "notes.txt is not a Kiro-SCAN spectrum file.");
+    EXPECT_TRUE(fs::is_empty(target.Path()));
 }
 
 // The transfer dialog runs for real: its modal loop, its timer, its job. Boxes shown

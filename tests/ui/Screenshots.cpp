@@ -14,6 +14,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,7 @@
 #include "ui/KiroConvApp.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
+#include "ui/SpectrumPreview.h"
 #include "ui/devicelink/CreateDirDlg.h"
 #include "ui/log/NewLogFileDlg.h"
 #include "ui/transfer/ExistingFileDlg.h"
@@ -113,6 +115,29 @@ bool ShowRealHandheld(CMainFrame& frame) {
         list.SetItemState(item, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     }
     return true;
+}
+
+// The spectrum preview below the list, with the handheld's absorbance spectrum, then
+// its scope, dark and reference overlaid. The preview is put away again afterwards.
+template <class Photograph>
+void PhotographPreview(CMainFrame& frame, const Photograph& photograph) {
+    CKiroConvView& list = *frame.GetListView();
+    const auto select = [&list](const std::vector<std::string>& names) {
+        for (long item = 0; item < list.GetItemCount(); ++item) {
+            const std::string label = list.wxListCtrl::GetItemText(item).utf8_string();
+            const bool wanted = std::find(names.begin(), names.end(), label) != names.end();
+            list.SetItemState(item, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+        }
+    };
+    frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    frame.ProcessCommand(WxCommandId(kIdListDetails));
+    frame.ProcessCommand(WxCommandId(kIdSpectrumPreview));
+    select({"dye-mix.absorbance_ks"});
+    photograph(&frame, "preview-absorbance");
+    select({"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
+    photograph(&frame, "preview-overlay");
+    frame.ProcessCommand(WxCommandId(kIdSpectrumPreview));
+    select({});
 }
 
 void Settle() {
@@ -324,6 +349,9 @@ public:
                 frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
                 frame->ProcessCommand(WxCommandId(style.command));
                 photograph(frame, std::string("main-") + style.name);
+            }
+            if (realHandheld) {
+                PhotographPreview(*frame, photograph);
             }
             PhotographDialogs(*frame, photograph);
             PhotographTransferMidJob(*frame, photograph);

@@ -7,6 +7,7 @@
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceCommands.h"
 #include "cli/InfoCommand.h"
+#include "cli/PlotCommand.h"
 #include "cli/TransferCommand.h"
 #include "platform/DisplayText.h"
 #include "platform/ProgramVersion.h"
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
     const kiro::cli::DeviceCommands device = kiro::cli::AddDeviceCommands(app, deviceOptions);
     kiro::cli::TransferOptions transferOptions;
     CLI::App* transfer = kiro::cli::AddTransferCommand(app, transferOptions);
+    kiro::cli::PlotOptions plotOptions;
+    CLI::App* plot = kiro::cli::AddPlotCommand(app, plotOptions);
     app.footer(
         "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
         "default path). Handheld folders may be written with / or \\.\n\n"
@@ -84,6 +87,9 @@ int main(int argc, char** argv) {
     }
     if (info->parsed()) {
         return kiro::cli::RunInfo(infoOptions);
+    }
+    if (plot->parsed()) {
+        return kiro::cli::RunPlot(plotOptions);
     }
     if (transfer->parsed()) {
         return kiro::cli::RunTransfer(transferOptions);

@@ -1,0 +1,210 @@
+#include "render/CairoPlot.h"
+
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
+
+namespace kiro {
+
+namespace {
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* context) const { cairo_destroy(context); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+void SetColour(cairo_t* cr, const PlotColour& colour) {
+    cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
+}
+
+void DrawText(cairo_t* cr, const PlotText& text, const PlotFont& font) {
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text.text.c_str(), &extents);
+    const double shift = text.align == TextAlign::Left     ? 0.0
+                         : text.align == TextAlign::Centre ? extents.x_advance / 2
+                                                           : extents.x_advance;
+    cairo_save(cr);
+    cairo_translate(cr, text.at.x, text.at.y);
+    if (text.rotated) {
+        cairo_rotate(cr, -M_PI / 2);
+    }
+    // The anchor is the text's vertical middle; Cairo places the baseline.
+    cairo_move_to(cr, -shift, font.size * 0.35);
+    cairo_show_text(cr, text.text.c_str());
+    cairo_restore(cr);
+}
+
+void DrawGridAndTicks(cairo_t* cr, const PlotLayout& layout) {
+    const PlotRect& area = layout.area;
+    cairo_set_line_width(cr, 1.0);
+    cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
+    for (const PlotTick& tick : layout.xTicks) {
+        cairo_move_to(cr, std::round(tick.position) + 0.5, area.top);
+        cairo_line_to(cr, std::round(tick.position) + 0.5, area.bottom);
+    }
+    for (const PlotTick& tick : layout.yTicks) {
+        cairo_move_to(cr, area.left, std::round(tick.position) + 0.5);
+        cairo_line_to(cr, area.right, std::round(tick.position) + 0.5);
+    }
+    cairo_stroke(cr);
+    cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
+    for (const PlotTick& tick : layout.xTicks) {
+        cairo_move_to(cr, std::round(tick.position) + 0.5, area.bottom);
+        cairo_line_to(cr, std::round(tick.position) + 0.5, area.bottom + 4);
+    }
+    for (const PlotTick& tick : layout.yTicks) {
+        cairo_move_to(cr, area.left - 4, std::round(tick.position) + 0.5);
+        cairo_line_to(cr, area.left, std::round(tick.position) + 0.5);
+    }
+    cairo_rectangle(cr, std::round(area.left) + 0.5, std::round(area.top) + 0.5,
+                    std::round(area.Width()), std::round(area.Height()));
+    cairo_stroke(cr);
+}
+
+void DrawLines(cairo_t* cr, const PlotLayout& layout) {
+    cairo_save(cr);
+    cairo_rectangle(cr, layout.area.left, layout.area.top, layout.area.Width(),
+                    layout.area.Height());
+    cairo_clip(cr);
+    cairo_set_line_width(cr, 1.25);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    for (const PlotLine& line : layout.lines) {
+        SetColour(cr, kPlotPalette[line.colour % kPlotPalette.size()]);
+        for (const std::vector<PlotPoint>& segment : line.segments) {
+            cairo_move_to(cr, segment.front().x, segment.front().y);
+            for (std::size_t i = 1; i < segment.size(); ++i) {
+                cairo_line_to(cr, segment[i].x, segment[i].y);
+            }
+            cairo_stroke(cr);
+        }
+    }
+    cairo_restore(cr);
+}
+
+void DrawLegend(cairo_t* cr, const PlotLayout& layout) {
+    if (!layout.legendBox) {
+        return;
+    }
+    const PlotRect& box = *layout.legendBox;
+    cairo_rectangle(cr, box.left, box.top, box.Width(), box.Height());
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 0.6, 0.6, 0.6);
+    cairo_set_line_width(cr, 1.0);
+    cairo_stroke(cr);
+    cairo_set_line_width(cr, 2.0);
+    for (const PlotLegendEntry& entry : layout.legend) {
+        SetColour(cr, kPlotPalette[entry.colour % kPlotPalette.size()]);
+        cairo_move_to(cr, entry.swatchFrom.x, entry.swatchFrom.y);
+        cairo_line_to(cr, entry.swatchTo.x, entry.swatchTo.y);
+        cairo_stroke(cr);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        DrawText(cr, entry.label, layout.font);
+    }
+}
+
+void Draw(cairo_t* cr, const PlotLayout& layout) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, layout.font.size);
+    DrawGridAndTicks(cr, layout);
+    DrawLines(cr, layout);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    for (const PlotText& text : layout.texts) {
+        DrawText(cr, text, layout.font);
+    }
+    DrawLegend(cr, layout);
+}
+
+// Text files the program writes end their lines in CR LF.
+std::string WithCrLf(const std::string& text) {
+    std::string converted;
+    converted.reserve(text.size() + text.size() / 40);
+    for (const char c : text) {
+        if (c == '\n') {
+            converted.push_back('\r');
+        }
+        converted.push_back(c);
+    }
+    return converted;
+}
+
+}  // namespace
+
+std::optional<PlotFileFormat> PlotFileFormatOf(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".svg") {
+        return PlotFileFormat::Svg;
+    }
+    if (extension == ".png") {
+        return PlotFileFormat::Png;
+    }
+    return std::nullopt;
+}
+
+std::string RenderPlot(const PlotLayout& layout, PlotFileFormat format) {
+    std::string bytes;
+    const int width = std::max(1, static_cast<int>(std::lround(layout.width)));
+    const int height = std::max(1, static_cast<int>(std::lround(layout.height)));
+    SurfacePtr surface(format == PlotFileFormat::Svg
+                           ? cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height)
+                           : cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    if (format == PlotFileFormat::Svg) {
+        cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);
+    }
+    {
+        ContextPtr context(cairo_create(surface.get()));
+        Draw(context.get(), layout);
+        if (cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) {
+            return {};
+        }
+    }
+    if (format == PlotFileFormat::Png) {
+        cairo_surface_flush(surface.get());
+        if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &bytes) !=
+            CAIRO_STATUS_SUCCESS) {
+            return {};
+        }
+        return bytes;
+    }
+    cairo_surface_finish(surface.get());
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        return {};
+    }
+    return WithCrLf(bytes);
+}
+
+std::string WritePlotFile(const PlotLayout& layout, const std::string& path,
+                          PlotFileFormat format) {
+    const std::string bytes = RenderPlot(layout, format);
+    if (bytes.empty()) {
+        return "the picture could not be drawn";
+    }
+    if (WriteFileAtomically(path, bytes) != AtomicWriteResult::Written) {
+        return DescribeSystemError(errno);
+    }
+    return {};
+}
+
+}  // namespace kiro

@@ -1,0 +1,106 @@
+#include "ui/PlotPainter.h"
+
+#include <wx/brush.h>
+#include <wx/font.h>
+#include <wx/graphics.h>
+#include <wx/pen.h>
+
+#include <cmath>
+
+#include "ui/WxText.h"
+
+namespace kiro {
+
+namespace {
+
+wxColour ColourOf(const PlotColour& colour) {
+    return wxColour(colour.red, colour.green, colour.blue);
+}
+
+void PaintText(wxGraphicsContext& gc, const PlotText& text) {
+    const wxString label = ToWx(text.text);
+    wxDouble width = 0;
+    wxDouble height = 0;
+    gc.GetTextExtent(label, &width, &height);
+    const double shift = text.align == TextAlign::Left     ? 0.0
+                         : text.align == TextAlign::Centre ? width / 2
+                                                           : width;
+    if (text.rotated) {
+        gc.DrawText(label, text.at.x - height / 2, text.at.y + shift, M_PI / 2);
+    } else {
+        gc.DrawText(label, text.at.x - shift, text.at.y - height / 2);
+    }
+}
+
+void PaintGrid(wxGraphicsContext& gc, const PlotLayout& layout) {
+    const PlotRect& area = layout.area;
+    gc.SetPen(wxPen(wxColour(230, 230, 230)));
+    for (const PlotTick& tick : layout.xTicks) {
+        gc.StrokeLine(tick.position, area.top, tick.position, area.bottom);
+    }
+    for (const PlotTick& tick : layout.yTicks) {
+        gc.StrokeLine(area.left, tick.position, area.right, tick.position);
+    }
+    gc.SetPen(wxPen(wxColour(51, 51, 51)));
+    for (const PlotTick& tick : layout.xTicks) {
+        gc.StrokeLine(tick.position, area.bottom, tick.position, area.bottom + 4);
+    }
+    for (const PlotTick& tick : layout.yTicks) {
+        gc.StrokeLine(area.left - 4, tick.position, area.left, tick.position);
+    }
+    gc.SetBrush(*wxTRANSPARENT_BRUSH);
+    gc.DrawRectangle(area.left, area.top, area.Width(), area.Height());
+}
+
+void PaintLines(wxGraphicsContext& gc, const PlotLayout& layout) {
+    gc.PushState();
+    gc.Clip(layout.area.left, layout.area.top, layout.area.Width(), layout.area.Height());
+    for (const PlotLine& line : layout.lines) {
+        gc.SetPen(gc.CreatePen(
+            wxGraphicsPenInfo(ColourOf(kPlotPalette[line.colour % kPlotPalette.size()]))
+                .Width(1.25)
+                .Join(wxJOIN_ROUND)));
+        for (const std::vector<PlotPoint>& segment : line.segments) {
+            wxGraphicsPath path = gc.CreatePath();
+            path.MoveToPoint(segment.front().x, segment.front().y);
+            for (std::size_t i = 1; i < segment.size(); ++i) {
+                path.AddLineToPoint(segment[i].x, segment[i].y);
+            }
+            gc.StrokePath(path);
+        }
+    }
+    gc.PopState();
+}
+
+void PaintLegend(wxGraphicsContext& gc, const PlotLayout& layout) {
+    if (!layout.legendBox) {
+        return;
+    }
+    const PlotRect& box = *layout.legendBox;
+    gc.SetPen(wxPen(wxColour(153, 153, 153)));
+    gc.SetBrush(wxBrush(wxColour(255, 255, 255, 230)));
+    gc.DrawRectangle(box.left, box.top, box.Width(), box.Height());
+    for (const PlotLegendEntry& entry : layout.legend) {
+        gc.SetPen(wxPen(ColourOf(kPlotPalette[entry.colour % kPlotPalette.size()]), 2));
+        gc.StrokeLine(entry.swatchFrom.x, entry.swatchFrom.y, entry.swatchTo.x, entry.swatchTo.y);
+        PaintText(gc, entry.label);
+    }
+}
+
+}  // namespace
+
+void PaintPlot(wxGraphicsContext& gc, const PlotLayout& layout, const wxFont& font) {
+    gc.SetAntialiasMode(wxANTIALIAS_DEFAULT);
+    gc.SetBrush(*wxWHITE_BRUSH);
+    gc.SetPen(*wxTRANSPARENT_PEN);
+    gc.DrawRectangle(0, 0, layout.width, layout.height);
+    PaintGrid(gc, layout);
+    PaintLines(gc, layout);
+    gc.SetFont(font, *wxBLACK);
+    for (const PlotText& text : layout.texts) {
+        PaintText(gc, text);
+    }
+    PaintLegend(gc, layout);
+}
+
+}  // namespace kiro

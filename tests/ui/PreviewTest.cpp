@@ -1,0 +1,103 @@
+// The spectrum preview below the file list: the real window on a virtual display, fed
+// spectrum files of the PC through File > Open Spectrum File.
+#include <wx/splitter.h>
+#include <wx/xml/xml.h>
+
+#include "FrameFixture.h"
+#include "commands/CommandIds.h"
+#include "testdata/DeviceFileWriter.h"
+#include "ui/SpectrumPreview.h"
+#include "ui/WxText.h"
+
+namespace kiro::test {
+namespace {
+
+class PreviewTest : public CFrameFixture {
+protected:
+    std::string Sample(const std::string& name, const testdata::SpectrumFixture& fixture) {
+        const std::string path = m_home / name;
+        fixture.WriteTo(path);
+        return path;
+    }
+    CSpectrumPreview& Preview() { return *m_frame->GetPreview(); }
+    std::size_t Plotted() {
+        const std::optional<PlotLayout> layout = Preview().CurrentLayout();
+        return layout ? layout->lines.size() : 0;
+    }
+    void Open(std::vector<std::string> paths) {
+        m_dialogs.answers.push_back(std::move(paths));
+        Command(kIdOpenSpectrumFile);
+    }
+};
+
+TEST_F(PreviewTest, OffByDefaultThenPaneAndSashSurviveARestart) {
+    CMainFrame& frame = OpenFrame();
+    EXPECT_FALSE(frame.IsPreviewShown());
+    EXPECT_FALSE(MenuChecked(kIdSpectrumPreview));
+    ASSERT_TRUE(Command(kIdSpectrumPreview));
+    EXPECT_TRUE(MenuChecked(kIdSpectrumPreview));
+    frame.GetPreviewSplitter()->SetSashPosition(150);
+    Idle();
+    CMainFrame& again = Restart();
+    EXPECT_NE(ConfigFileText().find("ShowPreview=1"), std::string::npos);
+    EXPECT_TRUE(again.IsPreviewShown());
+    EXPECT_EQ(again.GetPreviewSplitter()->GetSashPosition(), 150);
+    ASSERT_TRUE(Command(kIdSpectrumPreview));
+    CloseFrame();
+    EXPECT_NE(ConfigFileText().find("ShowPreview=0"), std::string::npos);
+    EXPECT_NE(ConfigFileText().find("PreviewSash=150"), std::string::npos);
+}
+
+TEST_F(PreviewTest, PlotsOneOverlaysSeveralAndGivesAReasonForTheRest) {
+    const std::string lamp = Sample("lamp.scope_ks", testdata::MakeLampSpectrum());
+    const std::string dark = Sample("dark.dark_ks", testdata::MakeDarkSpectrum());
+    const std::string absorbance = Sample("leaf.absorbance_ks", testdata::MakeAbsorbanceSpectrum());
+    const std::string notes = m_home / "notes.txt";
+    WriteFileBytes(notes, "not a spectrum\r\n");
+    CMainFrame& frame = OpenFrame();
+
+    // Shown for the files asked for; the stored setting is not changed by it.
+    Open({absorbance});
+    EXPECT_TRUE(frame.IsPreviewShown());
+    EXPECT_EQ(Plotted(), 1u);
+    EXPECT_EQ(Preview().Content().plot->yTitle, "Absorbance");
+    EXPECT_EQ(Preview().Content().plot->caption.rfind("leaf.absorbance_ks: absorbance, ", 0), 0u);
+
+    Open({lamp, dark, absorbance});
+    EXPECT_EQ(Plotted(), 3u);
+    EXPECT_EQ(Preview().CurrentLayout()->legend.size(), 3u);
+
+    // No message box: an unexpected one fails the test.
+    Open({notes});
+    EXPECT_EQ(Plotted(), 0u);
+    EXPECT_EQ(Preview().Content().text, "notes.txt is not a Kiro-SCAN spectrum file.");
+
+    frame.PreviewFiles({lamp});
+    const PlotRange whole = Preview().CurrentLayout()->xRange;
+    const PlotRect area = Preview().CurrentLayout()->area;
+    Preview().ZoomTo({area.left + 10, area.top + 10}, {area.left + 60, area.bottom - 10});
+    EXPECT_LT(Preview().CurrentLayout()->xRange.Span(), whole.Span() / 2);
+    Preview().ResetZoom();
+    EXPECT_EQ(Preview().CurrentLayout()->xRange.Span(), whole.Span());
+    CloseFrame();
+    EXPECT_EQ(ConfigFileText().find("ShowPreview"), std::string::npos);
+}
+
+TEST_F(PreviewTest, SaveAsSvgWritesAWellFormedPicture) {
+    const std::string lamp = Sample("lamp.scope_ks", testdata::MakeLampSpectrum());
+    OpenFrame();
+    Open({lamp});
+    const std::string svg = m_home / "out.svg";
+    m_dialogs.answers.push_back({svg});
+    Preview().SaveAs(true);
+    wxXmlDocument document;
+    ASSERT_TRUE(document.Load(ToWx(svg)));
+    EXPECT_EQ(document.GetRoot()->GetName(), "svg");
+    EXPECT_NE(ReadFileBytes(svg).find("\r\n"), std::string::npos);
+    m_dialogs.answers.push_back({(m_home.Path() / "missing-folder" / "out.png").string()});
+    Preview().SaveAs(false);
+    EXPECT_EQ(Preview().Note().rfind("Cannot save ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace kiro::test

@@ -57,9 +57,9 @@ PlotTrace TraceOf(const PlotSource& source) {
 // The title of the y axis: the one unit all spectra share, or each unit met.
 std::string YTitle(const std::vector<const PlotSource*>& plotted) {
     std::string title;
-    std::vector<SpectrumUnit> seen;
+    std::vector<SpectrumYUnit> seen;
     for (const PlotSource* source : plotted) {
-        const SpectrumUnit unit = UnitOf(*source->spectrum);
+        const SpectrumYUnit unit = YUnitOf(*source->spectrum);
         if (std::find(seen.begin(), seen.end(), unit) == seen.end()) {
             seen.push_back(unit);
             title += (title.empty() ? "" : " / ") + std::string(UnitTitle(unit));
@@ -89,34 +89,15 @@ std::string OverlayCaption(std::size_t plotted, std::size_t selected,
 
 }  // namespace
 
-SpectrumUnit UnitOf(const CDeviceSpectrum& spectrum) {
-    if (spectrum.spectrumRole <= 2) {
-        return SpectrumUnit::Counts;
-    }
-    if (spectrum.spectrumRole > 3) {
-        return SpectrumUnit::Arbitrary;
-    }
-    switch (spectrum.dataMode) {
-        case 0:
-            return SpectrumUnit::Counts;
-        case 1:
-            return SpectrumUnit::Absorbance;
-        case 2:
-            return SpectrumUnit::Transmission;
-        default:
-            return SpectrumUnit::Arbitrary;
-    }
-}
-
-const char* UnitTitle(SpectrumUnit unit) {
+const char* UnitTitle(SpectrumYUnit unit) {
     switch (unit) {
-        case SpectrumUnit::Counts:
+        case SpectrumYUnit::Counts:
             return "Counts";
-        case SpectrumUnit::Absorbance:
+        case SpectrumYUnit::Absorbance:
             return "Absorbance";
-        case SpectrumUnit::Transmission:
+        case SpectrumYUnit::Transmission:
             return "Transmission";
-        case SpectrumUnit::Arbitrary:
+        case SpectrumYUnit::Arbitrary:
             break;
     }
     return "Arbitrary units";

@@ -6,15 +6,13 @@
 #include <vector>
 
 #include "conversion/DeviceFileRecord.h"
+#include "conversion/SpectrumUnits.h"
 #include "plot/PlotLayout.h"
 
 namespace kiro {
 
-// The unit a spectrum's values are in, decided from its role and data mode exactly as
-// the SPC writer decides its Y unit.
-enum class SpectrumUnit { Counts, Absorbance, Transmission, Arbitrary };
-SpectrumUnit UnitOf(const CDeviceSpectrum& spectrum);
-const char* UnitTitle(SpectrumUnit unit);
+// The y axis's title for a unit: "Counts", "Absorbance", "Transmission", "Arbitrary units".
+const char* UnitTitle(SpectrumYUnit unit);
 
 // No more spectra than this are drawn over one another.
 inline constexpr std::size_t kMaxOverlaidSpectra = 8;

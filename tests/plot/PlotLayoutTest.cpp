@@ -90,7 +90,7 @@ TEST(PlotLayout, AwkwardDataGiveASoundPictureAtAnySize) {
              return std::fmod(i, 5) == 0    ? kNaN
                     : std::fmod(i, 7) == 0  ? kInf
                     : std::fmod(i, 11) == 0 ? -kInf
-                                  : std::sin(i * 0.01);
+                                            : std::sin(i * 0.01);
          })},
         {"backwards scale", Trace([](double i) { return std::cos(i * 0.02); }, 1000, -0.33)},
         {"float extremes", Trace([&](double i) { return std::fmod(i, 2) != 0 ? big : -big; })},
@@ -181,23 +181,6 @@ TEST(PlotLayout, ADragZoomsToTheDataUnderItAndATwitchDoesNot) {
     request.xView = zoom->x;
     request.yView = zoom->y;
     ExpectSoundLayout(LayOutPlot(request), "zoomed");
-}
-
-// The y axis is titled as the SPC writer declares the unit, for every role and mode.
-TEST(SpectrumPlot, UnitFollowsTheSpcWritersYUnit) {
-    const std::map<int, SpectrumUnit> spcUnits{{4, SpectrumUnit::Counts},
-                                               {2, SpectrumUnit::Absorbance},
-                                               {128, SpectrumUnit::Transmission},
-                                               {0, SpectrumUnit::Arbitrary}};
-    CDeviceSpectrum spectrum;
-    for (std::uint32_t role = 0; role < 6; ++role) {
-        for (std::uint32_t mode = 0; mode < 5; ++mode) {
-            spectrum.spectrumRole = role;
-            spectrum.dataMode = mode;
-            const int fytype = FormatSpcFile(spectrum, std::tm{})[29];
-            EXPECT_EQ(UnitOf(spectrum), spcUnits.at(fytype)) << role << "," << mode;
-        }
-    }
 }
 
 TEST(SpectrumPlot, SelectionsBecomeOnePlotAnOverlayOrAReason) {

@@ -14,6 +14,7 @@
 #include "conversion/OutputNaming.h"
 #include "conversion/SpcWriter.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileDescriptor.h"
 #include "platform/RegularFile.h"
 #include "platform/TimeText.h"
 
@@ -36,21 +37,7 @@ public:
 
     // Reads up to size bytes; -1 on a read error.
     ssize_t ReadUpTo(unsigned char* buffer, std::size_t size) {
-        std::size_t total = 0;
-        while (total < size) {
-            const ssize_t got = ::read(m_fd, buffer + total, size - total);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                return -1;
-            }
-            if (got == 0) {
-                break;
-            }
-            total += static_cast<std::size_t>(got);
-        }
-        return static_cast<ssize_t>(total);
+        return ReadFully(m_fd, buffer, size);
     }
 
     void Close() {

@@ -4,31 +4,13 @@
 
 #include <cerrno>
 
+#include "platform/FileDescriptor.h"
 #include "platform/RegularFile.h"
 
 namespace kiro {
 namespace {
 
 using Outcome = SpectrumFileRead::Outcome;
-
-// Reads until `size` bytes or the end; -1 with errno on a read error.
-ssize_t ReadFully(int fd, unsigned char* buffer, std::size_t size) {
-    std::size_t total = 0;
-    while (total < size) {
-        const ssize_t got = ::read(fd, buffer + total, size - total);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return -1;
-        }
-        if (got == 0) {
-            break;
-        }
-        total += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(total);
-}
 
 Outcome OutcomeOf(SpectrumLoadResult result) {
     switch (result) {

@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "platform/FileDescriptor.h"
 #include "platform/UserName.h"
 
 namespace kiro {
@@ -67,50 +68,19 @@ bool TargetIsReplaceable(const std::filesystem::path& target,
     return ::access(target.c_str(), W_OK) == 0;
 }
 
-bool ReadAll(int fd, char* buffer, std::size_t size, std::size_t& got) {
-    got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, buffer + got, size - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n == 0;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Closes a descriptor on every path out.
-class CFd {
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 bool SameBytes(int first, int second) {
     constexpr std::size_t kBlock = 64 * 1024;
     std::string a(kBlock, '\0');
     std::string b(kBlock, '\0');
     for (;;) {
-        std::size_t gotA = 0;
-        std::size_t gotB = 0;
-        if (!ReadAll(first, a.data(), kBlock, gotA) || !ReadAll(second, b.data(), kBlock, gotB) ||
-            gotA != gotB || a.compare(0, gotA, b, 0, gotB) != 0) {
+        const ssize_t gotA = ReadFully(first, a.data(), kBlock);
+        const ssize_t gotB = ReadFully(second, b.data(), kBlock);
+        if (gotA < 0 || gotA != gotB ||
+            a.compare(0, static_cast<std::size_t>(gotA), b, 0, static_cast<std::size_t>(gotB)) !=
+                0) {
             return false;
         }
-        if (gotA < kBlock) {
+        if (static_cast<std::size_t>(gotA) < kBlock) {
             return true;
         }
     }

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/FileDescriptor.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/RapiConstants.h"
 
@@ -27,24 +28,6 @@ bool IsAcceptableComponent(const std::string& part) {
     return part != "." && part != ".." && part.size() <= kMaxComponentBytes &&
            part.find('/') == std::string::npos && part.find('\0') == std::string::npos;
 }
-
-// Closes a descriptor on every path out.
-class CFd {
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 }  // namespace
 

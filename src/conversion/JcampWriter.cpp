@@ -9,6 +9,7 @@
 
 #include "conversion/LineFormatter.h"
 #include "conversion/SpectrumUnits.h"
+#include "conversion/WavelengthTexts.h"
 #include "platform/DisplayText.h"
 
 namespace kiro {
@@ -111,48 +112,22 @@ void AppendAcquisition(std::string& out, const CDeviceSpectrum& spectrum) {
     AppendNumberLabel(out, "$WAVELENGTH COEF3", spectrum.wlCoef3);
 }
 
-// The "x, " texts of all points, made once per calibration: all spectra of one handheld
-// share it, and the shortest form of a double costs twice that of a float.
-struct WavelengthTexts {
-    std::array<std::uint32_t, 4> key{};
-    bool made = false;
-    std::string text;  // the texts back to back
-    std::array<std::uint32_t, kSpectrumPointCount + 1> starts{};
-};
-
-const WavelengthTexts& WavelengthTextsOf(const CDeviceSpectrum& spectrum) {
-    thread_local WavelengthTexts texts;
-    // The coefficients' bits, so that -0.0 and NaN calibrations are told apart.
-    const std::array<std::uint32_t, 4> key = {std::bit_cast<std::uint32_t>(spectrum.wlCoef1),
-                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef2),
-                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef3),
-                                              std::bit_cast<std::uint32_t>(spectrum.wlIntercept)};
-    if (texts.made && texts.key == key) {
-        return texts;
-    }
-    texts.text.clear();
-    for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
-        texts.starts[i] = static_cast<std::uint32_t>(texts.text.size());
-        AppendNumber(texts.text, spectrum.WavelengthAt(i));
-        texts.text.append(", ");
-    }
-    texts.starts[kSpectrumPointCount] = static_cast<std::uint32_t>(texts.text.size());
-    texts.key = key;
-    texts.made = true;
-    return texts;
-}
-
 void AppendPoints(std::string& out, const CDeviceSpectrum& spectrum) {
     AppendLabel(out, "XYPOINTS", "(XY..XY)");
-    const WavelengthTexts& wavelengths = WavelengthTextsOf(spectrum);
+    // The "x, " texts; the shortest form of a double costs twice that of a float.
+    thread_local CWavelengthTexts cache;
+    const CWavelengthTexts& wavelengths = cache.For(spectrum, [](std::string& text, double x) {
+        AppendNumber(text, x);
+        text.append(", ");
+    });
     // Written straight into the string, which has room for every line at its longest.
     std::size_t used = out.size();
-    out.resize(used + wavelengths.text.size() + kSpectrumPointCount * (kNumberRoom + 2));
+    out.resize(used + wavelengths.TotalSize() + kSpectrumPointCount * (kNumberRoom + 2));
     for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
-        const std::size_t length = wavelengths.starts[i + 1] - wavelengths.starts[i];
+        const std::string_view x = wavelengths.At(i);
         char* at = out.data() + used;
-        std::memcpy(at, wavelengths.text.data() + wavelengths.starts[i], length);
-        at = WriteNumber(at + length, spectrum.values[i]);
+        std::memcpy(at, x.data(), x.size());
+        at = WriteNumber(at + x.size(), spectrum.values[i]);
         *at++ = '\r';
         *at++ = '\n';
         used = static_cast<std::size_t>(at - out.data());

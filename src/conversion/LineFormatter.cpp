@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "conversion/WavelengthTexts.h"
+
 namespace kiro {
 namespace {
 
@@ -167,42 +169,13 @@ void AppendSpectrumLine(std::string& out, const CDeviceSpectrum& spectrum, std::
     out.append(line, static_cast<std::size_t>(end - line));
 }
 
-namespace {
-
-// The wavelength texts of all points, made once per calibration: every spectrum of one
-// handheld shares its calibration, so a batch formats that column once, not per file
-// (it is half of each line's work). Keyed by the coefficients' bits, so that -0.0 and
-// NaN calibrations are told apart exactly.
-struct WavelengthColumn {
-    std::array<std::uint32_t, 4> key{};
-    bool made = false;
-    std::string text;  // the texts back to back
-    std::array<std::uint32_t, kSpectrumPointCount + 1> starts{};
-};
-
-const WavelengthColumn& WavelengthsOf(const CDeviceSpectrum& spectrum) {
-    thread_local WavelengthColumn column;
-    const std::array<std::uint32_t, 4> key = {std::bit_cast<std::uint32_t>(spectrum.wlCoef1),
-                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef2),
-                                              std::bit_cast<std::uint32_t>(spectrum.wlCoef3),
-                                              std::bit_cast<std::uint32_t>(spectrum.wlIntercept)};
-    if (!column.made || column.key != key) {
-        column.text.clear();
-        for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
-            column.starts[i] = static_cast<std::uint32_t>(column.text.size());
-            AppendFixed(column.text, spectrum.WavelengthAt(i), 2);
-        }
-        column.starts[kSpectrumPointCount] = static_cast<std::uint32_t>(column.text.size());
-        column.key = key;
-        column.made = true;
-    }
-    return column;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void AppendSpectrumLines(std::string& out, const CDeviceSpectrum& spectrum, char separator) {
-    const WavelengthColumn& wavelengths = WavelengthsOf(spectrum);
+    // The wavelength column is half of each line's work.
+    thread_local CWavelengthTexts cache;
+    const CWavelengthTexts& wavelengths =
+        cache.For(spectrum, [](std::string& text, double x) { AppendFixed(text, x, 2); });
     // The lines are written straight into the string: room for typical lines is made
     // up front, and more whenever a line might not fit.
     std::size_t used = out.size();
@@ -211,10 +184,10 @@ void AppendSpectrumLines(std::string& out, const CDeviceSpectrum& spectrum, char
         if (out.size() - used < kMaxLineChars) {
             out.resize(out.size() * 2);
         }
-        const std::size_t length = wavelengths.starts[i + 1] - wavelengths.starts[i];
+        const std::string_view x = wavelengths.At(i);
         char* at = out.data() + used;
-        std::memcpy(at, wavelengths.text.data() + wavelengths.starts[i], length);
-        at += length;
+        std::memcpy(at, x.data(), x.size());
+        at += x.size();
         *at++ = separator;
         at = WriteFixed(at, static_cast<double>(spectrum.values[i]), 3);
         *at++ = '\r';

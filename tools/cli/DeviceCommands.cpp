@@ -14,38 +14,29 @@
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "devicelink/MemoryControls.h"
+#include "devicelink/ProgressRange.h"
 #include "platform/Utf16.h"
 
 namespace kiro::cli {
 namespace {
 
 // The link's progress bar, drawn as a text bar on a terminal.
-class CTextProgressBar final : public IProgressBar {
+class CTextProgressBar final : public CProgressRange {
 public:
     CTextProgressBar(CTerminalProgress& display, std::string label)
         : m_display(display), m_label(std::move(label)) {}
-    void SetRange(int lower, int upper) override {
-        m_lower = lower;
-        m_upper = upper;
-    }
-    void SetPos(int position) override { m_position = position; }
     // Redrawn only when the percentage shown changes: a copy repaints once per chunk.
     void Repaint() override {
-        const double span = std::max(1, m_upper - m_lower);
-        const double fraction = (m_position - m_lower) / span;
-        const int percent = static_cast<int>(fraction * 100.0 + 0.5);
+        const int percent = static_cast<int>(Fraction() * 100.0 + 0.5);
         if (percent != m_shownPercent) {
             m_shownPercent = percent;
-            m_display.ShowBar(m_label, fraction);
+            m_display.ShowBar(m_label, Fraction());
         }
     }
 
 private:
     CTerminalProgress& m_display;
     std::string m_label;
-    int m_lower = 0;
-    int m_upper = 1;
-    int m_position = 0;
     int m_shownPercent = -1;
 };
 

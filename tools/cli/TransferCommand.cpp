@@ -17,6 +17,7 @@
 #include "conversion/ConvertFile.h"
 #include "conversion/OutputNaming.h"
 #include "devicelink/MemoryControls.h"
+#include "devicelink/ProgressRange.h"
 #include "platform/Utf16.h"
 #include "transfer/TransferActions.h"
 #include "transfer/TransferJob.h"
@@ -51,26 +52,13 @@ public:
 // current file's bar.
 class CJobProgress {
 public:
-    class CBar final : public IProgressBar {
+    class CBar final : public CProgressRange {
     public:
         explicit CBar(CJobProgress& owner) : m_owner(owner) {}
-        void SetRange(int lower, int upper) override {
-            m_lower = lower;
-            m_upper = upper;
-        }
-        void SetPos(int position) override { m_position = position; }
         void Repaint() override { m_owner.Draw(); }
-        double Fraction() const {
-            return static_cast<double>(m_position - m_lower) / std::max(1, m_upper - m_lower);
-        }
-        int Position() const { return m_position; }
-        int Upper() const { return m_upper; }
 
     private:
         CJobProgress& m_owner;
-        int m_lower = 0;
-        int m_upper = 1;
-        int m_position = 0;
     };
 
     void Draw() {

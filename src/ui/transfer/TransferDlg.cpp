@@ -23,22 +23,19 @@ private:
 };
 
 // A progress bar of the dialog as the job drives it.
-class CTransferDlg::CGaugeBar final : public IProgressBar {
+class CTransferDlg::CGaugeBar final : public CProgressRange {
 public:
     CGaugeBar(CTransferDlg& dialog, wxGauge* gauge) : m_dialog(dialog), m_gauge(gauge) {}
-    void SetRange(int lower, int upper) override {
-        m_lower = lower;
-        m_gauge->SetRange(std::max(1, upper - lower));
-    }
-    void SetPos(int position) override {
-        m_gauge->SetValue(std::clamp(position - m_lower, 0, m_gauge->GetRange()));
-    }
     void Repaint() override { m_dialog.PaintIfDue(); }
 
 private:
+    void Changed() override {
+        m_gauge->SetRange(Span());
+        m_gauge->SetValue(std::clamp(Position() - Lower(), 0, Span()));
+    }
+
     CTransferDlg& m_dialog;
     wxGauge* m_gauge;
-    int m_lower = 0;
 };
 
 CTransferDlg::CTransferDlg(wxWindow* parent, TransferDialogContext context)

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "devicelink/ProgressRange.h"
 #include "platform/PaintThrottle.h"
 #include "transfer/TransferJob.h"
 

@@ -38,6 +38,7 @@
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
+#include "ui/SpectrumPreview.h"
 #include "ui/WxSettingsStore.h"
 #include "ui/transfer/TargetBar.h"
 #include "ui/transfer/TransferDlg.h"
@@ -233,6 +234,40 @@ public:
         Report("processor time (user + system): kiroconv-cli", m_cliCpu);
     }
 
+    // The preview: a handheld spectrum selected until it is drawn, then drawing alone.
+    void TimePreview() {
+        Command(kIdSpectrumPreview);
+        SelectBatch();
+        CKiroConvView& list = *m_frame.GetListView();
+        CSpectrumPreview& preview = *m_frame.GetPreview();
+        for (const int count : {1, 8}) {
+            std::vector<double> selectToDrawn;
+            std::vector<double> drawOnly;
+            for (int run = 0; run < kRuns; ++run) {
+                for (long item = 0; item < list.GetItemCount(); ++item) {
+                    list.SetItemState(item, 0, wxLIST_STATE_SELECTED);
+                }
+                Settle();
+                const auto start = Clock::now();
+                for (int k = 0; k < count; ++k) {
+                    list.SetItemState(run * count + k, wxLIST_STATE_SELECTED,
+                                      wxLIST_STATE_SELECTED);
+                }
+                wxTheApp->ProcessPendingEvents();
+                preview.Update();
+                selectToDrawn.push_back(Since(start));
+                const auto drawStart = Clock::now();
+                preview.Refresh();
+                preview.Update();
+                drawOnly.push_back(Since(drawStart));
+            }
+            const std::string what = count == 1 ? "one handheld spectrum" : "8 handheld spectra";
+            Report(("preview: select " + what + " until drawn").c_str(), selectToDrawn);
+            Report(("preview: draw " + what + " again").c_str(), drawOnly);
+        }
+        Command(kIdSpectrumPreview);
+    }
+
 private:
     void Command(int id) {
         m_frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
@@ -327,6 +362,7 @@ int main(int argc, char** argv) {
         CWorkflowBench bench(*frame, tools, work);
         bench.TimeConnect();
         bench.TimeLargeFolder();
+        bench.TimePreview();
         bench.TimeGo();
         frame->Close(true);
         Settle();

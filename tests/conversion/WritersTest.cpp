@@ -54,21 +54,8 @@ std::vector<unsigned char> Slice(const std::vector<unsigned char>& file, std::si
 
 const std::tm kDecember5 = MakeLocalTime(2026, 12, 5, 14, 37, 2);
 
-TEST(DelimitedAscii, WritesExactly2048CrLfLinesAndNothingElse) {
-    const CDeviceSpectrum spectrum = Loaded(testdata::MakeLampSpectrum());
-    for (const char separator : {'\t', ','}) {
-        const std::string text = FormatDelimitedAscii(spectrum, separator);
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2048);
-        EXPECT_EQ(std::count(text.begin(), text.end(), separator), 2048);
-        EXPECT_TRUE(text.ends_with("\r\n"));
-        const std::vector<std::string> lines = SplitCrLfLines(text);
-        ASSERT_EQ(lines.size(), 2048u);
-        EXPECT_EQ(lines[0], std::string("339.83") + separator + "524.389");
-    }
-}
-
 // The wavelength column is made once per calibration and reused; spectra with other
-// calibrations, taken in turn, must each get their own.
+// calibrations, taken in turn, must each get their own. Each is 2048 CR LF lines.
 TEST(DelimitedAscii, EachCalibrationGetsItsOwnWavelengthsWhenSpectraAlternate) {
     const testdata::SpectrumFixture lamp = testdata::MakeLampSpectrum();
     testdata::SpectrumFixture shifted = testdata::MakeLampSpectrum();
@@ -88,6 +75,15 @@ TEST(DelimitedAscii, EachCalibrationGetsItsOwnWavelengthsWhenSpectraAlternate) {
         }
         ASSERT_TRUE(FormatDelimitedAscii(spectrum, ',') == lineByLine)
             << "intercept " << fixture->wlIntercept << ", third order " << fixture->wlCoef3;
+    }
+    for (const char separator : {'\t', ','}) {
+        const std::string text = FormatDelimitedAscii(Loaded(lamp), separator);
+        const std::vector<std::string> lines = SplitCrLfLines(text);
+        ASSERT_EQ(lines.size(), 2048u);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2048);
+        EXPECT_EQ(std::count(text.begin(), text.end(), separator), 2048);
+        EXPECT_TRUE(text.ends_with("\r\n"));
+        EXPECT_EQ(lines[0], std::string("339.83") + separator + "524.389");
     }
 }
 

@@ -1,34 +1,14 @@
 #include "conversion/SpectrumFile.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 
+#include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
 
 namespace kiro {
 namespace {
 
 using Outcome = SpectrumFileRead::Outcome;
-
-// Reads until `size` bytes or the end; -1 with errno on a read error.
-ssize_t ReadFully(int fd, unsigned char* buffer, std::size_t size) {
-    std::size_t total = 0;
-    while (total < size) {
-        const ssize_t got = ::read(fd, buffer + total, size - total);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return -1;
-        }
-        if (got == 0) {
-            break;
-        }
-        total += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(total);
-}
 
 Outcome OutcomeOf(SpectrumLoadResult result) {
     switch (result) {
@@ -48,14 +28,14 @@ Outcome OutcomeOf(SpectrumLoadResult result) {
 
 SpectrumFileRead ReadSpectrumFile(const std::string& path) {
     SpectrumFileRead read;
-    const int fd = OpenRegularFileForReading(path, read.systemError);
+    const int fd = OpenRegularFileForReading(PathFromUtf8(path), read.systemError);
     if (fd < 0) {
         return read;
     }
     unsigned char bytes[kDeviceFileBytes];
-    const ssize_t size = ReadFully(fd, bytes, sizeof bytes);
+    const std::int64_t size = ReadFully(fd, bytes, sizeof bytes);
     read.systemError = size < 0 ? errno : 0;
-    ::close(fd);
+    CloseFile(fd);
     if (size < 0) {
         return read;
     }

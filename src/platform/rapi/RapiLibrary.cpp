@@ -175,7 +175,7 @@ std::string LastConnectionProblem() {
 }
 
 LinkFault LastConnectionFault() {
-    return LastConnectionProblem().empty() ? LinkFault::None : LinkFault::NothingAnswers;
+    return TheLibrary().init == nullptr ? LinkFault::NotInstalled : LinkFault::None;
 }
 
 DWORD SkippedFindEntries() {

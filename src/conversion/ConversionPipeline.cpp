@@ -4,6 +4,7 @@
 
 #include "conversion/OutputNaming.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileCalls.h"
 
 namespace kiro {
 namespace {
@@ -40,7 +41,7 @@ CConversionPipeline::~CConversionPipeline() {
 PreparedConversion CConversionPipeline::Prepare(const std::string& source) const {
     if (m_asksBeforeReplacing) {
         const std::optional<std::string> output = OutputPathFor(source, m_outputFormat);
-        if (output && IsReadableFile(*output)) {
+        if (output && IsReadableFile(PathFromUtf8(*output))) {
             return CheckConversion(source, source, m_outputFormat);
         }
     }

@@ -1,7 +1,5 @@
 #include "conversion/ConvertFile.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <optional>
@@ -14,7 +12,7 @@
 #include "conversion/OutputNaming.h"
 #include "conversion/SpcWriter.h"
 #include "platform/AtomicFile.h"
-#include "platform/FileDescriptor.h"
+#include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
 #include "platform/TimeText.h"
 
@@ -31,18 +29,19 @@ public:
 
     // A FIFO or device is refused, never waited on.
     bool Open(const std::string& path, int& error) {
-        m_fd = OpenRegularFileForReading(path, error);
+        m_fd = OpenRegularFileForReading(PathFromUtf8(path), error);
         return m_fd >= 0;
     }
 
     // Reads up to size bytes; -1 on a read error.
-    ssize_t ReadUpTo(unsigned char* buffer, std::size_t size) {
+    // Reads up to size bytes; -1 on a read error.
+    std::int64_t ReadUpTo(unsigned char* buffer, std::size_t size) {
         return ReadFully(m_fd, buffer, size);
     }
 
     void Close() {
         if (m_fd >= 0) {
-            ::close(m_fd);
+            CloseFile(m_fd);
             m_fd = -1;
         }
     }
@@ -54,7 +53,8 @@ private:
 // Asks whether an existing output may be replaced; nothing when no question is due.
 std::optional<MessageAnswer> AskOverwrite(const std::string& outputPath,
                                           const ConversionContext& context) {
-    if (context.overwrite == OutputOverwrite::Replace || !IsReadableFile(outputPath)) {
+    if (context.overwrite == OutputOverwrite::Replace ||
+        !IsReadableFile(PathFromUtf8(outputPath))) {
         return std::nullopt;
     }
     if (context.overwrite == OutputOverwrite::Keep) {
@@ -79,7 +79,7 @@ std::string FormatOutput(const CDeviceSpectrum& spectrum, unsigned outputFormat,
         case kFormatKiroBench:
             return FormatKiroBenchFile(spectrum, clock.LocalNow());
         case kFormatJcamp:
-            return FormatJcampFile(spectrum, std::filesystem::path(namedAs).filename().string());
+            return FormatJcampFile(spectrum, Utf8FromPath(PathFromUtf8(namedAs).filename()));
         default: {
             const std::vector<unsigned char> file = FormatSpcFile(spectrum, clock.LocalNow());
             return std::string(file.begin(), file.end());
@@ -137,7 +137,7 @@ PreparedConversion PrepareConversion(const std::string& readFrom, const std::str
         return prepared;
     }
     unsigned char bytes[kDeviceFileBytes];
-    const ssize_t size = source.ReadUpTo(bytes, sizeof bytes);
+    const std::int64_t size = source.ReadUpTo(bytes, sizeof bytes);
     const int readError = errno;
     source.Close();
     prepared.contentRead = true;
@@ -177,7 +177,8 @@ int FinishConversion(PreparedConversion prepared, const std::string& readFrom,
     if (prepared.result != kConverted) {
         return finished(prepared.result, prepared.systemError);
     }
-    if (WriteFileAtomically(prepared.outputPath, prepared.bytes) != AtomicWriteResult::Written) {
+    if (WriteFileAtomically(PathFromUtf8(prepared.outputPath), prepared.bytes) !=
+        AtomicWriteResult::Written) {
         return finished(kOutputCannotBeCreated, errno);
     }
     LogConversion(namedAs, prepared.outputPath, outputFormat, context);

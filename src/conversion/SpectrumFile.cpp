@@ -1,10 +1,8 @@
 #include "conversion/SpectrumFile.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 
-#include "platform/FileDescriptor.h"
+#include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
 
 namespace kiro {
@@ -30,14 +28,14 @@ Outcome OutcomeOf(SpectrumLoadResult result) {
 
 SpectrumFileRead ReadSpectrumFile(const std::string& path) {
     SpectrumFileRead read;
-    const int fd = OpenRegularFileForReading(path, read.systemError);
+    const int fd = OpenRegularFileForReading(PathFromUtf8(path), read.systemError);
     if (fd < 0) {
         return read;
     }
     unsigned char bytes[kDeviceFileBytes];
-    const ssize_t size = ReadFully(fd, bytes, sizeof bytes);
+    const std::int64_t size = ReadFully(fd, bytes, sizeof bytes);
     read.systemError = size < 0 ? errno : 0;
-    ::close(fd);
+    CloseFile(fd);
     if (size < 0) {
         return read;
     }

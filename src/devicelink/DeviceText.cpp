@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "platform/Clock.h"
+
 namespace kiro {
 namespace {
 
@@ -82,10 +84,8 @@ std::string FormatDeviceDate(const rapi::FILETIME& time) {
 std::string FormatPcFileDate(std::int64_t secondsSince1970) {
     constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600LL;
     const std::time_t time = static_cast<std::time_t>(secondsSince1970);
-    std::tm local{};
-    ::localtime_r(&time, &local);
     // The local wall-clock time, counted as the handheld counts its own.
-    const std::int64_t wallClock = static_cast<std::int64_t>(::timegm(&local));
+    const std::int64_t wallClock = static_cast<std::int64_t>(SecondsAsIfUtc(LocalTimeAt(time)));
     const std::uint64_t ticks =
         static_cast<std::uint64_t>(std::max<std::int64_t>(0, wallClock + kSecondsFrom1601To1970)) *
         10000000ULL;

@@ -8,6 +8,7 @@
 #include "devicelink/DeviceLink.h"
 #include "devicelink/DeviceText.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileCalls.h"
 #include "platform/rapi/BulkMemory.h"
 #include "platform/rapi/RapiConstants.h"
 
@@ -93,7 +94,7 @@ std::int64_t CTransferCopy::Run(const std::u16string& devicePath, const std::str
     if (!source.IsOpen()) {
         return DeviceFailure(kTransferDeviceFileCannotBeOpened);
     }
-    CAtomicFileWriter target(pcPath);
+    CAtomicFileWriter target(PathFromUtf8(pcPath));
     if (!target.Open()) {
         return PcFailure(target, kTransferPcFileCannotBeCreated);
     }
@@ -170,7 +171,7 @@ std::int64_t CTransferCopy::Commit(CAtomicFileWriter& target, std::int64_t total
 
 bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t total) {
     FileIdentity existing;
-    if (SameContents(target.TemporaryPath(), m_placedPath, &existing)) {
+    if (SameContents(target.TemporaryPath(), PathFromUtf8(m_placedPath), &existing)) {
         m_placement = CopyPlacement::Identical;
         return target.PlaceReplacing(existing);
     }
@@ -190,7 +191,7 @@ bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t 
             m_placement = CopyPlacement::KeptBoth;
             const auto kept = target.PlaceUnderFreeName();
             if (kept) {
-                m_placedPath = kept->string();
+                m_placedPath = Utf8FromPath(*kept);
             }
             return kept.has_value();
         }

@@ -1,8 +1,6 @@
 #include "log/ActivityLog.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +9,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/DisplayText.h"
+#include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
 
 namespace kiro {
@@ -33,7 +32,7 @@ bool RenameIntoPlace(const std::filesystem::path& temporary, const std::filesyst
     if (!StillReplaceable(target, error)) {
         return false;
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (!RenameReplacing(temporary, target)) {
         error = errno;
         return false;
     }
@@ -89,9 +88,9 @@ void CActivityLog::OpenLogAtStartup() {
     }
     // An empty file has lost its header (an older run stopped before writing it):
     // start it afresh instead of continuing it.
-    struct stat info {};
-    if (IsReadableFile(m_logFileName) && ::stat(m_logFileName.c_str(), &info) == 0 &&
-        S_ISREG(info.st_mode) && info.st_size > 0) {
+    const std::filesystem::path logFile = PathFromUtf8(m_logFileName);
+    const std::optional<FileIdentity> info = IdentityBehind(logFile);
+    if (IsReadableFile(logFile) && info && info->regular && info->size > 0) {
         OpenForAppend();
         return;
     }
@@ -107,14 +106,12 @@ bool CActivityLog::OpenForAppend() {
     CloseLog();
     m_error = 0;
     // Never waits on a FIFO or device, and writes only to a regular file.
-    m_fd = ::open(m_logFileName.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+    m_fd = OpenFile(PathFromUtf8(m_logFileName), O_WRONLY | O_APPEND | kOpenNonBlocking);
     if (m_fd < 0) {
         return Fail(errno);
     }
-    struct stat info {};
-    const int error = ::fstat(m_fd, &info) != 0 ? errno
-                      : S_ISREG(info.st_mode)   ? 0
-                                                : kNotRegularFileError;
+    const std::optional<FileIdentity> info = IdentityOfOpenFile(m_fd);
+    const int error = !info ? errno : info->regular ? 0 : kNotRegularFileError;
     if (error != 0) {
         CloseLog();
         return Fail(error);
@@ -125,21 +122,20 @@ bool CActivityLog::OpenForAppend() {
 bool CActivityLog::StartNewLogFile() {
     CloseLog();
     m_error = 0;
-    if (std::filesystem::path(m_logFileName).filename().empty()) {
+    if (PathFromUtf8(m_logFileName).filename().empty()) {
         return Fail(EISDIR);
     }
     // Through a symbolic link the file it names is replaced and the link stays.
     int error = 0;
     const std::optional<std::filesystem::path> replaceable =
-        ReplaceableFileAt(m_logFileName, error);
+        ReplaceableFileAt(PathFromUtf8(m_logFileName), error);
     if (!replaceable) {
         return Fail(error);
     }
     const std::filesystem::path& target = *replaceable;
     RemoveStaleTemporaries(target.has_parent_path() ? target.parent_path() : ".");
     const std::filesystem::path temporary = TemporaryPathFor(target);
-    const int fd =
-        ::open(temporary.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = OpenFile(temporary, O_WRONLY | O_APPEND | O_CREAT | O_EXCL);
     if (fd < 0) {
         return Fail(errno);
     }
@@ -148,7 +144,7 @@ bool CActivityLog::StartNewLogFile() {
     if (!WriteWhole(FormatLogHeader(m_clock.LocalNow())) ||
         !RenameIntoPlace(temporary, target, error)) {
         error = m_error != 0 ? m_error : error;
-        ::unlink(temporary.c_str());
+        RemoveFile(temporary);
         CloseLog();
         return Fail(error);
     }
@@ -171,21 +167,18 @@ bool CActivityLog::WriteLogEntry(std::string_view line) {
 }
 
 bool CActivityLog::WriteWhole(std::string_view text) {
-    ssize_t written;
-    do {
-        written = ::write(m_fd, text.data(), text.size());
-    } while (written < 0 && errno == EINTR);
-    if (written == static_cast<ssize_t>(text.size())) {
+    const std::int64_t written = WriteSome(m_fd, text.data(), text.size());
+    if (written == static_cast<std::int64_t>(text.size())) {
         return true;
     }
     const int error = written < 0 ? errno : ENOSPC;
     // A full disk took part of the line. Cut the fragment off, but only while it is
     // still the end of the file: never cut lines another program appended after it.
     if (written > 0) {
-        const off_t end = ::lseek(m_fd, 0, SEEK_CUR);
-        struct stat info {};
-        if (end >= written && ::fstat(m_fd, &info) == 0 && info.st_size == end) {
-            [[maybe_unused]] const int ignored = ::ftruncate(m_fd, end - written);
+        const std::int64_t end = CurrentOffset(m_fd);
+        const std::optional<FileIdentity> info = IdentityOfOpenFile(m_fd);
+        if (end >= written && info && info->size == end) {
+            TruncateFile(m_fd, end - written);
         }
     }
     return Fail(error);
@@ -197,7 +190,7 @@ void CActivityLog::FlushLog() {
 
 void CActivityLog::CloseLog() {
     if (m_fd >= 0) {
-        ::close(m_fd);
+        CloseFile(m_fd);
         m_fd = -1;
     }
 }

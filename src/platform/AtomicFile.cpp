@@ -1,10 +1,6 @@
 #include "platform/AtomicFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -29,10 +25,7 @@ constexpr std::size_t kMaxNameInTemporary = 200;
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t written = WriteSome(fd, bytes.data(), bytes.size());
         if (written < 0) {
             return false;
         }
@@ -45,27 +38,19 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-FileIdentity IdentityFromStat(const struct stat& info) {
-    return {info.st_dev, info.st_ino, static_cast<std::int64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            S_ISREG(info.st_mode)};
-}
-
 // An existing target that we may not write (or that is not a plain file) must not be
 // replaced behind the user's back: creating it is refused as a plain write would be.
 bool TargetIsReplaceable(const std::filesystem::path& target,
                          std::optional<FileIdentity>& existing) {
-    struct stat info {};
-    if (::lstat(target.c_str(), &info) != 0) {
-        existing.reset();
+    existing = IdentityOf(target);
+    if (!existing) {
         return errno == ENOENT;
     }
-    existing = IdentityFromStat(info);
-    if (S_ISDIR(info.st_mode)) {
+    if (existing->folder) {
         errno = EISDIR;
         return false;
     }
-    return ::access(target.c_str(), W_OK) == 0;
+    return MayWrite(target);
 }
 
 bool SameBytes(int first, int second) {
@@ -73,8 +58,8 @@ bool SameBytes(int first, int second) {
     std::string a(kBlock, '\0');
     std::string b(kBlock, '\0');
     for (;;) {
-        const ssize_t gotA = ReadFully(first, a.data(), kBlock);
-        const ssize_t gotB = ReadFully(second, b.data(), kBlock);
+        const std::int64_t gotA = ReadFully(first, a.data(), kBlock);
+        const std::int64_t gotB = ReadFully(second, b.data(), kBlock);
         if (gotA < 0 || gotA != gotB ||
             a.compare(0, static_cast<std::size_t>(gotA), b, 0, static_cast<std::size_t>(gotB)) !=
                 0) {
@@ -90,31 +75,19 @@ std::filesystem::path FolderOf(const std::filesystem::path& target) {
     return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 }
 
-bool SyncPath(const std::filesystem::path& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return synced;
-}
-
 // The folder's own entry in its parent needs one sync per process, when the folder is
 // first used; every new file in it needs a sync of the folder itself.
 bool SyncFolder(const std::filesystem::path& folder) {
     static std::mutex mutex;
     static std::set<std::string> synced;
-    if (!SyncPath(folder, O_RDONLY | O_DIRECTORY)) {
+    if (!SyncFolderEntries(folder)) {
         return false;
     }
     std::lock_guard<std::mutex> lock(mutex);
     const std::string key = std::filesystem::absolute(folder).lexically_normal().string();
     if (synced.count(key) == 0) {
         const std::filesystem::path parent = std::filesystem::path(key).parent_path();
-        if (!SyncPath(parent.empty() ? "/" : parent, O_RDONLY | O_DIRECTORY)) {
+        if (!SyncFolderEntries(parent.empty() ? "/" : parent)) {
             return false;
         }
         synced.insert(key);
@@ -123,7 +96,7 @@ bool SyncFolder(const std::filesystem::path& folder) {
 }
 
 // The owner process of one of our temporary names, or 0 when the name is not ours.
-pid_t OwnerOfTemporary(std::string_view name) {
+long OwnerOfTemporary(std::string_view name) {
     if (name.size() < 2 || name.front() != '.' || !name.ends_with(kTemporarySuffix)) {
         return 0;
     }
@@ -133,7 +106,7 @@ pid_t OwnerOfTemporary(std::string_view name) {
     }
     const char* first = name.data() + mark + kTemporaryMark.size();
     const char* last = name.data() + name.size() - kTemporarySuffix.size();
-    pid_t pid = 0;
+    long pid = 0;
     const auto [end, error] = std::from_chars(first, last, pid);
     if (error != std::errc() || end == first || end == last || *end != '-' || pid <= 0) {
         return 0;
@@ -146,17 +119,14 @@ pid_t OwnerOfTemporary(std::string_view name) {
     return pid;
 }
 
-bool ProcessIsGone(pid_t pid) {
-    return ::kill(pid, 0) != 0 && errno == ESRCH;
-}
-
 }  // namespace
 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
     static std::atomic<unsigned> counter{0};
     const std::string name = TruncateUtf8(target.filename().string(), kMaxNameInTemporary);
-    return FolderOf(target) / ("." + name + std::string(kTemporaryMark) + std::to_string(getpid()) +
-                               "-" + std::to_string(counter++) + std::string(kTemporarySuffix));
+    return FolderOf(target) /
+           ("." + name + std::string(kTemporaryMark) + std::to_string(CurrentProcessId()) + "-" +
+            std::to_string(counter++) + std::string(kTemporarySuffix));
 }
 
 void RemoveStaleTemporaries(const std::filesystem::path& folder) {
@@ -168,39 +138,19 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder) {
             return;
         }
     }
-    DIR* directory = ::opendir(folder.c_str());
-    if (directory == nullptr) {
-        return;
-    }
     const int saved = errno;
-    while (const dirent* entry = ::readdir(directory)) {
-        const pid_t owner = OwnerOfTemporary(entry->d_name);
-        if (owner != 0 && owner != getpid() && ProcessIsGone(owner)) {
-            ::unlinkat(::dirfd(directory), entry->d_name, 0);
+    ForEachName(folder, [&folder](const std::string& name) {
+        const long owner = OwnerOfTemporary(name);
+        if (owner != 0 && owner != CurrentProcessId() && ProcessIsGone(owner)) {
+            RemoveFile(folder / PathFromUtf8(name));
         }
-    }
-    ::closedir(directory);
+    });
     errno = saved;
-}
-
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return false;
-    }
-    // A file system without the flag: a hard link is just as exclusive.
-    if (::link(from.c_str(), to.c_str()) != 0) {
-        return false;
-    }
-    ::unlink(from.c_str());
-    return true;
 }
 
 bool RenameReplacingOnly(const std::filesystem::path& from, const std::filesystem::path& to,
                          const FileIdentity& expected) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) != 0) {
+    if (!ExchangeFiles(from, to)) {
         if (errno == ENOENT && IdentityOf(from)) {
             return RenameWithoutReplacing(from, to);  // the old file has gone by itself
         }
@@ -212,15 +162,15 @@ bool RenameReplacingOnly(const std::filesystem::path& from, const std::filesyste
             errno = EEXIST;
             return false;
         }
-        return ::rename(from.c_str(), to.c_str()) == 0;
+        return RenameReplacing(from, to);
     }
     // `from` now names the file that stood under `to`.
     if (IdentityOf(from) == expected) {
-        ::unlink(from.c_str());
+        RemoveFile(from);
         return true;
     }
     // Another file took the name after it was looked at: it gets its name back.
-    ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE);
+    ExchangeFiles(from, to);
     errno = EEXIST;
     return false;
 }
@@ -231,36 +181,31 @@ std::filesystem::path NumberedName(const std::filesystem::path& path, int number
     return path.parent_path() / (name.stem().string() + suffix + name.extension().string());
 }
 
-std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    return IdentityFromStat(info);
-}
-
 bool SameContents(const std::filesystem::path& first, const std::filesystem::path& second,
                   FileIdentity* secondIdentity) {
-    const CFd a(::open(first.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    const CFd b(::open(second.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    struct stat infoA {};
-    struct stat infoB {};
-    const bool opened = a.Get() >= 0 && b.Get() >= 0 && ::fstat(a.Get(), &infoA) == 0 &&
-                        ::fstat(b.Get(), &infoB) == 0;
+    const int flags = O_RDONLY | kOpenNoFollow | kOpenNonBlocking;
+    const CFd a(OpenFile(first, flags));
+    const CFd b(OpenFile(second, flags));
+    std::optional<FileIdentity> infoA;
+    std::optional<FileIdentity> infoB;
+    if (a.Get() >= 0 && b.Get() >= 0) {
+        infoA = IdentityOfOpenFile(a.Get());
+        infoB = IdentityOfOpenFile(b.Get());
+    }
+    const bool opened = infoA && infoB;
     if (secondIdentity != nullptr) {
         // A link, say, is not opened; it is still the thing a replacement would replace.
-        *secondIdentity =
-            opened ? IdentityFromStat(infoB) : IdentityOf(second).value_or(FileIdentity{});
+        *secondIdentity = opened ? *infoB : IdentityOf(second).value_or(FileIdentity{});
     }
     if (!opened) {
         return false;
     }
-    return S_ISREG(infoA.st_mode) && S_ISREG(infoB.st_mode) && infoA.st_size == infoB.st_size &&
+    return infoA->regular && infoB->regular && infoA->size == infoB->size &&
            SameBytes(a.Get(), b.Get());
 }
 
 bool SyncFileToDisk(const std::filesystem::path& path) {
-    return SyncPath(path, O_RDONLY) && SyncFolder(FolderOf(path));
+    return SyncFileAt(path) && SyncFolder(FolderOf(path));
 }
 
 CAtomicFileWriter::CAtomicFileWriter(std::filesystem::path target) : m_target(std::move(target)) {}
@@ -286,7 +231,7 @@ bool CAtomicFileWriter::Open() {
     RemoveStaleTemporaries(FolderOf(m_target));
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_temporary = TemporaryPathFor(m_target);
-        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = OpenFile(m_temporary, O_WRONLY | O_CREAT | O_EXCL);
         if (m_fd >= 0) {
             return true;
         }
@@ -339,7 +284,7 @@ AtomicWriteResult CAtomicFileWriter::Complete() {
         return AtomicWriteResult::CannotCreate;
     }
     Flush();
-    if (::close(m_fd) != 0) {
+    if (!CloseFile(m_fd)) {
         Fail(errno);
     }
     m_fd = -1;
@@ -397,11 +342,11 @@ void CAtomicFileWriter::Abandon() {
     const int saved = errno;
     m_pending.clear();
     if (m_fd >= 0) {
-        ::close(m_fd);
+        CloseFile(m_fd);
         m_fd = -1;
     }
     if (!m_temporary.empty()) {
-        ::unlink(m_temporary.c_str());
+        RemoveFile(m_temporary);
         m_temporary.clear();
     }
     errno = saved;
@@ -419,14 +364,12 @@ AtomicWriteResult WriteFileAtomically(const std::filesystem::path& target, std::
 }
 
 bool IsReadableFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    const CFd file(OpenFile(path, O_RDONLY | kOpenNonBlocking));
+    if (file.Get() < 0) {
         return false;
     }
-    struct stat info {};
-    const bool isFile = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
-    ::close(fd);
-    return isFile;
+    const std::optional<FileIdentity> info = IdentityOfOpenFile(file.Get());
+    return info && !info->folder;
 }
 
 }  // namespace kiro

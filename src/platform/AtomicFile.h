@@ -1,12 +1,12 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/FileCalls.h"
 
 namespace kiro {
 
@@ -15,21 +15,6 @@ enum class AtomicWriteResult {
     CannotCreate,  // the temporary file could not be made, or the target cannot be replaced
     WriteFailed,   // the bytes did not all reach the disk; nothing was changed
 };
-
-// Which file a name stood for when it was looked at: a file put in its place since, or
-// written to since, is another. (A rename changes a file's status time, so that is
-// left out.)
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::int64_t size = 0;
-    std::int64_t modifiedNs = 0;
-    bool regular = false;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-// The identity of what the path names (a link is not followed); none when nothing.
-std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 
 // Writes a whole file so that no file under the final name is ever partial, even when
 // the process is killed: the bytes go to a hidden temporary file in the target's
@@ -94,9 +79,6 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);
 // Removes, once per process and folder, the temporary files whose owner process has
 // gone. Files of live processes and every other file are left alone.
 void RemoveStaleTemporaries(const std::filesystem::path& folder);
-
-// Renames a file to a name that must not exist yet; false (errno EEXIST) when it does.
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Renames `from` over `to`, but only while `to` is still the file `expected` describes;
 // false (errno EEXIST) when another file has taken its place, which is then left alone.

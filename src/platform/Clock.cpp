@@ -2,11 +2,26 @@
 
 namespace kiro {
 
-std::tm CSystemClock::LocalNow() const {
-    const std::time_t now = std::time(nullptr);
+std::tm LocalTimeAt(std::time_t time) {
     std::tm local{};
-    localtime_r(&now, &local);
+#ifdef _WIN32
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
     return local;
+}
+
+std::time_t SecondsAsIfUtc(std::tm fields) {
+#ifdef _WIN32
+    return _mkgmtime(&fields);
+#else
+    return timegm(&fields);
+#endif
+}
+
+std::tm CSystemClock::LocalNow() const {
+    return LocalTimeAt(std::time(nullptr));
 }
 
 std::tm MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
@@ -17,11 +32,15 @@ std::tm MakeLocalTime(int year, int month, int day, int hour, int minute, int se
     time.tm_hour = hour;
     time.tm_min = minute;
     time.tm_sec = second;
-    // timegm only normalises the fields and fills in the weekday; no zone is involved.
-    std::tm normalised = time;
-    const std::time_t asUtc = timegm(&normalised);
+    // Counting the fields as UTC only normalises them and fills in the weekday; no zone is
+    // involved.
+    const std::time_t asUtc = SecondsAsIfUtc(time);
     std::tm result{};
+#ifdef _WIN32
+    gmtime_s(&result, &asUtc);
+#else
     gmtime_r(&asUtc, &result);
+#endif
     return result;
 }
 

@@ -28,6 +28,11 @@ private:
     std::tm m_time;
 };
 
+// The local calendar time of a moment.
+std::tm LocalTimeAt(std::time_t time);
+// The seconds since 1970 that the fields would stand for if they were UTC.
+std::time_t SecondsAsIfUtc(std::tm fields);
+
 // Builds a calendar time from its fields, with the weekday filled in.
 std::tm MakeLocalTime(int year, int month, int day, int hour, int minute, int second);
 

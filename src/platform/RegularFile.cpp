@@ -1,39 +1,35 @@
 #include "platform/RegularFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+
+#include "platform/FileCalls.h"
 
 namespace kiro {
 namespace {
 
-int ErrorForType(mode_t mode) {
-    return S_ISDIR(mode) ? EISDIR : kNotRegularFileError;
+int ErrorForType(const FileIdentity& info) {
+    return info.folder ? EISDIR : kNotRegularFileError;
 }
 
 std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& link, int& error) {
-    struct stat info {};
-    if (::stat(link.c_str(), &info) != 0) {
+    const std::optional<FileIdentity> info = IdentityBehind(link);
+    if (!info) {
         // A dangling link: what it should become is not ours to guess.
         error = errno == ENOENT ? kNotRegularFileError : errno;
         return std::nullopt;
     }
-    if (!S_ISREG(info.st_mode)) {
-        error = ErrorForType(info.st_mode);
+    if (!info->regular) {
+        error = ErrorForType(*info);
         return std::nullopt;
     }
-    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(link.c_str(), nullptr),
-                                                               &std::free);
+    std::optional<std::filesystem::path> resolved = ResolvedPath(link);
     if (!resolved) {
         error = errno;
-        return std::nullopt;
     }
-    return std::filesystem::path(resolved.get());
+    return resolved;
 }
 
 }  // namespace
@@ -43,35 +39,35 @@ std::string DescribeSystemError(int error) {
 }
 
 int OpenRegularFileForReading(const std::filesystem::path& path, int& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenFile(path, O_RDONLY | kOpenNonBlocking);
     if (fd < 0) {
         error = errno;
         return -1;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    const std::optional<FileIdentity> info = IdentityOfOpenFile(fd);
+    if (!info) {
         error = errno;
-    } else if (S_ISREG(info.st_mode)) {
+    } else if (info->regular) {
         return fd;
     } else {
-        error = ErrorForType(info.st_mode);
+        error = ErrorForType(*info);
     }
-    ::close(fd);
+    CloseFile(fd);
     return -1;
 }
 
 std::optional<std::filesystem::path> ReplaceableFileAt(const std::filesystem::path& path,
                                                        int& error) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
+    const std::optional<FileIdentity> info = IdentityOf(path);
+    if (!info) {
         // Nothing there (or nothing we can see): creating the file tells the reason.
         return path;
     }
-    if (S_ISLNK(info.st_mode)) {
+    if (info->link) {
         return LinkTarget(path, error);
     }
-    if (!S_ISREG(info.st_mode)) {
-        error = ErrorForType(info.st_mode);
+    if (!info->regular) {
+        error = ErrorForType(*info);
         return std::nullopt;
     }
     return path;

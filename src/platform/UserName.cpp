@@ -1,9 +1,15 @@
 #include "platform/UserName.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 #include <vector>
+
+#include "platform/Utf16.h"
 
 namespace kiro {
 
@@ -16,6 +22,18 @@ std::string CSystemUserName::Name() const {
     return name;
 }
 
+#ifdef _WIN32
+std::string LookUpAccountName() {
+    std::wstring name(257, L'\0');  // UNLEN + 1
+    DWORD size = static_cast<DWORD>(name.size());
+    if (!::GetUserNameW(name.data(), &size) || size == 0) {
+        return "?";
+    }
+    name.resize(size - 1);  // the count includes the terminator
+    const std::u16string units(name.begin(), name.end());
+    return Utf16ToUtf8Lossy(units);
+}
+#else
 std::string LookUpAccountName() {
     const uid_t uid = geteuid();
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -27,6 +45,7 @@ std::string LookUpAccountName() {
     }
     return std::to_string(uid);
 }
+#endif
 
 std::string TruncateUtf8(const std::string& text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) {

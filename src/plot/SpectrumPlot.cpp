@@ -1,12 +1,12 @@
 #include "plot/SpectrumPlot.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
 
 namespace kiro {
@@ -115,27 +115,18 @@ PlotSource PlotSourceFromBytes(const std::string& name, const unsigned char* byt
 }
 
 PlotSource PlotSourceFromFile(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
     int error = 0;
-    const int fd = OpenRegularFileForReading(path, error);
+    const int fd = OpenRegularFileForReading(PathFromUtf8(path), error);
     if (fd < 0) {
         return {name, std::nullopt, name + " cannot be read: " + DescribeSystemError(error) + "."};
     }
     // A spectrum is the file's first 8254 bytes; nothing beyond is needed.
     std::vector<unsigned char> bytes(kDeviceFileBytes);
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            error = got < 0 ? errno : 0;
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
+    const std::int64_t got = ReadFully(fd, bytes.data(), bytes.size());
+    error = got < 0 ? errno : 0;
+    const std::size_t filled = got < 0 ? 0 : static_cast<std::size_t>(got);
+    CloseFile(fd);
     if (error != 0) {
         return {name, std::nullopt, name + " cannot be read: " + DescribeSystemError(error) + "."};
     }

@@ -1,7 +1,5 @@
 #include "transfer/TransferJob.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceText.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileCalls.h"
 #include "platform/TimeText.h"
 #include "platform/Utf16.h"
 #include "platform/WindowTexts.h"
@@ -173,8 +172,8 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
     // of a PC file that happens to have the handheld file's name.
     std::string pcName = record.name;
     if (m_settings.defaultAction == kActionConvertOnly) {
-        record.copyPath = TemporaryPathFor(record.localPath).string();
-        pcName = std::filesystem::path(record.copyPath).filename().string();
+        record.copyPath = Utf8FromPath(TemporaryPathFor(PathFromUtf8(record.localPath)));
+        pcName = Utf8FromPath(PathFromUtf8(record.copyPath).filename());
     }
     const PcCopy copy = m_env.context.link.CopyFileToPc(
         m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kTransferChunkBytes,
@@ -224,7 +223,7 @@ void CTransferJob::ConvertCopy(TransferFileRecord& record) {
 }
 
 void CTransferJob::KeepCopyUnderItsName(TransferFileRecord& record) {
-    if (RenameWithoutReplacing(record.copyPath, record.localPath)) {
+    if (RenameWithoutReplacing(PathFromUtf8(record.copyPath), PathFromUtf8(record.localPath))) {
         record.copyPath = record.localPath;
         return;
     }
@@ -232,13 +231,13 @@ void CTransferJob::KeepCopyUnderItsName(TransferFileRecord& record) {
     record.systemError = errno;
     record.keptExistingPcFile = errno == EEXIST;
     record.failed = true;
-    ::unlink(record.copyPath.c_str());
+    RemoveFile(PathFromUtf8(record.copyPath));
 }
 
 bool CTransferJob::MakeCopyDurable(TransferFileRecord& record) {
     // A power cut right after the deletion must not take the only copy with it.
-    record.madeDurable =
-        m_env.syncToDisk ? m_env.syncToDisk(record.copyPath) : SyncFileToDisk(record.copyPath);
+    record.madeDurable = m_env.syncToDisk ? m_env.syncToDisk(record.copyPath)
+                                          : SyncFileToDisk(PathFromUtf8(record.copyPath));
     if (!record.madeDurable) {
         record.systemError = errno;
         record.failed = true;
@@ -259,7 +258,7 @@ void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTe
 }
 
 void CTransferJob::DeleteLocal(TransferFileRecord& record, const TransferFileTexts& texts) {
-    record.localDeleted = ::unlink(record.copyPath.c_str()) == 0;
+    record.localDeleted = RemoveFile(PathFromUtf8(record.copyPath));
     if (!*record.localDeleted) {
         record.systemError = errno;
     }

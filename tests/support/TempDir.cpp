@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -11,12 +12,27 @@
 namespace kiro::test {
 
 CTempDir::CTempDir() {
+#ifdef _WIN32
+    // No mkdtemp: the first free name of a random series, made exclusively.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const std::filesystem::path candidate =
+            std::filesystem::temp_directory_path() / ("kiroconv-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = candidate;
+        }
+    }
+    if (m_path.empty()) {
+        throw std::runtime_error("no temporary folder");
+    }
+#else
     std::string pattern =
         (std::filesystem::temp_directory_path() / "kiroconv-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
     m_path = pattern;
+#endif
 }
 
 CTempDir::~CTempDir() {

@@ -1,10 +1,9 @@
 #include "cli/TerminalProgress.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "platform/DisplayText.h"
+#include "platform/Terminal.h"
 
 namespace kiro::cli {
 namespace {
@@ -15,7 +14,7 @@ constexpr int kBarWidth = 30;
 }  // namespace
 
 CTerminalProgress::CTerminalProgress(std::FILE* stream)
-    : m_stream(stream), m_enabled(::isatty(::fileno(stream)) == 1) {}
+    : m_stream(stream), m_enabled(IsTerminal(stream)) {}
 
 CTerminalProgress::~CTerminalProgress() {
     Clear();

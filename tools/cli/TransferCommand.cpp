@@ -1,7 +1,5 @@
 #include "cli/TransferCommand.h"
 
-#include <signal.h>
-
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <cstdio>
@@ -18,6 +16,7 @@
 #include "conversion/OutputNaming.h"
 #include "devicelink/MemoryControls.h"
 #include "devicelink/ProgressRange.h"
+#include "platform/Terminal.h"
 #include "platform/Utf16.h"
 #include "transfer/TransferActions.h"
 #include "transfer/TransferJob.h"
@@ -31,7 +30,7 @@ std::atomic<bool> g_interrupted{false};
 void OnInterrupt(int) {
     g_interrupted = true;
     // A second Ctrl-C ends the program at once.
-    ::signal(SIGINT, SIG_DFL);
+    RestoreInterrupt();
 }
 
 const std::map<std::string, int>& ActionNames() {
@@ -238,12 +237,9 @@ int RunTransfer(const TransferOptions& options) {
         session.Link().IsConnected() ? ConnectState::Connected : ConnectState::NotConnected;
     CTransferJob job(environment, connected, settings);
     running = &job;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+    CatchInterrupt(OnInterrupt);
     const TransferOutcome outcome = job.RunTransferJob();
-    ::signal(SIGINT, SIG_DFL);
+    RestoreInterrupt();
     progress.Clear();
 
     bool keptOutput = false;

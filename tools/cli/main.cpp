@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceCommands.h"
@@ -11,6 +12,7 @@
 #include "cli/TransferCommand.h"
 #include "platform/DisplayText.h"
 #include "platform/ProgramVersion.h"
+#include "platform/Terminal.h"
 
 namespace {
 
@@ -46,11 +48,21 @@ int ReportUnknownSubcommand(const CLI::App& app, const std::string& word) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int systemArgc, char** systemArgv) {
     // Output never depends on the user's locale; keep the "C" locale for numbers.
     std::setlocale(LC_ALL, "C");
+    kiro::PrepareStandardStreams();
+    std::vector<std::string> arguments = kiro::Utf8Arguments(systemArgc, systemArgv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+        pointers.push_back(argument.data());
+    }
+    const int argc = static_cast<int>(pointers.size());
+    char** argv = pointers.data();
     CLI::App app{"KiroConv command line: convert Kiro-SCAN spectra and work with the handheld",
                  "kiroconv-cli"};
+    // "/My Documents" is a handheld folder, never an option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.set_version_flag("--version", kiro::VersionText("kiroconv-cli"));
     kiro::cli::ConvertOptions convertOptions;

@@ -1,14 +1,20 @@
 #include "platform/rapi/BulkMemory.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <string_view>
 #include <utility>
 
 namespace kiro::rapi {
+
+#ifndef _WIN32
 namespace {
 
 constexpr std::size_t kSmallPage = 4096;
@@ -69,6 +75,21 @@ CBulkMemory::CBulkMemory(std::size_t bytes) {
     m_size = size;
 }
 
+#endif
+
+#ifdef _WIN32
+// Committed memory arrives zero-filled; Windows maps its pages as they are touched.
+CBulkMemory::CBulkMemory(std::size_t bytes) {
+    void* mapping = ::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (mapping != nullptr) {
+        m_mapping = mapping;
+        m_mappingSize = bytes;
+        m_data = static_cast<char*>(mapping);
+        m_size = bytes;
+    }
+}
+#endif
+
 CBulkMemory::~CBulkMemory() {
     Release();
 }
@@ -92,7 +113,11 @@ CBulkMemory& CBulkMemory::operator=(CBulkMemory&& other) noexcept {
 
 void CBulkMemory::Release() {
     if (m_mapping != nullptr) {
+#ifdef _WIN32
+        ::VirtualFree(m_mapping, 0, MEM_RELEASE);
+#else
         ::munmap(m_mapping, m_mappingSize);
+#endif
     }
     m_mapping = nullptr;
     m_mappingSize = 0;

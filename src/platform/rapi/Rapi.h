@@ -38,6 +38,7 @@ enum class LinkFault {
     Refused,         // refused: busy, another version, permission, another user's
     Malformed,       // a reply that cannot be decoded; the connection was closed
     Lost,            // closed, reset or silent while connected
+    NotInstalled,    // Windows: the remote API library is missing or incomplete
 };
 LinkFault LastConnectionFault();
 

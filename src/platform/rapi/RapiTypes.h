@@ -43,7 +43,12 @@ struct RAPIINIT {
     HRESULT hrRapiInit;
 };
 
-// The size the handheld's platform gives the init record (32-bit handles).
+// The size the init record is given: on Windows the library's own layout for this
+// platform's handles; the emulated handheld's client takes the 32-bit layout's 12.
+#ifdef _WIN32
+inline constexpr DWORD kRapiInitRecordSize = sizeof(RAPIINIT);
+#else
 inline constexpr DWORD kRapiInitRecordSize = 12;
+#endif
 
 }  // namespace kiro::rapi

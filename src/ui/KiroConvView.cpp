@@ -18,10 +18,86 @@ constexpr std::array<const char*, CKiroConvView::kColumnCount> kHeadings{"Filena
 
 }  // namespace
 
+// The rows as the device link fills them and the commands read them. Texts come from the
+// rows, which hold every column in every style; the selection comes from the control.
+class CKiroConvView::CFileList final : public IFileList {
+public:
+    explicit CFileList(CKiroConvView& view) : m_view(view) {}
+
+    void DeleteAllItems() override {
+        m_view.DeleteAllItems();
+        m_view.m_rows.clear();
+        m_view.m_rowsPending = false;
+        m_view.m_itemsLackColumns = false;
+    }
+    int InsertItem(const std::string& label, int image) override;
+    void SetItemText(int item, int column, const std::string& text) override;
+    std::string GetItemText(int item, int column) const override {
+        return IsCell(item, column) ? Cell(item, column) : std::string();
+    }
+    int GetItemCount() const override { return static_cast<int>(m_view.m_rows.size()); }
+    int GetSelectedCount() const override {
+        m_view.ShowPendingItems();
+        return m_view.GetSelectedItemCount();
+    }
+    int GetNextSelectedItem(int after) const override {
+        m_view.ShowPendingItems();
+        return static_cast<int>(m_view.GetNextItem(after, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+    }
+
+private:
+    bool IsCell(int item, int column) const {
+        return item >= 0 && static_cast<std::size_t>(item) < m_view.m_rows.size() && column >= 0 &&
+               column < kColumnCount;
+    }
+    std::string& Cell(int item, int column) const {
+        return m_view.m_rows[static_cast<std::size_t>(item)]
+            ->texts[static_cast<std::size_t>(column)];
+    }
+
+    CKiroConvView& m_view;
+};
+
+int CKiroConvView::CFileList::InsertItem(const std::string& label, int image) {
+    if (!m_view.m_rowsPending) {
+        m_view.TakeSelectionFromControl();
+        m_view.m_rowsPending = true;
+        m_view.CallAfter(&CKiroConvView::ShowPendingItems);
+    }
+    // After any equal label, so that equal names keep their listing order.
+    std::vector<std::unique_ptr<Row>>& rows = m_view.m_rows;
+    const auto position =
+        std::upper_bound(rows.begin(), rows.end(), label,
+                         [](const std::string& value, const std::unique_ptr<Row>& row) {
+                             return LessIgnoringCase(value, row->texts[0]);
+                         });
+    auto row = std::make_unique<Row>();
+    row->texts[0] = label;
+    row->image = image;
+    const auto inserted = rows.insert(position, std::move(row));
+    return static_cast<int>(inserted - rows.begin());
+}
+
+void CKiroConvView::CFileList::SetItemText(int item, int column, const std::string& text) {
+    if (!IsCell(item, column)) {
+        return;
+    }
+    Cell(item, column) = text;
+    if (m_view.m_rowsPending) {
+        return;
+    }
+    if (column == 0) {
+        m_view.SetItemText(item, ToWx(text));
+    } else if (m_view.GetStyleType() == kListDetails) {
+        m_view.SetItem(item, column, ToWx(text));
+    }
+}
+
 CKiroConvView::CKiroConvView(wxWindow* parent)
     // Created in Details so that the columns exist before the first switch away.
     : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxSize(100, 100),
-                 wxLC_REPORT | wxLC_AUTOARRANGE | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN) {}
+                 wxLC_REPORT | wxLC_AUTOARRANGE | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN),
+      m_fileList(std::make_unique<CFileList>(*this)) {}
 
 CKiroConvView::~CKiroConvView() {
     SaveSettings();
@@ -74,70 +150,6 @@ void CKiroConvView::GivePictures() {
     }
 }
 
-void CKiroConvView::DeleteAllItems() {
-    wxListCtrl::DeleteAllItems();
-    m_rows.clear();
-    m_rowsPending = false;
-    m_itemsLackColumns = false;
-}
-
-int CKiroConvView::InsertItem(const std::string& label, int image) {
-    if (!m_rowsPending) {
-        TakeSelectionFromControl();
-        m_rowsPending = true;
-        CallAfter(&CKiroConvView::ShowPendingItems);
-    }
-    // After any equal label, so that equal names keep their listing order.
-    const auto position =
-        std::upper_bound(m_rows.begin(), m_rows.end(), label,
-                         [](const std::string& value, const std::unique_ptr<Row>& row) {
-                             return LessIgnoringCase(value, row->texts[0]);
-                         });
-    auto row = std::make_unique<Row>();
-    row->texts[0] = label;
-    row->image = image;
-    const auto inserted = m_rows.insert(position, std::move(row));
-    return static_cast<int>(inserted - m_rows.begin());
-}
-
-void CKiroConvView::SetItemText(int item, int column, const std::string& text) {
-    if (item < 0 || static_cast<std::size_t>(item) >= m_rows.size() || column < 0 ||
-        column >= kColumnCount) {
-        return;
-    }
-    m_rows[static_cast<std::size_t>(item)]->texts[static_cast<std::size_t>(column)] = text;
-    if (m_rowsPending) {
-        return;
-    }
-    if (column == 0) {
-        wxListCtrl::SetItemText(item, ToWx(text));
-    } else if (GetStyleType() == kListDetails) {
-        SetItem(item, column, ToWx(text));
-    }
-}
-
-std::string CKiroConvView::GetItemText(int item, int column) const {
-    if (item < 0 || static_cast<std::size_t>(item) >= m_rows.size() || column < 0 ||
-        column >= kColumnCount) {
-        return {};
-    }
-    return m_rows[static_cast<std::size_t>(item)]->texts[static_cast<std::size_t>(column)];
-}
-
-int CKiroConvView::GetItemCount() const {
-    return static_cast<int>(m_rows.size());
-}
-
-int CKiroConvView::GetSelectedCount() const {
-    const_cast<CKiroConvView*>(this)->ShowPendingItems();
-    return GetSelectedItemCount();
-}
-
-int CKiroConvView::GetNextSelectedItem(int after) const {
-    const_cast<CKiroConvView*>(this)->ShowPendingItems();
-    return static_cast<int>(GetNextItem(after, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
-}
-
 void CKiroConvView::ShowPendingItems() {
     if (m_rowsPending) {
         ShowAllRows();
@@ -145,7 +157,7 @@ void CKiroConvView::ShowPendingItems() {
 }
 
 void CKiroConvView::TakeSelectionFromControl() {
-    const long count = wxListCtrl::GetItemCount();
+    const long count = GetItemCount();
     if (static_cast<std::size_t>(count) != m_rows.size()) {
         return;
     }
@@ -167,13 +179,13 @@ void CKiroConvView::ShowAllRows() {
     m_itemsLackColumns = !details;
     const long top = details ? GetTopItem() : 0;
     Freeze();
-    wxListCtrl::DeleteAllItems();
+    DeleteAllItems();
     if (details) {
         AddRowsInDetails();
     } else {
         AddRows();
     }
-    if (top > 0 && top < wxListCtrl::GetItemCount()) {
+    if (top > 0 && top < GetItemCount()) {
         EnsureVisible(top);
     }
     Thaw();
@@ -184,7 +196,7 @@ void CKiroConvView::AddRows() {
     for (std::size_t index = 0; index < m_rows.size(); ++index) {
         const Row& row = *m_rows[index];
         const long item = static_cast<long>(index);
-        wxListCtrl::InsertItem(item, ToWx(row.texts[0]), row.image);
+        InsertItem(item, ToWx(row.texts[0]), row.image);
         if (row.selected || row.focused) {
             const long state = (row.selected ? wxLIST_STATE_SELECTED : 0) |
                                (row.focused ? wxLIST_STATE_FOCUSED : 0);

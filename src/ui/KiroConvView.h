@@ -14,7 +14,7 @@ namespace kiro {
 
 // The right pane: the files of the device folder selected in the tree, in one of four
 // styles (Large Icons, Details, Small Icons, List), kept in ascending order of their
-// names ignoring letter case. The device link fills it through IFileList.
+// names ignoring letter case. The device link fills it through FileList().
 //
 // The view keeps the items itself and shows them in the toolkit's list in one go, at the
 // latest before the next event is handled or as soon as anyone asks for the selection:
@@ -22,7 +22,7 @@ namespace kiro {
 //    filling a large folder in name order quadratic;
 //  - it keeps sub-item texts only for items added in the Details style, and the transfer
 //    job reads them in every style.
-class CKiroConvView final : public wxListCtrl, public IFileList {
+class CKiroConvView final : public wxListCtrl {
 public:
     explicit CKiroConvView(wxWindow* parent);
     ~CKiroConvView() override;
@@ -35,26 +35,19 @@ public:
     int GetStyleType() const;
     void SetStyleType(int styleType);
 
-    // IFileList.
-    void DeleteAllItems() override;
-    int InsertItem(const std::string& label, int image) override;
-    void SetItemText(int item, int column, const std::string& text) override;
-    std::string GetItemText(int item, int column) const override;
-    int GetItemCount() const override;
-    int GetSelectedCount() const override;
-    int GetNextSelectedItem(int after) const override;
+    // The list as the device link fills it and the commands read its selection.
+    IFileList& FileList() { return *m_fileList; }
+    const IFileList& FileList() const { return *m_fileList; }
 
     // Puts items added since into the toolkit's list now (it happens by itself before
     // the next event).
     void ShowPendingItems();
 
-    using wxListCtrl::GetItemText;
-    using wxListCtrl::InsertItem;
-    using wxListCtrl::SetItemText;
-
     static constexpr int kColumnCount = 4;
 
 private:
+    class CFileList;
+
     struct Row {
         std::array<std::string, kColumnCount> texts;
         int image = 0;
@@ -81,6 +74,7 @@ private:
     bool m_rowsPending = false;
     // Some items were shown outside the Details style and lack their sub-item texts there.
     bool m_itemsLackColumns = false;
+    std::unique_ptr<IFileList> m_fileList;
 };
 
 }  // namespace kiro

@@ -5,8 +5,6 @@
 #include "devicelink/DeviceLink.h"
 #include "devicelink/FolderSelection.h"
 #include "devicelink/MemoryControls.h"
-#include "ui/KiroConvView.h"
-#include "ui/MainFrame.h"
 #include "ui/WxText.h"
 
 namespace kiro {
@@ -17,74 +15,78 @@ namespace {
 
 constexpr int kDisconnectedDeviceImage = 3;
 
+wxTreeItemId ToId(TreeItem item) {
+    return wxTreeItemId(reinterpret_cast<void*>(item));
+}
+
+TreeItem ToItem(const wxTreeItemId& id) {
+    return reinterpret_cast<TreeItem>(id.GetID());
+}
+
 }  // namespace
 
-CLeftView::CLeftView() = default;
+// The tree control as the device link sees it: opaque handles, 0 for the top level.
+class CLeftView::CDeviceTree final : public IDeviceTree {
+public:
+    explicit CDeviceTree(wxTreeCtrl& tree) : m_tree(tree) {}
 
-CLeftView::CLeftView(wxWindow* parent, CMainFrame& frame)
+    TreeItem InsertItem(const std::string& label, int image, int selectedImage,
+                        TreeItem parent) override {
+        return ToItem(m_tree.AppendItem(ParentOrRoot(parent), ToWx(label), image, selectedImage));
+    }
+    void DeleteAllItems() override {
+        const wxTreeItemId root = m_tree.GetRootItem();
+        if (root.IsOk()) {
+            m_tree.DeleteChildren(root);
+        }
+    }
+    void SortChildren(TreeItem parent) override { m_tree.SortChildren(ParentOrRoot(parent)); }
+    void Expand(TreeItem item) override { m_tree.Expand(ToId(item)); }
+    void SelectItem(TreeItem item) override { m_tree.SelectItem(ToId(item)); }
+    TreeItem GetSelectedItem() const override { return UnlessRoot(m_tree.GetSelection()); }
+    TreeItem GetParentItem(TreeItem item) const override {
+        return UnlessRoot(m_tree.GetItemParent(ToId(item)));
+    }
+    std::string GetItemText(TreeItem item) const override {
+        return m_tree.GetItemText(ToId(item)).utf8_string();
+    }
+
+private:
+    wxTreeItemId ParentOrRoot(TreeItem parent) {
+        if (parent != 0) {
+            return ToId(parent);
+        }
+        wxTreeItemId root = m_tree.GetRootItem();
+        // The whole tree, hidden root included, may have been cleared by the control itself.
+        return root.IsOk() ? root : m_tree.AddRoot(wxString());
+    }
+    TreeItem UnlessRoot(const wxTreeItemId& id) const {
+        return id.IsOk() && id != m_tree.GetRootItem() ? ToItem(id) : 0;
+    }
+
+    wxTreeCtrl& m_tree;
+};
+
+CLeftView::CLeftView() : m_deviceTree(std::make_unique<CDeviceTree>(*this)) {}
+
+CLeftView::CLeftView(wxWindow* parent, ILeftViewHost& host)
     : wxTreeCtrl(
           parent, wxID_ANY, wxDefaultPosition, wxSize(100, 100),
           wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN),
-      m_frame(&frame) {
+      m_host(&host),
+      m_deviceTree(std::make_unique<CDeviceTree>(*this)) {
     AddRoot(wxString());
     Bind(wxEVT_TREE_SEL_CHANGED, &CLeftView::OnSelectionChanged, this);
 }
 
 void CLeftView::OnInitialUpdate(wxImageList& smallImages) {
     SetImageList(&smallImages);
-    InsertItem(kRootItemLabel, kDisconnectedDeviceImage, kDisconnectedDeviceImage, 0);
-}
-
-wxTreeItemId CLeftView::ParentOrRoot(TreeItem parent) {
-    if (parent != 0) {
-        return ToId(parent);
-    }
-    wxTreeItemId root = GetRootItem();
-    // The whole tree, hidden root included, may have been cleared by the control itself.
-    return root.IsOk() ? root : AddRoot(wxString());
-}
-
-TreeItem CLeftView::InsertItem(const std::string& label, int image, int selectedImage,
-                               TreeItem parent) {
-    return ToItem(AppendItem(ParentOrRoot(parent), ToWx(label), image, selectedImage));
-}
-
-void CLeftView::DeleteAllItems() {
-    const wxTreeItemId root = GetRootItem();
-    if (root.IsOk()) {
-        DeleteChildren(root);
-    }
-}
-
-void CLeftView::SortChildren(TreeItem parent) {
-    wxTreeCtrl::SortChildren(ParentOrRoot(parent));
-}
-
-void CLeftView::Expand(TreeItem item) {
-    wxTreeCtrl::Expand(ToId(item));
-}
-
-void CLeftView::SelectItem(TreeItem item) {
-    wxTreeCtrl::SelectItem(ToId(item));
-}
-
-TreeItem CLeftView::GetSelectedItem() const {
-    const wxTreeItemId selected = GetSelection();
-    return selected.IsOk() && selected != GetRootItem() ? ToItem(selected) : 0;
-}
-
-TreeItem CLeftView::GetParentItem(TreeItem item) const {
-    const wxTreeItemId parent = GetItemParent(ToId(item));
-    return parent.IsOk() && parent != GetRootItem() ? ToItem(parent) : 0;
-}
-
-std::string CLeftView::GetItemText(TreeItem item) const {
-    return wxTreeCtrl::GetItemText(ToId(item)).utf8_string();
+    m_deviceTree->InsertItem(kRootItemLabel, kDisconnectedDeviceImage, kDisconnectedDeviceImage, 0);
 }
 
 int CLeftView::OnCompareItems(const wxTreeItemId& first, const wxTreeItemId& second) {
-    const std::string a = wxTreeCtrl::GetItemText(first).utf8_string();
-    const std::string b = wxTreeCtrl::GetItemText(second).utf8_string();
+    const std::string a = GetItemText(first).utf8_string();
+    const std::string b = GetItemText(second).utf8_string();
     if (LessIgnoringCase(a, b)) {
         return -1;
     }
@@ -93,16 +95,17 @@ int CLeftView::OnCompareItems(const wxTreeItemId& first, const wxTreeItemId& sec
 
 void CLeftView::OnSelectionChanged(wxTreeEvent& event) {
     event.Skip();
-    if (m_frame == nullptr || m_frame->GetListView() == nullptr) {
+    IFileList* list = m_host != nullptr ? m_host->GetFileList() : nullptr;
+    if (list == nullptr) {
         return;
     }
     wxBusyCursor wait;
-    ShowSelectedFolder(m_frame->GetConnectState(), m_frame->GetDeviceLink(), *this,
-                       *m_frame->GetListView(), m_frame->GetStatusPane(),
-                       [this](const std::string& title) { m_frame->SetTitle(ToWx(title)); });
+    ShowSelectedFolder(m_host->GetConnectState(), m_host->GetDeviceLink(), *m_deviceTree, *list,
+                       m_host->GetStatusPane(),
+                       [this](const std::string& title) { m_host->SetWindowTitle(title); });
     // The tree may not be rebuilt from inside its own selection event.
-    if (m_frame->GetDeviceLink().ConnectionLost()) {
-        CallAfter([frame = m_frame] { frame->HandleLostConnection(); });
+    if (m_host->GetDeviceLink().ConnectionLost()) {
+        CallAfter([host = m_host] { host->HandleLostConnection(); });
     }
 }
 

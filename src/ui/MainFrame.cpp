@@ -49,8 +49,8 @@ public:
         settings.logEvents = m_frame.m_log.LogEvents();
         settings.logFileName = m_frame.m_log.LogFileName();
         if (m_frame.m_targetBar != nullptr) {
-            m_frame.m_targetBar->UpdateData(true);
-            settings.targetDirectory = m_frame.m_targetBar->m_strTarget;
+            m_frame.m_targetBar->TransferDataFromWindow();
+            settings.targetDirectory = m_frame.m_targetBar->GetTarget();
         }
         return settings;
     }
@@ -74,8 +74,26 @@ private:
     CMainFrame& m_frame;
 };
 
+// What the device tree asks of the frame when its selection changes.
+class CMainFrame::CTreeHost final : public ILeftViewHost {
+public:
+    explicit CTreeHost(CMainFrame& frame) : m_frame(frame) {}
+
+    ConnectState GetConnectState() const override { return m_frame.GetConnectState(); }
+    CDeviceLink& GetDeviceLink() override { return m_frame.GetDeviceLink(); }
+    IFileList* GetFileList() override {
+        return m_frame.m_listView != nullptr ? &m_frame.m_listView->FileList() : nullptr;
+    }
+    ITextPane& GetStatusPane() override { return m_frame.GetStatusPane(); }
+    void SetWindowTitle(const std::string& title) override { m_frame.SetTitle(ToWx(title)); }
+    void HandleLostConnection() override { m_frame.HandleLostConnection(); }
+
+private:
+    CMainFrame& m_frame;
+};
+
 CMainFrame::CMainFrame(ISettingsStore& store, const std::string& documentsDir)
-    : m_store(store), m_documentsDir(documentsDir) {
+    : m_store(store), m_documentsDir(documentsDir), m_treeHost(std::make_unique<CTreeHost>(*this)) {
     m_deviceLink = std::make_unique<CDeviceLink>(m_remoteApi, m_messageBox);
     Create(nullptr, wxID_ANY, kApplicationTitle, wxDefaultPosition, kFirstStartSize);
     SetIcons(ProgramIcons());
@@ -108,7 +126,7 @@ bool CMainFrame::OnCreateClient() {
     // for good.
     m_splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, GetClientSize(),
                                       wxSP_3D | wxSP_LIVE_UPDATE);
-    m_treeView = new CLeftView(m_splitter, *this);
+    m_treeView = new CLeftView(m_splitter, *m_treeHost);
     // The file list shares the right column with the spectrum preview, hidden until asked for.
     m_previewSplitter = new wxSplitterWindow(m_splitter, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                              wxSP_3D | wxSP_LIVE_UPDATE);
@@ -157,12 +175,11 @@ void CMainFrame::ShowAtStartup() {
 
 void CMainFrame::LoadFrameSettingsAndOpenLog() {
     m_settings = LoadFrameSettings(m_store, m_documentsDir);
-    m_targetBar->m_strTarget = m_settings.targetDirectory;
     m_log.SetLogEvents(m_settings.logEvents);
     m_log.SetLogFileName(m_settings.logFileName);
     LogCommands().OpenLogAtStartup();
-    m_targetBar->m_nAction = m_settings.defaultAction;
-    m_targetBar->UpdateData(false);
+    m_targetBar->SetTarget(m_settings.targetDirectory, m_settings.defaultAction);
+    m_targetBar->TransferDataToWindow();
     m_previewSettings = LoadPreviewSettings(m_store);
     ShowPreviewPane(m_previewSettings.show);
 }
@@ -219,8 +236,8 @@ CLogCommands CMainFrame::LogCommands() {
 
 HandheldWindow CMainFrame::HandheldWindowParts() {
     return {*m_deviceLink,
-            *m_treeView,
-            *m_listView,
+            m_treeView->DeviceTree(),
+            m_listView->FileList(),
             m_messageBox,
             m_statusPane,
             [this](const std::string& title) { SetTitle(ToWx(title)); },

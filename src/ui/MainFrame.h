@@ -143,6 +143,7 @@ public:
 
 private:
     class CCloseSteps;
+    class CTreeHost;
 
     // Creation, in order.
     bool OnCreateClient();
@@ -190,6 +191,7 @@ private:
     CWxNewLogFileDialog m_newLogFileDialog{this};
     CHelpBook m_helpBook{this};
     std::unique_ptr<CHandheldCommands> m_handheld;
+    std::unique_ptr<CTreeHost> m_treeHost;
 
     wxAuiManager m_aui;
     std::unique_ptr<wxImageList> m_smallImages;

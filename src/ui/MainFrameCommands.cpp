@@ -47,15 +47,15 @@ void CMainFrame::OnCreateDirectory(wxCommandEvent& /*event*/) {
 }
 
 void CMainFrame::OnGo(wxCommandEvent& /*event*/) {
-    if (!CheckGo(*m_listView, m_messageBox)) {
+    if (!CheckGo(m_listView->FileList(), m_messageBox)) {
         return;
     }
     const TransferSettings settings =
         TransferSettingsFrom(m_settings.targetDirectory, m_settings.defaultAction,
                              m_settings.outputFormat, m_settings.overwritePrompt);
     {
-        CTransferDlg dialog(this, {{*m_deviceLink, *m_treeView, *m_listView, m_log, m_clock,
-                                    m_userName, m_statusPane},
+        CTransferDlg dialog(this, {{*m_deviceLink, m_treeView->DeviceTree(), m_listView->FileList(),
+                                    m_log, m_clock, m_userName, m_statusPane},
                                    GetConnectState(),
                                    settings});
         dialog.ShowModal();
@@ -160,7 +160,8 @@ void CMainFrame::OnUpdateDeviceCommand(wxUpdateUIEvent& event) {
 
 void CMainFrame::OnUpdateGo(wxUpdateUIEvent& event) {
     const CKiroConvView* list = GetListView();
-    event.Enable(IsGoEnabled(GetConnectState(), list != nullptr ? list->GetSelectedCount() : 0));
+    event.Enable(
+        IsGoEnabled(GetConnectState(), list != nullptr ? list->FileList().GetSelectedCount() : 0));
 }
 
 void CMainFrame::OnUpdateListStyle(wxUpdateUIEvent& event) {

@@ -43,7 +43,7 @@ void CMainFrame::ShowPreviewPane(bool show) {
 void CMainFrame::OnSpectrumPreview(wxCommandEvent& /*event*/) {
     m_previewSettings.show = !IsPreviewShown();
     ShowPreviewPane(m_previewSettings.show);
-    if (m_previewSettings.show && m_listView->GetSelectedCount() > 0) {
+    if (m_previewSettings.show && m_listView->FileList().GetSelectedCount() > 0) {
         UpdatePreviewFromSelection();
     }
 }
@@ -82,14 +82,14 @@ void CMainFrame::UpdatePreviewFromSelection() {
     if (!IsPreviewShown() || GetConnectState() != ConnectState::Connected) {
         return;
     }
-    const int selected = m_listView->GetSelectedCount();
+    const int selected = m_listView->FileList().GetSelectedCount();
     if (selected == 0) {
         m_preview->ShowContent(SpectrumPlotContent({}, 0));
         return;
     }
     wxBusyCursor wait;
     const std::vector<PlotSource> sources =
-        ReadSelectedHandheldFiles(*m_deviceLink, *m_treeView, *m_listView);
+        ReadSelectedHandheldFiles(*m_deviceLink, m_treeView->DeviceTree(), m_listView->FileList());
     m_preview->ShowContent(SpectrumPlotContent(sources, static_cast<std::size_t>(selected)));
     m_preview->Update();
     if (m_deviceLink->ConnectionLost()) {

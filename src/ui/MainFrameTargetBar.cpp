@@ -32,10 +32,10 @@ void CMainFrame::OnBrowseTarget(wxCommandEvent& /*event*/) {
     if (!folder || folder->empty()) {
         return;
     }
-    m_targetBar->m_strTarget = *folder;
     m_settings.targetDirectory = *folder;
-    m_targetBar->m_nAction = m_settings.defaultAction;
-    m_targetBar->UpdateData(false);
+    // The action list keeps showing the action in force.
+    m_targetBar->SetTarget(*folder, m_settings.defaultAction);
+    m_targetBar->TransferDataToWindow();
 }
 
 }  // namespace kiro

@@ -112,7 +112,7 @@ void CFrameFixture::ChooseAction(int index) {
 std::vector<std::string> CFrameFixture::Labels() {
     std::vector<std::string> labels;
     for (int item = 0; item < List().GetItemCount(); ++item) {
-        labels.push_back(List().wxListCtrl::GetItemText(item).utf8_string());
+        labels.push_back(List().GetItemText(item).utf8_string());
     }
     return labels;
 }

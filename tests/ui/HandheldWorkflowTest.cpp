@@ -61,7 +61,7 @@ protected:
     }
     void SelectFiles(const std::vector<std::string>& names) {
         for (long item = 0; item < List().GetItemCount(); ++item) {
-            const std::string label = List().wxListCtrl::GetItemText(item).utf8_string();
+            const std::string label = List().GetItemText(item).utf8_string();
             const bool wanted = std::find(names.begin(), names.end(), label) != names.end();
             List().SetItemState(item, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
         }
@@ -133,7 +133,7 @@ TEST_F(HandheldWorkflowTest, ConnectBrowseDeleteCreateRefreshAndDisconnect) {
     Command(kIdConnect);  // pressed again: disconnects
     EXPECT_EQ(Title(), "KIROSCAN Conversion Utility - Not Connected");
     EXPECT_EQ(Tree().GetItemImage(DeviceItem()), 3);
-    EXPECT_EQ(List().GetItemCount(), 0);
+    EXPECT_EQ(List().FileList().GetItemCount(), 0);
     EXPECT_FALSE(MenuEnabled(kIdRefresh));
 }
 
@@ -352,7 +352,7 @@ TEST_F(TransferDialogTest, CancelCloseOrALostHandheldStopTheJobBetweenFilesLosin
         }
     }
     EXPECT_EQ(Title(), "KIROSCAN Conversion Utility - Not Connected");
-    EXPECT_EQ(List().GetItemCount(), 0);
+    EXPECT_EQ(List().FileList().GetItemCount(), 0);
 }
 
 // A different PC file of a moved file's name: each button once, then one answer for

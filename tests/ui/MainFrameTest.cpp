@@ -29,8 +29,8 @@ protected:
 
     void AddFiles(std::initializer_list<const char*> names) {
         for (const char* name : names) {
-            const int item = List().InsertItem(name, 5);
-            List().SetItemText(item, 1, std::string("kind of ") + name);
+            const int item = List().FileList().InsertItem(name, 5);
+            List().FileList().SetItemText(item, 1, std::string("kind of ") + name);
         }
         Idle();
     }
@@ -86,7 +86,7 @@ TEST_F(MainFrameTest, FirstRunThenTheListAndTheChoicesSurviveStylesAndARestart) 
     EXPECT_TRUE(MenuChecked(kIdListDetails) && ToolPressed(kIdListDetails));
     EXPECT_FALSE(MenuChecked(kIdListLargeIcons) || ToolPressed(kIdListLargeIcons));
     EXPECT_EQ(Labels(), sorted);
-    EXPECT_EQ(List().wxListCtrl::GetItemText(4, 1), "kind of c.TXT");
+    EXPECT_EQ(List().GetItemText(4, 1), "kind of c.TXT");
     // Default widths grow with the font, so that a full date or size is not cut off.
     const char* longest[] = {"morning.experiment_ks", "Kiro-SCAN Experiment", "145408 bytes",
                              "12/31/2025  12:59:59 PM"};
@@ -94,23 +94,23 @@ TEST_F(MainFrameTest, FirstRunThenTheListAndTheChoicesSurviveStylesAndARestart) 
         EXPECT_GT(List().GetColumnWidth(column), List().GetTextExtent(longest[column]).x)
             << longest[column];
     }
-    EXPECT_EQ(List().GetNextSelectedItem(-1), 1);
-    EXPECT_EQ(List().GetNextSelectedItem(1), 4);
-    EXPECT_EQ(List().GetNextSelectedItem(4), -1);
+    EXPECT_EQ(List().FileList().GetNextSelectedItem(-1), 1);
+    EXPECT_EQ(List().FileList().GetNextSelectedItem(1), 4);
+    EXPECT_EQ(List().FileList().GetNextSelectedItem(4), -1);
     // Added while in Details, then shown in List and back.
     AddFiles({"aa.log_ks"});
     ASSERT_TRUE(Command(kIdListList));
     ASSERT_TRUE(Command(kIdListDetails));
-    EXPECT_EQ(List().wxListCtrl::GetItemText(2, 1), "kind of aa.log_ks");
-    EXPECT_EQ(List().GetSelectedCount(), 2);
+    EXPECT_EQ(List().GetItemText(2, 1), "kind of aa.log_ks");
+    EXPECT_EQ(List().FileList().GetSelectedCount(), 2);
 
     // Selecting the device item before connecting leaves the title and the list alone.
     CLeftView& tree = *frame.GetTreeView();
     wxTreeItemIdValue cookie;
-    tree.wxTreeCtrl::SelectItem(tree.GetFirstChild(tree.GetRootItem(), cookie));
+    tree.SelectItem(tree.GetFirstChild(tree.GetRootItem(), cookie));
     Idle();
     EXPECT_EQ(frame.GetTitle(), "KIROSCAN Conversion Utility - Not Connected");
-    EXPECT_EQ(List().GetItemCount(), 6);
+    EXPECT_EQ(List().FileList().GetItemCount(), 6);
 
     // The format's mark moves with the choice; the overwrite prompt toggles.
     ASSERT_TRUE(Command(kIdFormatJcamp));

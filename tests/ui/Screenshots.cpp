@@ -60,7 +60,7 @@ constexpr DemoFile kDemoFiles[] = {
 };
 
 void ShowDemoHandheld(CMainFrame& frame) {
-    CLeftView& tree = *frame.GetTreeView();
+    IDeviceTree& tree = frame.GetTreeView()->DeviceTree();
     tree.DeleteAllItems();
     const TreeItem device =
         tree.InsertItem("Kiro-SCAN", kKindConnectedDevice, kKindConnectedDevice, 0);
@@ -71,7 +71,8 @@ void ShowDemoHandheld(CMainFrame& frame) {
     tree.Expand(device);
     tree.Expand(documents);
 
-    CKiroConvView& list = *frame.GetListView();
+    CKiroConvView& view = *frame.GetListView();
+    IFileList& list = view.FileList();
     rapi::FILETIME when{};
     when.dwLowDateTime = 0x2A3B4C00u;
     when.dwHighDateTime = 0x01DC6A10u;
@@ -83,8 +84,8 @@ void ShowDemoHandheld(CMainFrame& frame) {
         list.SetItemText(item, 3, FormatDeviceDate(when));
         when.dwLowDateTime += 0x3B9ACA00u;
     }
-    list.ShowPendingItems();
-    list.SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    view.ShowPendingItems();
+    view.SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     frame.SetTitle("KIROSCAN Conversion Utility - \\My Documents");
 }
 
@@ -105,8 +106,8 @@ bool ShowRealHandheld(CMainFrame& frame) {
     const wxTreeItemId device = tree.GetFirstChild(tree.GetRootItem(), cookie);
     for (wxTreeItemId child = tree.GetFirstChild(device, cookie); child.IsOk();
          child = tree.GetNextChild(device, cookie)) {
-        if (tree.wxTreeCtrl::GetItemText(child) == "My Documents") {
-            tree.wxTreeCtrl::SelectItem(child);
+        if (tree.GetItemText(child) == "My Documents") {
+            tree.SelectItem(child);
         }
     }
     Settle();
@@ -124,7 +125,7 @@ void PhotographPreview(CMainFrame& frame, const Photograph& photograph) {
     CKiroConvView& list = *frame.GetListView();
     const auto select = [&list](const std::vector<std::string>& names) {
         for (long item = 0; item < list.GetItemCount(); ++item) {
-            const std::string label = list.wxListCtrl::GetItemText(item).utf8_string();
+            const std::string label = list.GetItemText(item).utf8_string();
             const bool wanted = std::find(names.begin(), names.end(), label) != names.end();
             list.SetItemState(item, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
         }
@@ -153,11 +154,11 @@ void Settle() {
 std::unique_ptr<CTransferDlg> TransferDialogOver(CMainFrame& frame) {
     return std::make_unique<CTransferDlg>(
         &frame,
-        TransferDialogContext{
-            {frame.GetDeviceLink(), *frame.GetTreeView(), *frame.GetListView(),
-             frame.GetActivityLog(), frame.GetClock(), frame.GetUserName(), frame.GetStatusPane()},
-            ConnectState::NotConnected,
-            TransferSettings{}});
+        TransferDialogContext{{frame.GetDeviceLink(), frame.GetTreeView()->DeviceTree(),
+                               frame.GetListView()->FileList(), frame.GetActivityLog(),
+                               frame.GetClock(), frame.GetUserName(), frame.GetStatusPane()},
+                              ConnectState::NotConnected,
+                              TransferSettings{}});
 }
 
 // The dialogs, each shown without its modal loop as it first appears.
@@ -290,7 +291,7 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
         wxTreeItemIdValue cookie;
         const wxTreeItemId device = tree.GetFirstChild(tree.GetRootItem(), cookie);
         const wxTreeItemId last = tree.GetLastChild(device);
-        box("box-connection-lost", [&] { tree.wxTreeCtrl::SelectItem(last); });
+        box("box-connection-lost", [&] { tree.SelectItem(last); });
     }
 }
 

@@ -50,15 +50,22 @@ CTargetBar::CTargetBar(wxFrame* frame)
     Realize();
 }
 
-void CTargetBar::UpdateData(bool saveAndValidate) {
-    if (saveAndValidate) {
-        m_strTarget = m_edit->GetValue().utf8_string();
-        m_nAction = m_actions->GetSelection();
-        return;
-    }
+void CTargetBar::SetTarget(const std::string& target, int action) {
+    m_strTarget = target;
+    m_nAction = action;
+}
+
+bool CTargetBar::TransferDataToWindow() {
     // ChangeValue: showing the staged text is not an edit by the user.
     m_edit->ChangeValue(ToWx(m_strTarget));
     m_actions->SetSelection(m_nAction >= 0 && m_nAction < kActionCount ? m_nAction : wxNOT_FOUND);
+    return true;
+}
+
+bool CTargetBar::TransferDataFromWindow() {
+    m_strTarget = m_edit->GetValue().utf8_string();
+    m_nAction = m_actions->GetSelection();
+    return true;
 }
 
 }  // namespace kiro

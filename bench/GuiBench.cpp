@@ -113,17 +113,17 @@ void TimeListFills() {
     std::shuffle(order.begin(), order.end(), std::mt19937(42));
     const char* styles[] = {"Large Icons", "Details", "Small Icons", "List"};
     for (const int style : {0, 1, 2, 3}) {
-        list.DeleteAllItems();
+        list.FileList().DeleteAllItems();
         list.SetStyleType(style);
         Settle();
         const auto start = std::chrono::steady_clock::now();
         for (const int n : order) {
             char name[40];
             std::snprintf(name, sizeof name, "Spectrum %05d.scope_ks", n);
-            const int item = list.InsertItem(name, 5);
-            list.SetItemText(item, 1, "Kiro-SCAN File");
-            list.SetItemText(item, 2, "8254 bytes");
-            list.SetItemText(item, 3, "12/10/2025  8:8:47 PM");
+            const int item = list.FileList().InsertItem(name, 5);
+            list.FileList().SetItemText(item, 1, "Kiro-SCAN File");
+            list.FileList().SetItemText(item, 2, "8254 bytes");
+            list.FileList().SetItemText(item, 3, "12/10/2025  8:8:47 PM");
         }
         list.ShowPendingItems();
         const auto filled = std::chrono::steady_clock::now();

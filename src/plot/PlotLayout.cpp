@@ -245,6 +245,25 @@ double EstimatedTextWidth(const PlotFont& font, std::string_view text) {
     return static_cast<double>(characters) * font.charWidth;
 }
 
+std::string FitText(const PlotFont& font, const std::string& text, double width) {
+    if (EstimatedTextWidth(font, text) <= width) {
+        return text;
+    }
+    // Cut at a character boundary and mark the cut, as a small picture has to.
+    const std::string_view ellipsis = "\xE2\x80\xA6";
+    std::string fitted = text;
+    while (!fitted.empty() && EstimatedTextWidth(font, fitted) + font.charWidth > width) {
+        fitted.pop_back();
+        while (!fitted.empty() && (static_cast<unsigned char>(fitted.back()) & 0xC0) == 0x80) {
+            fitted.pop_back();
+        }
+        if (!fitted.empty() && static_cast<unsigned char>(fitted.back()) >= 0xC0) {
+            fitted.pop_back();  // the lead byte of the character just cut
+        }
+    }
+    return fitted + std::string(ellipsis);
+}
+
 double NiceTickStep(PlotRange range, int maxTicks) {
     const double raw = range.Span() / std::max(1, maxTicks);
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
@@ -344,8 +363,10 @@ PlotLayout LayOutPlot(const PlotRequest& request) {
          TextAlign::Centre,
          true});
     if (!request.caption.empty()) {
-        layout.texts.push_back(
-            {request.caption, {layout.area.left, kPadding + font.lineHeight / 2}, TextAlign::Left});
+        const double room = request.width - kPadding - layout.area.left;
+        layout.texts.push_back({FitText(font, request.caption, room),
+                                {layout.area.left, kPadding + font.lineHeight / 2},
+                                TextAlign::Left});
     }
     if (!bounds.any) {
         layout.texts.push_back({"No finite values to plot",

@@ -140,5 +140,7 @@ std::string FormatTickLabel(double value, double step, double largest);
 
 // The estimated width of a text in pixels.
 double EstimatedTextWidth(const PlotFont& font, std::string_view text);
+// The text, or as much of it as fits `width` with "…" after it.
+std::string FitText(const PlotFont& font, const std::string& text, double width);
 
 }  // namespace kiro

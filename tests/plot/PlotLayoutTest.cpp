@@ -58,6 +58,12 @@ void ExpectSoundLayout(const PlotLayout& layout, const std::string& what) {
         EXPECT_TRUE(tick.position >= layout.area.top - 1e-6 &&
                     tick.position <= layout.area.bottom + 1e-6);
     }
+    for (const PlotText& text : layout.texts) {
+        if (text.align == TextAlign::Left) {
+            EXPECT_LE(text.at.x + EstimatedTextWidth(layout.font, text.text), layout.width)
+                << text.text;
+        }
+    }
     ExpectApart(
         layout.xTicks, [&](const PlotTick& t) { return EstimatedTextWidth(layout.font, t.label); },
         "x");
@@ -104,7 +110,7 @@ TEST(PlotLayout, AwkwardDataGiveASoundPictureAtAnySize) {
             request.width = width;
             request.height = height;
             request.traces = {trace};
-            request.caption = "caption";
+            request.caption = "a caption too long for a thumbnail, 120 ms, 10 averaged, µs";
             ExpectSoundLayout(LayOutPlot(request), name + " at " + std::to_string(width));
         }
     }

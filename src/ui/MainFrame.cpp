@@ -159,6 +159,10 @@ void CMainFrame::RestoreWindowPlacement() {
 }
 
 void CMainFrame::ShowAtStartup() {
+    // A size set before the first show spares the toolkit laying the window out at a
+    // placeholder width while it waits for the window manager's frame extents, which
+    // the menu bar cannot fit and warns about.
+    SetClientSize(GetClientSize());
     if (m_storedPlacement && StartupShowState(*m_storedPlacement) == WindowShowState::Maximized) {
         // Mapped maximised at once, so that the window manager keeps the stored normal
         // rectangle for the restore; maximising a mapped window races with its placement.

@@ -127,34 +127,66 @@ void CFrameFixture::WriteConfigFile(const std::string& text) const {
     WriteFileBytes(ConfigFilePath(), text);
 }
 
-bool WaitForWindowManager(double seconds) {
+namespace {
+
+// The values of a window property of 32-bit items (windows, cardinals); none if unset.
+std::vector<unsigned long> WindowProperty(Display* display, Window window, const char* name,
+                                          Atom itemType) {
+    const Atom property = XInternAtom(display, name, True);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> values;
+    if (property != None &&
+        XGetWindowProperty(display, window, property, 0, 4096, False, itemType, &type, &format,
+                           &count, &remaining, &data) == Success &&
+        format == 32) {
+        const auto* items = reinterpret_cast<const unsigned long*>(data);
+        values.assign(items, items + count);
+    }
+    XFree(data);
+    return values;
+}
+
+bool WaitOnDisplayFor(double seconds, const std::function<bool(Display*)>& done) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         return false;
     }
-    // A window manager names its check window on the root; the atom exists once one ran.
-    const auto running = [display] {
-        const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long remaining = 0;
-        unsigned char* data = nullptr;
-        const bool found =
-            check != None &&
-            XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
-                               &type, &format, &count, &remaining, &data) == Success &&
-            count == 1;
-        XFree(data);
-        return found;
-    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!running() && std::chrono::steady_clock::now() < deadline) {
+    while (!done(display) && std::chrono::steady_clock::now() < deadline) {
         wxMilliSleep(20);
     }
-    const bool found = running();
+    const bool found = done(display);
     XCloseDisplay(display);
     return found;
+}
+
+}  // namespace
+
+bool WaitForWindowManager(double seconds) {
+    // A window manager names its check window on the root.
+    return WaitOnDisplayFor(seconds, [](Display* display) {
+        return WindowProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK",
+                              XA_WINDOW)
+                   .size() == 1;
+    });
+}
+
+bool WaitForWindowOf(int pid, double seconds) {
+    return WaitOnDisplayFor(seconds, [pid](Display* display) {
+        for (const unsigned long window :
+             WindowProperty(display, DefaultRootWindow(display), "_NET_CLIENT_LIST", XA_WINDOW)) {
+            const std::vector<unsigned long> owner =
+                WindowProperty(display, window, "_NET_WM_PID", XA_CARDINAL);
+            if (owner.size() == 1 && owner[0] == static_cast<unsigned long>(pid)) {
+                return true;
+            }
+        }
+        return false;
+    });
 }
 
 }  // namespace kiro::test

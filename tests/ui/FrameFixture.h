@@ -96,5 +96,7 @@ private:
 
 // Waits up to `seconds` for a window manager (placement needs one) that may be starting.
 bool WaitForWindowManager(double seconds);
+// Waits up to `seconds` for the window manager to take on a window of process `pid`.
+bool WaitForWindowOf(int pid, double seconds);
 
 }  // namespace kiro::test

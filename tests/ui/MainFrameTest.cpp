@@ -8,6 +8,11 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <csignal>
 #include <filesystem>
 
 #include "DialogTesting.h"
@@ -199,6 +204,42 @@ TEST_F(MainFrameTest, ALogThatCannotBeCreatedIsTriedAgainThenConvertLocalFilesLo
     EXPECT_EQ(ReadFileBytes(pc / "dark.dark"), "the user's own earlier output");
     EXPECT_NE(ReadFileBytes(log).find("converted file " + (pc / "lamp.scope_ks")),
               std::string::npos);
+}
+
+// The program as a user starts it, with a window manager: the toolkit has nothing to
+// complain about by the time the window is up.
+TEST(ProgramStartTest, TheWindowComesUpWithoutAToolkitWarning) {
+    CTempDir home;
+    std::vector<std::string> environment{"HOME=" + home.Path().string()};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view variable(*entry);
+        if (!variable.starts_with("HOME=") && !variable.starts_with("XDG_CONFIG_HOME=")) {
+            environment.emplace_back(variable);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& variable : environment) {
+        envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
+    const std::string errorsPath = home / "stderr.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorsPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    char program[] = KIROCONV_PROGRAM;
+    char* argv[] = {program, nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program, &actions, nullptr, argv, envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    const bool windowUp = WaitForWindowOf(pid, 30);
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    ASSERT_TRUE(windowUp);
+    const std::string errors = ReadFileBytes(errorsPath);
+    EXPECT_EQ(errors.find("-CRITICAL"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("-WARNING"), std::string::npos) << errors;
 }
 
 }  // namespace

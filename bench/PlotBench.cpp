@@ -2,7 +2,7 @@
 // the window's Save commands do. The window draws the same layout on screen.
 #include <benchmark/benchmark.h>
 
-#include "plot/SpectrumPlot.h"
+#include "plot/PlotContent.h"
 #include "render/CairoPlot.h"
 #include "testdata/DeviceFileWriter.h"
 

@@ -38,7 +38,7 @@
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
-#include "ui/SpectrumPreview.h"
+#include "ui/PreviewPane.h"
 #include "ui/WxSettingsStore.h"
 #include "ui/transfer/TargetBar.h"
 #include "ui/transfer/TransferDlg.h"

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "conversion/LineFormatter.h"
-#include "conversion/SpectrumUnits.h"
 #include "conversion/WavelengthTexts.h"
+#include "conversion/YUnits.h"
 #include "platform/DisplayText.h"
 
 namespace kiro {

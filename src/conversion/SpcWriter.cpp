@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "conversion/SpectrumUnits.h"
+#include "conversion/YUnits.h"
 
 namespace kiro {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "devicelink/DeviceControls.h"
 #include "devicelink/DeviceLink.h"
-#include "plot/SpectrumPlot.h"
+#include "plot/PlotContent.h"
 
 namespace kiro {
 

@@ -7,8 +7,8 @@
 #include "platform/WindowTexts.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
+#include "ui/PreviewPane.h"
 #include "ui/ResourceFiles.h"
-#include "ui/SpectrumPreview.h"
 #include "ui/WxText.h"
 #include "ui/transfer/TargetBar.h"
 

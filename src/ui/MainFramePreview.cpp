@@ -7,7 +7,7 @@
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
-#include "ui/SpectrumPreview.h"
+#include "ui/PreviewPane.h"
 
 namespace kiro {
 

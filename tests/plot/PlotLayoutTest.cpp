@@ -10,7 +10,7 @@
 #include "conversion/SpcWriter.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/FakeRemoteApi.h"
-#include "plot/SpectrumPlot.h"
+#include "plot/PlotContent.h"
 #include "support/Fakes.h"
 #include "testdata/DeviceFileWriter.h"
 

@@ -20,7 +20,7 @@
 #include "sim/SimProcess.h"
 #include "transfer/TransferActions.h"
 #include "ui/LeftView.h"
-#include "ui/SpectrumPreview.h"
+#include "ui/PreviewPane.h"
 #include "ui/devicelink/CreateDirDlg.h"
 #include "ui/transfer/ExistingFileDlg.h"
 #include "ui/transfer/TransferDlg.h"

@@ -6,7 +6,7 @@
 #include "FrameFixture.h"
 #include "commands/CommandIds.h"
 #include "testdata/DeviceFileWriter.h"
-#include "ui/SpectrumPreview.h"
+#include "ui/PreviewPane.h"
 #include "ui/WxText.h"
 
 namespace kiro::test {

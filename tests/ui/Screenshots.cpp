@@ -36,7 +36,7 @@
 #include "ui/KiroConvApp.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
-#include "ui/SpectrumPreview.h"
+#include "ui/PreviewPane.h"
 #include "ui/devicelink/CreateDirDlg.h"
 #include "ui/log/NewLogFileDlg.h"
 #include "ui/transfer/ExistingFileDlg.h"

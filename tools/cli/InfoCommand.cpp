@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "cli/JsonText.h"
+#include "conversion/DeviceFileReader.h"
 #include "conversion/LineFormatter.h"
 #include "conversion/OutputNaming.h"
-#include "conversion/SpectrumFile.h"
-#include "conversion/SpectrumUnits.h"
+#include "conversion/YUnits.h"
 #include "platform/DisplayText.h"
 
 namespace kiro::cli {

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/DisplayText.h"
-#include "plot/SpectrumPlot.h"
+#include "plot/PlotContent.h"
 #include "render/CairoPlot.h"
 
 namespace kiro::cli {

@@ -1,4 +1,4 @@
-#include "conversion/SpectrumFile.h"
+#include "conversion/DeviceFileReader.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "ui/SpectrumPreview.h"
+#include "ui/PreviewPane.h"
 
 #include <wx/clipbrd.h>
 #include <wx/dcbuffer.h>

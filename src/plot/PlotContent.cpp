@@ -1,4 +1,4 @@
-#include "plot/SpectrumPlot.h"
+#include "plot/PlotContent.h"
 
 #include <fcntl.h>
 

@@ -1,4 +1,4 @@
-#include "conversion/SpectrumUnits.h"
+#include "conversion/YUnits.h"
 
 namespace kiro {
 

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "platform/FileDialogs.h"
+#include "plot/PlotContent.h"
 #include "plot/PlotLayout.h"
-#include "plot/SpectrumPlot.h"
 
 namespace kiro {
 

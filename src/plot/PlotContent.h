@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "conversion/DeviceFileRecord.h"
-#include "conversion/SpectrumUnits.h"
+#include "conversion/YUnits.h"
 #include "plot/PlotLayout.h"
 
 namespace kiro {

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the package, the tests, the benchmarks and the
-# fuzzers need, and
-# the German locale that the locale test uses. Safe to run again: when everything
+# fuzzers need, and the German locale that the locale test uses. Safe to run again: when everything
 # is already there it changes nothing.
 set -euo pipefail
 
@@ -16,23 +15,11 @@ packages=(
     desktop-file-utils appstream libxml2-utils shared-mime-info libfile-mimeinfo-perl
 )
 
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
+"$(dirname "$0")/install-packages.sh" "${packages[@]}"
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
-
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
 
 # A locale with a comma as decimal point, to prove that outputs never depend on it.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

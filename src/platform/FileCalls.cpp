@@ -163,8 +163,11 @@ bool SyncOpenFile(int fd) {
     return ::fsync(fd) == 0;
 }
 
-bool SyncFileAt(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+// Opens the path with `flags` only to flush it; errno tells why when it fails.
+bool SyncOpened(const std::filesystem::path& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
@@ -175,16 +178,14 @@ bool SyncFileAt(const std::filesystem::path& path) {
     return synced;
 }
 
+}  // namespace
+
+bool SyncFileAt(const std::filesystem::path& path) {
+    return SyncOpened(path, O_RDONLY);
+}
+
 bool SyncFolderEntries(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return synced;
+    return SyncOpened(folder, O_RDONLY | O_DIRECTORY);
 }
 
 bool ForEachName(const std::filesystem::path& folder,

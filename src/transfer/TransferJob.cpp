@@ -128,7 +128,7 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
     texts.localPath = record.localPath;
     texts.sizeText = Bounded(m_env.context.list.GetItemText(item, 2), kMaxSizeTextChars);
     texts.kindText = kind.text;
-    m_newFileDate = m_env.context.list.GetItemText(item, 3);
+    texts.dateText = m_env.context.list.GetItemText(item, 3);
 
     const int action = m_settings.defaultAction;
     if (action < 0 || action >= kActionCount) {
@@ -177,13 +177,14 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
     }
     const PcCopy copy = m_env.context.link.CopyFileToPc(
         m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kTransferChunkBytes,
-        &m_env.fileProgress,
-        [this](const ExistingFileQuestion& question) { return ResolveExisting(question); });
+        &m_env.fileProgress, [this, &texts](ExistingFileQuestion question) {
+            question.newDate = texts.dateText;
+            return ResolveExisting(question);
+        });
     record.copyStatus = copy.status;
     record.placement = copy.placement;
     record.systemError = m_env.context.link.LastPcError();
-    // Only a copy of the whole file counts; the link reports 0 also when it has lost
-    // the handheld.
+    // Only a copy of the whole file counts, and none once the handheld is lost.
     const bool lost = NoteLostConnection(record);
     if (record.placement == CopyPlacement::Skipped && !lost) {
         m_env.context.log.WriteLogEntry(SkippedLine(texts));
@@ -199,14 +200,13 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
     return record.copied;
 }
 
-ExistingFileChoice CTransferJob::ResolveExisting(ExistingFileQuestion question) {
+ExistingFileChoice CTransferJob::ResolveExisting(const ExistingFileQuestion& question) {
     if (m_settings.existingFiles != ExistingFilePolicy::Ask) {
         return ChoiceOf(m_settings.existingFiles);
     }
     if (!m_env.askExisting) {
         return ExistingFileChoice::Skip;
     }
-    question.newDate = m_newFileDate;
     const ExistingFileAnswer answer = m_env.askExisting(question);
     if (answer.forRestOfJob) {
         m_settings.existingFiles = PolicyOf(answer.choice);

@@ -118,7 +118,7 @@ public:
 private:
     void HandleFile(int item, const std::string& user);
     bool CopyFile(TransferFileRecord& record, struct TransferFileTexts& texts);
-    ExistingFileChoice ResolveExisting(ExistingFileQuestion question);
+    ExistingFileChoice ResolveExisting(const ExistingFileQuestion& question);
     void ConvertCopy(TransferFileRecord& record);
     void KeepCopyUnderItsName(TransferFileRecord& record);
     bool MakeCopyDurable(TransferFileRecord& record);
@@ -134,7 +134,6 @@ private:
     int m_bCancel = 0;
     bool m_connectionLost = false;
     std::u16string m_deviceFolder;
-    std::string m_newFileDate;  // the handheld's date of the file in hand
     int m_selected = 0;
     std::vector<TransferFileRecord> m_records;
 };

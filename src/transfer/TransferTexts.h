@@ -13,6 +13,7 @@ struct TransferFileTexts {
     std::string localPath;   // target directory and file name
     std::string sizeText;    // "1234 bytes", as the file list shows it
     std::string kindText;
+    std::string dateText;  // the handheld's date of the file, as the file list shows it
 };
 
 // The status text shown while a file is copied for an action.

@@ -82,10 +82,21 @@ void CLogCommands::OnViewCurrentLog() {
     ShowInViewer(m_log.LogFileName());
 }
 
+namespace {
+
+// Another name of the log that is open (another letter case on Windows, a link) must not
+// start a fresh log over it: that would wipe the log it names.
+bool NamesTheSameFile(const std::string& name, const std::string& current) {
+    std::error_code error;
+    return name == current || std::filesystem::equivalent(name, current, error);
+}
+
+}  // namespace
+
 void CLogCommands::OnSetLogFilename() {
     const std::optional<std::string> newName =
         m_newLogFileDialog.AskNewLogName(m_log.LogFileName(), m_fileDialogs);
-    if (!newName || *newName == m_log.LogFileName()) {
+    if (!newName || NamesTheSameFile(*newName, m_log.LogFileName())) {
         return;
     }
     m_log.CloseLog();

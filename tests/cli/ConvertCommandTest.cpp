@@ -68,7 +68,7 @@ TEST(ConvertCommand, AFifoIsRefusedAtOnceWhetherNamedOrFoundInAFolder) {
     test::CTempDir dir;
     testdata::MakeLampSpectrum().WriteTo(dir / "lamp.scope_ks");
     const std::string fifo = dir / "pipe.scope_ks";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(test::MakeFifo(fifo));
     for (const std::string& path : {fifo, dir.Path().string()}) {
         const auto run = Cli({"convert", path});
         EXPECT_EQ(run.exitStatus, 1) << path;

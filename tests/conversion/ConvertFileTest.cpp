@@ -146,6 +146,7 @@ TEST_F(ConvertFileTest, AsksBeforeReplacingAnExistingOutputOnlyWhenThePromptIsOn
 
 // Through the batch command, which also names the system's reason.
 TEST_F(ConvertFileTest, AWriteThatFailsPartWayKeepsTheOldOutputAndLeavesNoDebris) {
+    KIRO_SKIP_WITHOUT_FILE_SIZE_LIMIT();
     const std::string source = WriteLamp("run1.scope_ks");
     WriteFileBytes(dir / "run1.scope.spc", "earlier output");
     const std::vector<std::string> before = ListNames(dir.Path());
@@ -184,8 +185,8 @@ TEST_F(ConvertFileTest, ProducesTheSameBytesUnderACommaDecimalLocale) {
     };
     const std::string inC = convertBoth();
     const std::string previous = std::setlocale(LC_ALL, nullptr);
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
-        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
+    if (std::setlocale(LC_ALL, test::kCommaDecimalLocale) == nullptr) {
+        GTEST_SKIP() << "the " << test::kCommaDecimalLocale << " locale is not installed";
     }
     const std::string inGerman = convertBoth();
     std::setlocale(LC_ALL, previous.c_str());
@@ -194,13 +195,14 @@ TEST_F(ConvertFileTest, ProducesTheSameBytesUnderACommaDecimalLocale) {
 }
 
 TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
+    KIRO_SKIP_WITHOUT_FIFOS();
     const std::string lamp = dir / "run1.scope_ks";
     testdata::MakeLampSpectrum().WriteTo(lamp);
     testdata::MakeDarkSpectrum().WriteTo(dir / "run2.dark_ks");
     WriteFileBytes(dir / "run2.dark", "keep me");
     WriteFileBytes(dir / "fake.scope_ks", std::string(8254, 'x'));
     testdata::MakeLampSpectrum().WriteTo(dir / "bright.irradiance_ks");
-    ASSERT_EQ(::mkfifo((dir / "pipe.scope_ks").c_str(), 0600), 0);  // refused, not waited on
+    ASSERT_TRUE(test::MakeFifo(dir / "pipe.scope_ks"));  // refused, not waited on
     const std::vector<std::string> chosen = {lamp,
                                              dir / "run2.dark_ks",
                                              dir / "fake.scope_ks",
@@ -246,6 +248,7 @@ TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
 }
 
 TEST_F(ConvertFileTest, BatchReportsALostLogLineOnceAfterTheBatch) {
+    KIRO_SKIP_WITHOUT_FILE_SIZE_LIMIT();
     testdata::MakeLampSpectrum().WriteTo(dir / "a.scope_ks");
     testdata::MakeLampSpectrum().WriteTo(dir / "b.scope_ks");
     // The log is already at the limit that the outputs (about 33 KB) still fit under.

@@ -1,8 +1,13 @@
 #pragma once
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
+
+#include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -92,7 +97,15 @@ public:
     std::function<void()> onRepaint;
 };
 
+// A locale whose decimal separator is a comma, by the system's own name for it.
+#ifdef _WIN32
+inline constexpr const char* kCommaDecimalLocale = "German_Germany.1252";
+#else
+inline constexpr const char* kCommaDecimalLocale = "de_DE.UTF-8";
+#endif
+
 // Makes every file write beyond maxBytes fail, as a full disk would, while alive.
+#ifndef _WIN32
 class CFileSizeLimit {
 public:
     explicit CFileSizeLimit(rlim_t maxBytes) {
@@ -113,5 +126,18 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
+#define KIRO_SKIP_WITHOUT_FILE_SIZE_LIMIT()
+#define KIRO_SKIP_WITHOUT_FIFOS()
+#else
+// Windows has no per-process file size limit, and a full volume cannot be made for a
+// test: the tests that need one say so and skip.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(std::uint64_t) {}
+};
+#define KIRO_SKIP_WITHOUT_FILE_SIZE_LIMIT() \
+    GTEST_SKIP() << "a full disk is made with a file size limit, which Windows lacks"
+#define KIRO_SKIP_WITHOUT_FIFOS() GTEST_SKIP() << "Windows has no FIFOs in its file system"
+#endif
 
 }  // namespace kiro::test

@@ -1,6 +1,9 @@
 #include "support/TempDir.h"
 
 #include <stdlib.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <fstream>
@@ -59,6 +62,15 @@ std::vector<std::string> ListNames(const std::filesystem::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool MakeFifo(const std::filesystem::path& path) {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    return ::mkfifo(path.c_str(), 0600) == 0;
+#endif
 }
 
 }  // namespace kiro::test

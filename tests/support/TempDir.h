@@ -23,6 +23,8 @@ private:
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// A FIFO at path; false where the system has none (Windows).
+bool MakeFifo(const std::filesystem::path& path);
 // Names of the entries of a directory, sorted.
 std::vector<std::string> ListNames(const std::filesystem::path& folder);
 

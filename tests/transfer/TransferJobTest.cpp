@@ -124,6 +124,9 @@ TEST_F(TransferJobTest, CopyOnlyCopiesEachSelectedFileAndLogsIt) {
 }
 
 TEST_F(TransferJobTest, RootFilesHaveOneBackslashAndControlCharactersStayInTheirLine) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows file names cannot hold control characters";
+#endif
     api.AddFile(u"\\odd\nname\x1B.scope_ks", SpectrumBytes());
     Browse(u"\\", {"root.scope_ks", "odd\nname\x1B.scope_ks"});
     Run(kActionCopyAndConvert);

@@ -14,11 +14,13 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <vector>
 
 #include "platform/Utf16.h"
 #include "platform/rapi/RapiConstants.h"
 #include "platform/rapi/SocketPlace.h"
 #include "platform/rapi/WireCodec.h"
+#include "sim/LoopbackLink.h"
 
 namespace kiro::sim {
 
@@ -351,6 +353,9 @@ CSimServer::~CSimServer() {
         ::close(m_listenFd);
         ::unlink(m_socketPath.c_str());
     }
+    if (m_loopbackFd >= 0) {
+        ::close(m_loopbackFd);
+    }
 }
 
 bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
@@ -388,11 +393,23 @@ bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
     return true;
 }
 
+void CSimServer::ServeLoopback(int listenFd, std::string secret) {
+    m_loopbackFd = listenFd;
+    m_secret = std::move(secret);
+}
+
 void CSimServer::Run(int wakeFd) {
     for (;;) {
-        pollfd fds[3] = {{wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}, {m_clientFd, POLLIN, 0}};
-        const int count = m_clientFd >= 0 ? 3 : 2;
-        if (::poll(fds, static_cast<nfds_t>(count), -1) < 0) {
+        std::vector<pollfd> fds = {{wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};
+        const std::size_t loopback = fds.size();
+        if (m_loopbackFd >= 0) {
+            fds.push_back({m_loopbackFd, POLLIN, 0});
+        }
+        const std::size_t client = fds.size();
+        if (m_clientFd >= 0) {
+            fds.push_back({m_clientFd, POLLIN, 0});
+        }
+        if (::poll(fds.data(), static_cast<nfds_t>(fds.size()), -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -402,16 +419,34 @@ void CSimServer::Run(int wakeFd) {
             return;
         }
         if (fds[1].revents & POLLIN) {
-            AcceptClient();
+            AcceptClient(::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC));
         }
-        if (count == 3 && fds[2].revents != 0) {
+        if (m_loopbackFd >= 0 && (fds[loopback].revents & POLLIN)) {
+            AcceptLoopbackClient();
+        }
+        if (client < fds.size() && fds[client].revents != 0) {
             ServeRequest(wakeFd);
         }
     }
 }
 
-void CSimServer::AcceptClient() {
-    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+// A loopback client that does not present the secret is dropped unanswered.
+void CSimServer::AcceptLoopbackClient() {
+    const int fd = ::accept4(m_loopbackFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    if (!PresentsSecret(fd, m_secret)) {
+        ::close(fd);
+        if (m_log != nullptr) {
+            std::fprintf(m_log, "kiroscan-sim: refused a loopback client without the secret\n");
+        }
+        return;
+    }
+    AcceptClient(fd);
+}
+
+void CSimServer::AcceptClient(int fd) {
     if (fd < 0) {
         return;
     }

@@ -77,8 +77,8 @@ private:
     rapi::CBulkMemory m_readBuffer;
 };
 
-// Serves the handheld on a Unix-domain socket, one client at a time; a second one
-// is told that the handheld is busy.
+// Serves the handheld on a Unix-domain socket (and, when asked, on the loopback network),
+// one client at a time; a second one is told that the handheld is busy.
 class CSimServer {
 public:
     CSimServer(const CSimFileSystem& files, SimFaults faults, std::FILE* log);
@@ -88,11 +88,15 @@ public:
 
     // Binds the socket (mode 0600); false with a reason when it cannot.
     bool Listen(const std::string& socketPath, std::string& error);
+    // Also serves clients that reach listenFd (a loopback TCP listener, now owned here)
+    // and present the secret first.
+    void ServeLoopback(int listenFd, std::string secret);
     // Serves until wakeFd becomes readable; removes the socket on the way out.
     void Run(int wakeFd);
 
 private:
-    void AcceptClient();
+    void AcceptClient(int fd);
+    void AcceptLoopbackClient();
     bool ClientHasLeft() const;
     void RefuseClient(int fd);
     bool GreetClient(int fd, int wakeFd);
@@ -104,6 +108,8 @@ private:
     std::FILE* m_log;
     std::string m_socketPath;
     int m_listenFd = -1;
+    int m_loopbackFd = -1;
+    std::string m_secret;
     int m_clientFd = -1;
     bool m_clientGreeted = false;
     CSimSession m_session;

@@ -13,6 +13,7 @@
 #include "platform/ProgramVersion.h"
 #include "platform/rapi/SocketPlace.h"
 #include "sim/DemoHandheld.h"
+#include "sim/LoopbackLink.h"
 #include "sim/SimServer.h"
 
 namespace {
@@ -33,6 +34,8 @@ struct Options {
     kiro::sim::SimFaults faults;
     std::uint64_t failReadAfter = 0;
     std::uint64_t dropAfter = 0;
+    std::string linkFile;
+    std::uint16_t loopbackPort = 0;
 };
 
 void AddOptions(CLI::App& app, Options& o) {
@@ -46,6 +49,14 @@ void AddOptions(CLI::App& app, Options& o) {
                    "Socket path (default: $KIROSCAN_SOCKET, else kiroscan.sock in a folder "
                    "only you may enter: $XDG_RUNTIME_DIR/kiroscan/, else /tmp/kiroscan-UID/)");
     app.add_flag("--verbose,-v", o.verbose, "Log every request on standard error");
+    auto* link = app.add_option(
+        "--loopback-link", o.linkFile,
+        "Also listen on the loopback network, for the Windows build's tests under wine: write "
+        "the port and a fresh secret into this file (readable by you alone); a client must "
+        "present the secret first");
+    app.add_option("--loopback-port", o.loopbackPort,
+                   "With --loopback-link: this port (default: a free one)")
+        ->needs(link);
     app.add_option("--refuse-delete", o.faults.refuseDeletePattern,
                    "Fault: refuse to delete files whose names match this glob");
     app.add_option("--fail-read-after", o.failReadAfter,
@@ -75,6 +86,24 @@ bool FillDemoFolder(const std::string& folder) {
                      kiro::EscapeControlCharacters(where).c_str(), e.code().message().c_str());
         return false;
     }
+}
+
+bool ServeLoopback(kiro::sim::CSimServer& server, const Options& o) {
+    std::string error;
+    const kiro::sim::LoopbackListener listener = kiro::sim::ListenOnLoopback(o.loopbackPort, error);
+    const std::string secret = kiro::sim::MakeLinkSecret();
+    if (listener.fd >= 0) {
+        server.ServeLoopback(listener.fd, secret);
+        error = kiro::sim::WriteLinkFile(o.linkFile, listener.port, secret);
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "kiroscan-sim: %s\n", kiro::EscapeControlCharacters(error).c_str());
+        return false;
+    }
+    std::fprintf(stderr, "kiroscan-sim: also serving on 127.0.0.1:%u (secret in %s)\n",
+                 static_cast<unsigned>(listener.port),
+                 kiro::EscapeControlCharacters(o.linkFile).c_str());
+    return true;
 }
 
 }  // namespace
@@ -123,6 +152,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "kiroscan-sim: %s\n", error.c_str());
             return 1;
         }
+        if (!o.linkFile.empty() && !ServeLoopback(server, o)) {
+            return 1;
+        }
         int wake[2];
         if (::pipe2(wake, O_CLOEXEC) != 0) {
             return 1;
@@ -136,6 +168,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kiroscan-sim: serving %s at %s\n", files.Root().c_str(),
                      socketPath.c_str());
         server.Run(wake[0]);
+        if (!o.linkFile.empty()) {
+            ::unlink(o.linkFile.c_str());
+        }
         std::fprintf(stderr, "kiroscan-sim: stopped\n");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kiroscan-sim: %s\n", e.what());

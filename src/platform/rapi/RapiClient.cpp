@@ -71,31 +71,6 @@ int ConnectTo(const std::string& socketPath) {
     return fd;
 }
 
-// Fills one entry of a zero-filled listing array. An entry whose name does not fit a
-// record is read past and left out (`kept` false): one such name must not cost the
-// rest of the folder.
-bool ReadFindEntry(CWireReader& reader, CE_FIND_DATA& entry, bool& kept) {
-    std::uint32_t timeLow = 0;
-    std::uint32_t timeHigh = 0;
-    std::uint32_t units = 0;
-    bool tooLong = false;
-    if (!reader.GetU32(entry.dwFileAttributes) || !reader.GetU32(timeLow) ||
-        !reader.GetU32(timeHigh) || !reader.GetU32(entry.nFileSizeHigh) ||
-        !reader.GetU32(entry.nFileSizeLow) ||
-        !reader.GetTextIntoOrSkip(entry.cFileName, MAX_PATH - 1, units, tooLong)) {
-        return false;
-    }
-    kept = !tooLong;
-    if (tooLong) {
-        entry = CE_FIND_DATA{};
-        return true;
-    }
-    entry.ftLastWriteTime = {timeLow, timeHigh};
-    entry.ftCreationTime = entry.ftLastWriteTime;
-    entry.ftLastAccessTime = entry.ftLastWriteTime;
-    return true;
-}
-
 }  // namespace
 
 CRapiClient::CListingArray::CListingArray(std::size_t count) {
@@ -400,7 +375,7 @@ bool CRapiClient::ReadListing(CWireReader& reader, std::uint32_t found, DWORD* c
     std::uint32_t kept = 0;
     for (std::uint32_t i = 0; i < found; ++i) {
         bool entryKept = false;
-        if (!ReadFindEntry(reader, array[kept], entryKept)) {
+        if (!wire::GetFindEntry(reader, array[kept], entryKept)) {
             LoseToMalformedReply();
             return false;
         }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/rapi/BulkMemory.h"
+#include "platform/rapi/RapiTypes.h"
 
 namespace kiro::wire {
 
@@ -31,6 +32,10 @@ enum class Op : std::uint8_t {
     DeleteFile = 7,
     CreateDirectory = 8,
 };
+
+// Numbers travel as four bytes, least significant first.
+void AppendU32(std::string& out, std::uint32_t value);
+std::uint32_t DecodeU32(const char* at);
 
 enum class GreetingStatus : std::uint32_t { Accepted = 0, Busy = 1, WrongVersion = 2 };
 
@@ -102,6 +107,9 @@ private:
     rapi::CBulkMemory m_memory;
     std::size_t m_size = 0;
 };
+
+// Fills one entry of a zero-filled listing array from a listing reply.
+bool GetFindEntry(CWireReader& reader, rapi::CE_FIND_DATA& entry, bool& kept);
 
 // Sends a frame (its length, then the body); false when the peer is gone.
 bool SendFrame(int fd, std::string_view body);

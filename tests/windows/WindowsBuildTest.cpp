@@ -1,0 +1,265 @@
+// kiroconv-cli.exe, cross-built for Windows and run under wine, beside the Linux build: the
+// same spectra give the same bytes, and the handheld is reached through the remote API
+// library that the program loads (here the tests' stand-in over the loopback network).
+// Skipped unless KIROCONV_WINDOWS_BUILD names the Windows build (scripts/test-windows.sh).
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/RunProgram.h"
+#include "sim/SimProcess.h"
+#include "support/TempDir.h"
+#include "testdata/DeviceFileWriter.h"
+
+namespace kiro {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProgramResult;
+using test::ReadFileBytes;
+
+// A fresh wine prefix starts slowly; a hang still fails the test.
+constexpr std::chrono::milliseconds kWineLimit{180000};
+const std::vector<std::string> kFormats = {"tab", "comma", "kirobench", "spc", "jcamp"};
+
+std::string WindowsBuild() {
+    const char* folder = std::getenv("KIROCONV_WINDOWS_BUILD");
+    return folder == nullptr ? "" : folder;
+}
+
+// The same file as a Windows program under wine names it.
+std::string WinePath(const fs::path& path) {
+    std::string text = "Z:" + fs::absolute(path).string();
+    for (char& c : text) {
+        c = c == '/' ? '\\' : c;
+    }
+    return text;
+}
+
+std::string WithoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+class WindowsBuildTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (WindowsBuild().empty()) {
+            GTEST_SKIP() << "no Windows build: scripts/test-windows.sh runs these tests";
+        }
+    }
+
+    // kiroconv-cli.exe under wine; `library` puts the stand-in remote API library on its
+    // search path, as the device-sync software puts the real one.
+    ProgramResult RunWindows(const std::vector<std::string>& args, bool library = true,
+                             const std::string& linkFile = "") const {
+        std::vector<std::string> command = {WindowsBuild() + "/tools/kiroconv-cli.exe"};
+        command.insert(command.end(), args.begin(), args.end());
+        std::vector<std::string> environment = {"WINEDEBUG=-all"};
+        if (library) {
+            environment.push_back("WINEPATH=" + WinePath(WindowsBuild() + "/tests/rapi-standin"));
+        }
+        if (!linkFile.empty()) {
+            environment.push_back("KIROSCAN_LINK_FILE=" + WinePath(linkFile));
+        }
+        return test::RunProgram("/usr/bin/wine", command, environment, kWineLimit);
+    }
+
+    static ProgramResult RunLinux(const std::vector<std::string>& args,
+                                  const std::vector<std::string>& environment = {}) {
+        return test::RunProgram(KIROCONV_CLI_PATH, args, environment, kWineLimit);
+    }
+
+    test::CTempDir dir;
+};
+
+// Spectra of every kind, with values that test the number formatting (NaN, infinities, the
+// smallest and largest floats) and a name beyond ASCII; and a file that is no spectrum.
+void WriteCorpus(const fs::path& folder) {
+    fs::create_directories(folder);
+    testdata::WriteSampleSpectra(folder);
+    testdata::SpectrumFixture odd = testdata::MakeNoiseSpectrum(11);
+    odd.values[0] = std::numeric_limits<float>::quiet_NaN();
+    odd.values[1] = std::numeric_limits<float>::infinity();
+    odd.values[2] = -std::numeric_limits<float>::infinity();
+    odd.values[3] = std::numeric_limits<float>::denorm_min();
+    odd.values[4] = std::numeric_limits<float>::max();
+    odd.values[5] = -0.0f;
+    odd.WriteTo(folder / "odd values.scope_ks");
+    testdata::MakeAbsorbanceSpectrum(12).WriteTo(folder /
+                                                 "Blatt \xC3\xA4\xE2\x82\xAC.absorbance_ks");
+    test::WriteFileBytes(folder / "not a spectrum.scope_ks", std::string(8254, 'x'));
+}
+
+// What may differ between the two builds' outputs: the conversion date.
+std::string WithoutConversionDate(const fs::path& file, std::string bytes) {
+    const std::string name = file.filename().string();
+    if (name.find(".Master.") != std::string::npos) {
+        // The third line of a KiroBench file holds the date of conversion.
+        std::size_t start = bytes.find("\r\n");
+        start = start == std::string::npos ? start : bytes.find("\r\n", start + 2);
+        const std::size_t end = start == std::string::npos ? start : bytes.find("\r\n", start + 2);
+        if (end != std::string::npos) {
+            bytes.replace(start + 2, end - start - 2, "DATE");
+        }
+    } else if (file.extension() == ".spc" && bytes.size() >= 36) {
+        bytes.replace(32, 4, "DATE");  // the packed date of the header
+    }
+    return bytes;
+}
+
+// An activity log without its time stamps, with the PC folder named FOLDER and the
+// platform's path separator after it made one.
+std::string ComparableLog(std::string log, const std::string& linuxFolder,
+                          const std::string& windowsFolder) {
+    for (const std::string& folder : {windowsFolder + "\\", linuxFolder + "/"}) {
+        for (std::size_t at = log.find(folder); at != std::string::npos; at = log.find(folder)) {
+            log.replace(at, folder.size(), "FOLDER/");
+        }
+    }
+    log = std::regex_replace(log, std::regex(R"(\d+/\d+/\d{4} at \d\d:\d\d:\d\d)"), "TIME");
+    return std::regex_replace(log, std::regex(R"(on \w+, \w+ \d\d, \d{4}, \d\d:\d\d:\d\d)"),
+                              "on TIME");
+}
+
+// Every file of both folders, byte for byte but for the conversion dates; the logs
+// (which are in the folders) as ComparableLog makes them.
+void ExpectSameFolders(const fs::path& linuxFolder, const fs::path& windowsFolder) {
+    const std::vector<std::string> names = test::ListNames(linuxFolder);
+    ASSERT_GT(names.size(), 3u);
+    ASSERT_EQ(test::ListNames(windowsFolder), names);
+    for (const std::string& name : names) {
+        const std::string linuxBytes = ReadFileBytes(linuxFolder / name);
+        const std::string windowsBytes = ReadFileBytes(windowsFolder / name);
+        if (name.ends_with(".log")) {
+            EXPECT_EQ(ComparableLog(windowsBytes, linuxFolder.string(), WinePath(windowsFolder)),
+                      ComparableLog(linuxBytes, linuxFolder.string(), WinePath(windowsFolder)))
+                << name;
+        } else {
+            EXPECT_EQ(WithoutConversionDate(name, windowsBytes),
+                      WithoutConversionDate(name, linuxBytes))
+                << name;
+        }
+    }
+}
+
+TEST_F(WindowsBuildTest, ConvertsACorpusInEveryFormatToTheLinuxBuildsBytes) {
+    for (const std::string& format : kFormats) {
+        SCOPED_TRACE(format);
+        const fs::path onLinux = dir.Path() / "linux" / format;
+        const fs::path onWindows = dir.Path() / "windows" / format;
+        WriteCorpus(onLinux);
+        WriteCorpus(onWindows);
+        const ProgramResult linux =
+            RunLinux({"convert", "--format", format, "--log", (onLinux / "activity.log").string(),
+                      onLinux.string()});
+        const ProgramResult windows =
+            RunWindows({"convert", "--format", format, "--log",
+                        WinePath(onWindows / "activity.log"), WinePath(onWindows)});
+        EXPECT_EQ(windows.exitStatus, linux.exitStatus) << windows.err;
+        EXPECT_EQ(linux.exitStatus, 1) << "the file that is no spectrum is reported";
+        ExpectSameFolders(onLinux, onWindows);
+    }
+}
+
+TEST_F(WindowsBuildTest, ListsCopiesMovesAndLogsThroughTheLoadedLibraryAsLinuxDoes) {
+    // Two handhelds with the same files: one for each build.
+    test::CSimProcess forLinux;
+    const fs::path linkFile = dir.Path() / "link";
+    test::CSimProcess forWindows({"--loopback-link", linkFile.string()});
+    for (int i = 0; i < 500 && !fs::exists(linkFile); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const std::string link = linkFile.string();
+    const std::vector<std::string> linuxEnvironment = {forLinux.EnvironmentEntry()};
+    const auto both = [&](const std::vector<std::string>& linuxArgs,
+                          const std::vector<std::string>& windowsArgs) {
+        const ProgramResult linux = RunLinux(linuxArgs, linuxEnvironment);
+        const ProgramResult windows = RunWindows(windowsArgs, true, link);
+        EXPECT_EQ(windows.exitStatus, linux.exitStatus) << windows.err;
+        return std::pair(linux, windows);
+    };
+
+    const auto [linuxList, windowsList] =
+        both({"ls", "-l", "/My Documents"}, {"ls", "-l", "/My Documents"});
+    EXPECT_EQ(linuxList.exitStatus, 0);
+    EXPECT_NE(linuxList.out.find("lamp.scope_ks"), std::string::npos);
+    EXPECT_EQ(WithoutCarriageReturns(windowsList.out), linuxList.out);
+
+    const fs::path onLinux = dir.Path() / "linux";
+    const fs::path onWindows = dir.Path() / "windows";
+    fs::create_directories(onLinux);
+    fs::create_directories(onWindows);
+    const auto transfer = [&](const std::string& action, const std::string& format,
+                              const std::vector<std::string>& names) {
+        std::vector<std::string> linuxArgs = {"transfer",
+                                              "-a",
+                                              action,
+                                              "-f",
+                                              format,
+                                              "--log",
+                                              (onLinux / "activity.log").string(),
+                                              "--to",
+                                              onLinux.string(),
+                                              "/My Documents"};
+        std::vector<std::string> windowsArgs = {"transfer",
+                                                "-a",
+                                                action,
+                                                "-f",
+                                                format,
+                                                "--log",
+                                                WinePath(onWindows / "activity.log"),
+                                                "--to",
+                                                WinePath(onWindows),
+                                                "/My Documents"};
+        linuxArgs.insert(linuxArgs.end(), names.begin(), names.end());
+        windowsArgs.insert(windowsArgs.end(), names.begin(), names.end());
+        EXPECT_EQ(both(linuxArgs, windowsArgs).first.exitStatus, 0);
+    };
+    transfer("copy-convert", "jcamp", {"lamp.scope_ks", "dark.dark_ks", "notes.txt"});
+    transfer("move-convert", "spc", {"dye-mix.absorbance_ks", "leaf-01.sample_ks"});
+    ExpectSameFolders(onLinux, onWindows);
+    EXPECT_TRUE(fs::exists(onWindows / "leaf-01.scope.spc"));
+    EXPECT_TRUE(fs::exists(onWindows / "lamp.scope.jdx"));
+
+    // The moved files are gone from both handhelds, the copied ones are still there.
+    const auto [linuxAfter, windowsAfter] = both({"ls", "/My Documents"}, {"ls", "/My Documents"});
+    EXPECT_EQ(WithoutCarriageReturns(windowsAfter.out), linuxAfter.out);
+    EXPECT_EQ(linuxAfter.out.find("dye-mix.absorbance_ks"), std::string::npos);
+    EXPECT_NE(linuxAfter.out.find("lamp.scope_ks"), std::string::npos);
+}
+
+TEST_F(WindowsBuildTest, WithoutTheLibraryItSaysWhatIsMissingAndStillConverts) {
+    const ProgramResult list = RunWindows({"ls", "/"}, false);
+    EXPECT_EQ(list.exitStatus, 1);
+    EXPECT_NE(list.err.find("the device-sync software is not installed (rapi.dll was not found)"),
+              std::string::npos)
+        << list.err;
+
+    testdata::MakeLampSpectrum().WriteTo(dir.Path() / "lamp.scope_ks");
+    const ProgramResult convert =
+        RunWindows({"convert", WinePath(dir.Path() / "lamp.scope_ks")}, false);
+    EXPECT_EQ(convert.exitStatus, 0) << convert.err;
+    EXPECT_TRUE(fs::exists(dir.Path() / "lamp.scope"));
+}
+
+TEST_F(WindowsBuildTest, PlotSaysItIsNotAvailableOnWindows) {
+    testdata::MakeLampSpectrum().WriteTo(dir.Path() / "lamp.scope_ks");
+    const ProgramResult plot = RunWindows({"plot", "--output", WinePath(dir.Path() / "lamp.svg"),
+                                           WinePath(dir.Path() / "lamp.scope_ks")},
+                                          false);
+    EXPECT_NE(plot.exitStatus, 0);
+    EXPECT_NE(plot.err.find("not available"), std::string::npos) << plot.err;
+}
+
+}  // namespace
+}  // namespace kiro

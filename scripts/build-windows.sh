@@ -6,6 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-windows.sh
 build_dir=${1:-build-windows}
-cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+cmake --no-warn-unused-cli -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIROCONV_WERROR=ON -DKIROCONV_BENCH=OFF >/dev/null
 nice cmake --build "$build_dir" -j2 --target kiroconv-cli kiroconv_engine_tests kiroconv_rapi_standin

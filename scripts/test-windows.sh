@@ -36,4 +36,4 @@ if grep -qi "rapi.dll" <<<"$listing"; then
     echo "$zip_file holds the tests' stand-in library" >&2
     exit 1
 fi
-echo "Windows build: every test passed; $zip_file is written."
+echo "Windows build: every test passed; $zip_file is written (${SECONDS} s)."

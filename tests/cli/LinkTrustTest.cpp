@@ -32,7 +32,7 @@ std::vector<std::string> Command(const std::string& runtime, bool asNobody,
 }
 
 test::ProgramResult RunWithEnv(const std::vector<std::string>& args,
-                        const std::vector<std::string>& environment = {}) {
+                               const std::vector<std::string>& environment = {}) {
     return test::RunProgram("/usr/bin/env", args, environment);
 }
 
@@ -102,10 +102,16 @@ TEST(LinkTrust, RefusesASocketFolderOthersMayWrite) {
     }
 }
 
-// A handheld that greets too late, and a socket the user may not open, are each named.
-TEST(LinkTrust, NamesASilentHandheldAndAForbiddenSocket) {
+// No handheld at all, one that greets too late, and a socket the user may not open are
+// each named.
+TEST(LinkTrust, NamesAMissingOrSilentHandheldAndAForbiddenSocket) {
+    test::CTempDir nowhere;
+    auto run = test::RunProgram(KIROCONV_CLI_PATH, {"tree"},
+                                {"KIROSCAN_SOCKET=" + (nowhere / "none.sock")});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("Timeout looking for Kiro-SCAN"), std::string::npos) << run.err;
     test::CSimProcess slow({"--greeting-delay", "4000"}, false);
-    auto run = test::RunProgram(KIROCONV_CLI_PATH, {"ls"}, {slow.EnvironmentEntry()});
+    run = test::RunProgram(KIROCONV_CLI_PATH, {"ls"}, {slow.EnvironmentEntry()});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("The Kiro-SCAN did not answer in time."), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("nothing answers"), std::string::npos) << run.err;
@@ -114,7 +120,7 @@ TEST(LinkTrust, NamesASilentHandheldAndAForbiddenSocket) {
     }
     test::CSimProcess sim({}, false);
     run = RunWithEnv({"KIROSCAN_SOCKET=" + sim.SocketPath(), "setpriv", "--reuid=nobody",
-               "--regid=nogroup", "--clear-groups", KIROCONV_CLI_PATH, "ls"});
+                      "--regid=nogroup", "--clear-groups", KIROCONV_CLI_PATH, "ls"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("permission denied"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("is kiroscan-sim running"), std::string::npos) << run.err;

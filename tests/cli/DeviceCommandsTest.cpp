@@ -282,13 +282,5 @@ TEST(DeviceCommandsLost, StopAtTheLossAndSaySo) {
     EXPECT_EQ(run.out.find("\\Temp\\e"), std::string::npos) << "stopped at the loss";
 }
 
-TEST(DeviceCommandsUnreachable, SayWhyAndFail) {
-    test::CTempDir nowhere;
-    const auto run = test::RunProgram(KIROCONV_CLI_PATH, {"tree"},
-                                      {"KIROSCAN_SOCKET=" + (nowhere / "none.sock")});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_NE(run.err.find("Timeout looking for Kiro-SCAN"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace kiro

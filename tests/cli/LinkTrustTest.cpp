@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "cli/RunProgram.h"
 #include "sim/SimProcess.h"
@@ -32,7 +30,7 @@ std::vector<std::string> Command(const std::string& runtime, bool asNobody,
 }
 
 test::ProgramResult RunWithEnv(const std::vector<std::string>& args,
-                        const std::vector<std::string>& environment = {}) {
+                               const std::vector<std::string>& environment = {}) {
     return test::RunProgram("/usr/bin/env", args, environment);
 }
 
@@ -40,13 +38,6 @@ void MakeFolder(const fs::path& folder, uid_t owner, mode_t mode) {
     fs::create_directories(folder);
     ASSERT_EQ(::chown(folder.c_str(), owner, owner), 0);
     ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
-}
-
-bool WaitForPath(const fs::path& path) {
-    for (int i = 0; i < 500 && !fs::exists(path); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return fs::exists(path);
 }
 
 // The user nobody squats the default place first: its folder, then (moved into the
@@ -64,7 +55,7 @@ TEST(LinkTrust, RefusesAHandheldOfAnotherUser) {
     test::CRunningProgram sim(
         "/usr/bin/env",
         Command(runtime.Path(), true, {KIROSCAN_SIM_PATH, "--root", runtime / "root"}));
-    ASSERT_TRUE(WaitForPath(squat / "kiroscan.sock"));
+    ASSERT_TRUE(test::WaitForListener(squat / "kiroscan.sock"));
     const std::vector<std::string> ls = Command(runtime.Path(), false, {KIROCONV_CLI_PATH, "ls"});
     auto run = RunWithEnv(ls);
     EXPECT_EQ(run.exitStatus, 1);
@@ -102,10 +93,16 @@ TEST(LinkTrust, RefusesASocketFolderOthersMayWrite) {
     }
 }
 
-// A handheld that greets too late, and a socket the user may not open, are each named.
-TEST(LinkTrust, NamesASilentHandheldAndAForbiddenSocket) {
+// No handheld at all, one that greets too late, and a socket the user may not open are
+// each named.
+TEST(LinkTrust, NamesAMissingOrSilentHandheldAndAForbiddenSocket) {
+    test::CTempDir nowhere;
+    auto run = test::RunProgram(KIROCONV_CLI_PATH, {"tree"},
+                                {"KIROSCAN_SOCKET=" + (nowhere / "none.sock")});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.err.find("Timeout looking for Kiro-SCAN"), std::string::npos) << run.err;
     test::CSimProcess slow({"--greeting-delay", "4000"}, false);
-    auto run = test::RunProgram(KIROCONV_CLI_PATH, {"ls"}, {slow.EnvironmentEntry()});
+    run = test::RunProgram(KIROCONV_CLI_PATH, {"ls"}, {slow.EnvironmentEntry()});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("The Kiro-SCAN did not answer in time."), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("nothing answers"), std::string::npos) << run.err;
@@ -114,7 +111,7 @@ TEST(LinkTrust, NamesASilentHandheldAndAForbiddenSocket) {
     }
     test::CSimProcess sim({}, false);
     run = RunWithEnv({"KIROSCAN_SOCKET=" + sim.SocketPath(), "setpriv", "--reuid=nobody",
-               "--regid=nogroup", "--clear-groups", KIROCONV_CLI_PATH, "ls"});
+                      "--regid=nogroup", "--clear-groups", KIROCONV_CLI_PATH, "ls"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find("permission denied"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("is kiroscan-sim running"), std::string::npos) << run.err;

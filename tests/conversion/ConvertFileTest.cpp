@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <functional>
 #include <thread>
 
 #include "conversion/ConversionPipeline.h"
@@ -269,25 +268,6 @@ TEST_F(ConvertFileTest, BatchReportsALostLogLineOnceAfterTheBatch) {
     EXPECT_FALSE(log.IsOpen());
 }
 
-// Answers the overwrite questions in turn and notes the thread that asked.
-class CThreadNotingMessageBox final : public IMessageBox {
-public:
-    MessageAnswer Show(const MessageBoxRequest& request) override {
-        texts.push_back(request.text);
-        threads.push_back(std::this_thread::get_id());
-        const MessageAnswer answer = test::NextAnswer(answers);
-        if (answer == MessageAnswer::Yes && onYes) {
-            onYes();
-        }
-        return answer;
-    }
-
-    std::vector<std::string> texts;
-    std::vector<std::thread::id> threads;
-    std::deque<MessageAnswer> answers;
-    std::function<void()> onYes;
-};
-
 // Later files are read and formatted ahead on a worker thread; everything the user and
 // the log see still happens in the batch's order, on the caller's thread.
 TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAreReadAhead) {
@@ -301,17 +281,22 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     WriteFileBytes(sources[3], std::string(8254, 'x'));
     WriteFileBytes(dir / "f5.scope", "keep me");
     WriteFileBytes(dir / "f8.scope", "replace me");
-    CThreadNotingMessageBox questions;
-    questions.answers = {MessageAnswer::No, MessageAnswer::Yes};
-    // While the user answers, f8 changes; what is written is the file as it is then.
-    questions.onYes = [&] { testdata::MakeDarkSpectrum().WriteTo(sources[8]); };
+    messageBox.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    std::vector<std::thread::id> askedOn;
+    // While the user answers f8's question, f8 changes; what is written is the file as it is then.
+    messageBox.onShow = [&] {
+        askedOn.push_back(std::this_thread::get_id());
+        if (askedOn.size() == 2) {
+            testdata::MakeDarkSpectrum().WriteTo(sources[8]);
+        }
+    };
 
     std::vector<int> results;
     {
         CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Ask, clock);
         for (std::size_t k = 0; k < pipeline.Size(); ++k) {
             results.push_back(
-                pipeline.ConvertNext({OutputOverwrite::Ask, questions, log, clock, user}));
+                pipeline.ConvertNext({OutputOverwrite::Ask, messageBox, log, clock, user}));
         }
     }
     std::vector<int> expected(12, kConverted);
@@ -319,10 +304,10 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     expected[5] = kOverwriteDeclined;
     expected[10] = kSourceCannotBeOpened;
     EXPECT_EQ(results, expected);
-    EXPECT_EQ(questions.texts,
-              (std::vector<std::string>{"File " + (dir / "f5.scope") + " exists.  Overwrite?",
-                                        "File " + (dir / "f8.scope") + " exists.  Overwrite?"}));
-    EXPECT_EQ(questions.threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
+    ASSERT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_EQ(messageBox.shown[0].text, "File " + (dir / "f5.scope") + " exists.  Overwrite?");
+    EXPECT_EQ(messageBox.shown[1].text, "File " + (dir / "f8.scope") + " exists.  Overwrite?");
+    EXPECT_EQ(askedOn, std::vector<std::thread::id>(2, std::this_thread::get_id()));
     EXPECT_EQ(ReadFileBytes(dir / "f5.scope"), "keep me");
     EXPECT_TRUE(ReadFileBytes(dir / "f8.scope") != ReadFileBytes(dir / "f0.scope"))
         << "f8 was converted as it was before the answer";
@@ -340,7 +325,7 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     std::filesystem::remove(dir / "f1.scope");
     {
         CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Replace, clock);
-        EXPECT_EQ(pipeline.ConvertNext({OutputOverwrite::Replace, questions, log, clock, user}),
+        EXPECT_EQ(pipeline.ConvertNext({OutputOverwrite::Replace, messageBox, log, clock, user}),
                   kConverted);
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));

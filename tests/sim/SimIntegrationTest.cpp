@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 
 #include "devicelink/DeviceLink.h"
@@ -34,7 +33,9 @@ protected:
 };
 
 // The link notices a handheld killed in the middle of a copy, keeps nothing of the
-// copy, and connects afresh to the next handheld, which then stops cleanly.
+// copy, and connects afresh to the next handheld, which greets slower than a moment but
+// within the wait, and then stops cleanly. (How long a silent socket is waited for, the
+// window's test measures.)
 TEST_F(SimIntegrationTest, AHandheldKilledDuringACopyIsNoticedAndTheNextOneServes) {
     auto sim = std::make_unique<CSimProcess>(std::vector<std::string>{}, false);
     test::WriteFileBytes(sim->Root() / "big.bin", std::string(4 * 1024 * 1024, 'q'));
@@ -56,7 +57,7 @@ TEST_F(SimIntegrationTest, AHandheldKilledDuringACopyIsNoticedAndTheNextOneServe
     // That later calls fail at once, without asking the handheld, DeviceLinkTest shows.
     CMemoryFileList list;
     environment.reset();
-    sim = std::make_unique<CSimProcess>();
+    sim = std::make_unique<CSimProcess>(std::vector<std::string>{"--greeting-delay", "300"});
     CSocketEnvironment pointed(sim->SocketPath());
     ASSERT_EQ(link.Connect(), kConnectOk);
     EXPECT_FALSE(link.ConnectionLost());
@@ -65,24 +66,6 @@ TEST_F(SimIntegrationTest, AHandheldKilledDuringACopyIsNoticedAndTheNextOneServe
     link.Disconnect();
     EXPECT_EQ(sim->Stop(), 0);
     EXPECT_FALSE(std::filesystem::exists(sim->SocketPath())) << "the socket is removed on exit";
-}
-
-TEST_F(SimIntegrationTest, TimesOutWhenNothingListensAndThenConnectsAfresh) {
-    test::CTempDir socketDir;
-    const std::string socketPath = (socketDir.Path() / "none.sock").string();
-    CSocketEnvironment environment(socketPath);
-    CDeviceLink link(api, messageBox);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(link.Connect(), kConnectTimeout);
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(1900));
-    EXPECT_LT(waited, std::chrono::milliseconds(4000));
-
-    // A greeting slower than a moment but within the wait still connects.
-    CSimProcess sim({"--greeting-delay", "300"});
-    CSocketEnvironment pointed(sim.SocketPath());
-    EXPECT_EQ(link.Connect(), kConnectOk) << "the failed attempt did not leave the API initialised";
-    link.Disconnect();
 }
 
 // Reads of two open files, in chunks of every size and mixed with other calls, each

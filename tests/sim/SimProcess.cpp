@@ -27,6 +27,13 @@ bool CanConnect(const std::string& path) {
 
 }  // namespace
 
+bool WaitForListener(const std::string& socketPath) {
+    for (int i = 0; i < 500 && !CanConnect(socketPath); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return CanConnect(socketPath);
+}
+
 CSimProcess::CSimProcess(const std::vector<std::string>& extraArgs, bool demo)
     : m_socket((m_dir.Path() / "h.sock").string()) {
     std::vector<std::string> args = {demo ? "--demo" : "--root", Root().string(), "--socket",
@@ -36,9 +43,7 @@ CSimProcess::CSimProcess(const std::vector<std::string>& extraArgs, bool demo)
     }
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     m_pid = SpawnProgram(KIROSCAN_SIM_PATH, args, {}, -1, -1);
-    for (int i = 0; i < 500 && !CanConnect(m_socket); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    WaitForListener(m_socket);
 }
 
 CSimProcess::~CSimProcess() {

@@ -32,6 +32,9 @@ private:
     pid_t m_pid = -1;
 };
 
+// Waits up to five seconds for a program to listen at a socket path; false if none does.
+bool WaitForListener(const std::string& socketPath);
+
 // Points this process's remote API client at a socket while alive.
 class CSocketEnvironment {
 public:

@@ -37,11 +37,15 @@ class CRecordingMessageBox final : public IMessageBox {
 public:
     MessageAnswer Show(const MessageBoxRequest& request) override {
         shown.push_back(request);
+        if (onShow) {
+            onShow();
+        }
         return answers.empty() ? request.defaultAnswer : NextAnswer(answers);
     }
 
     std::vector<MessageBoxRequest> shown;
     std::deque<MessageAnswer> answers;
+    std::function<void()> onShow;  // runs while the box is up, before its answer
 };
 
 // Answers the file dialogs from queues (an empty answer cancels) and records each request.

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "ui/LeftView.h"
 #include "ui/ResourceFiles.h"
 #include "ui/transfer/TargetBar.h"
 
@@ -125,6 +126,41 @@ bool CFrameFixture::Listed(const std::string& label) {
 void CFrameFixture::WriteConfigFile(const std::string& text) const {
     std::filesystem::create_directories(m_home.Path() / ".config");
     WriteFileBytes(ConfigFilePath(), text);
+}
+
+wxTreeItemId DeviceItem(CMainFrame& frame) {
+    const CLeftView& tree = *frame.GetTreeView();
+    wxTreeItemIdValue cookie;
+    return tree.GetFirstChild(tree.GetRootItem(), cookie);
+}
+
+bool SelectDeviceFolder(CMainFrame& frame, const std::string& path) {
+    CLeftView& tree = *frame.GetTreeView();
+    wxTreeItemId item = DeviceItem(frame);
+    for (std::size_t from = 0; from <= path.size() && item.IsOk();) {
+        const std::size_t slash = std::min(path.find('/', from), path.size());
+        const wxString name = wxString::FromUTF8(path.substr(from, slash - from));
+        wxTreeItemIdValue cookie;
+        wxTreeItemId child = tree.GetFirstChild(item, cookie);
+        while (child.IsOk() && tree.GetItemText(child) != name) {
+            child = tree.GetNextChild(item, cookie);
+        }
+        item = child;
+        from = slash + 1;
+    }
+    if (item.IsOk()) {
+        tree.SelectItem(item);
+    }
+    return item.IsOk();
+}
+
+void SelectListedFiles(CMainFrame& frame, const std::vector<std::string>& names) {
+    CKiroConvView& list = *frame.GetListView();
+    for (long item = 0; item < list.GetItemCount(); ++item) {
+        const std::string label = list.GetItemText(item).utf8_string();
+        const bool wanted = std::find(names.begin(), names.end(), label) != names.end();
+        list.SetItemState(item, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    }
 }
 
 namespace {

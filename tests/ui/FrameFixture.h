@@ -4,6 +4,7 @@
 #include <wx/fileconf.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
+#include <wx/treebase.h>
 
 #include <deque>
 #include <functional>
@@ -93,6 +94,14 @@ private:
     std::unique_ptr<wxFileConfig> m_config;
     std::unique_ptr<CWxSettingsStore> m_store;
 };
+
+// The handheld's item of the folder tree (the tree's own root is hidden).
+wxTreeItemId DeviceItem(CMainFrame& frame);
+// Selects a handheld folder as a click would; "A/B" is folder B inside A. False when
+// there is no such folder.
+bool SelectDeviceFolder(CMainFrame& frame, const std::string& path);
+// Selects exactly the files of the list whose labels are among `names`.
+void SelectListedFiles(CMainFrame& frame, const std::vector<std::string>& names);
 
 // Waits up to `seconds` for a window manager (placement needs one) that may be starting.
 bool WaitForWindowManager(double seconds);

@@ -9,14 +9,14 @@
 #include <wx/uiaction.h>
 
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 
 #include "DialogTesting.h"
 #include "FrameFixture.h"
+#include "cli/RunProgram.h"
 #include "commands/CommandIds.h"
 #include "testdata/DeviceFileWriter.h"
 #include "ui/LeftView.h"
@@ -206,40 +206,20 @@ TEST_F(MainFrameTest, ALogThatCannotBeCreatedIsTriedAgainThenConvertLocalFilesLo
               std::string::npos);
 }
 
-// The program as a user starts it, with a window manager: the toolkit has nothing to
-// complain about by the time the window is up.
-TEST(ProgramStartTest, TheWindowComesUpWithoutAToolkitWarning) {
-    CTempDir home;
-    std::vector<std::string> environment{"HOME=" + home.Path().string()};
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view variable(*entry);
-        if (!variable.starts_with("HOME=") && !variable.starts_with("XDG_CONFIG_HOME=")) {
-            environment.emplace_back(variable);
-        }
-    }
-    std::vector<char*> envp;
-    for (std::string& variable : environment) {
-        envp.push_back(variable.data());
-    }
-    envp.push_back(nullptr);
-    const std::string errorsPath = home / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorsPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    char program[] = KIROCONV_PROGRAM;
-    char* argv[] = {program, nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program, &actions, nullptr, argv, envp.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
-
+// The program as a user starts it, with a window manager and the fixture's empty home:
+// the toolkit has nothing to complain about by the time the window is up.
+TEST_F(MainFrameTest, TheProgramComesUpWithoutAToolkitWarning) {
+    const std::string errorsPath = m_home / "stderr.txt";
+    const int errors = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = SpawnProgram(KIROCONV_PROGRAM, {}, {}, -1, errors);
+    ::close(errors);
     const bool windowUp = WaitForWindowOf(pid, 30);
     ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
+    WaitForExit(pid);
     ASSERT_TRUE(windowUp);
-    const std::string errors = ReadFileBytes(errorsPath);
-    EXPECT_EQ(errors.find("-CRITICAL"), std::string::npos) << errors;
-    EXPECT_EQ(errors.find("-WARNING"), std::string::npos) << errors;
+    const std::string text = ReadFileBytes(errorsPath);
+    EXPECT_EQ(text.find("-CRITICAL"), std::string::npos) << text;
+    EXPECT_EQ(text.find("-WARNING"), std::string::npos) << text;
 }
 
 }  // namespace

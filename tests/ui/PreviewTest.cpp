@@ -61,7 +61,6 @@ TEST_F(PreviewTest, PlotsOneOverlaysSeveralAndGivesAReasonForTheRest) {
     EXPECT_TRUE(frame.IsPreviewShown());
     EXPECT_EQ(Plotted(), 1u);
     EXPECT_EQ(Preview().Content().plot->yTitle, "Absorbance");
-    EXPECT_EQ(Preview().Content().plot->caption.rfind("leaf.absorbance_ks: absorbance, ", 0), 0u);
 
     Open({lamp, dark, absorbance});
     EXPECT_EQ(Plotted(), 3u);

@@ -101,15 +101,7 @@ bool ShowRealHandheld(CMainFrame& frame) {
     if (frame.GetConnectState() != ConnectState::Connected) {
         return false;
     }
-    CLeftView& tree = *frame.GetTreeView();
-    wxTreeItemIdValue cookie;
-    const wxTreeItemId device = tree.GetFirstChild(tree.GetRootItem(), cookie);
-    for (wxTreeItemId child = tree.GetFirstChild(device, cookie); child.IsOk();
-         child = tree.GetNextChild(device, cookie)) {
-        if (tree.GetItemText(child) == "My Documents") {
-            tree.SelectItem(child);
-        }
-    }
+    test::SelectDeviceFolder(frame, "My Documents");
     Settle();
     CKiroConvView& list = *frame.GetListView();
     for (long item = 0; item < list.GetItemCount() && item < 3; ++item) {
@@ -122,23 +114,15 @@ bool ShowRealHandheld(CMainFrame& frame) {
 // its scope, dark and reference overlaid. The preview is put away again afterwards.
 template <class Photograph>
 void PhotographPreview(CMainFrame& frame, const Photograph& photograph) {
-    CKiroConvView& list = *frame.GetListView();
-    const auto select = [&list](const std::vector<std::string>& names) {
-        for (long item = 0; item < list.GetItemCount(); ++item) {
-            const std::string label = list.GetItemText(item).utf8_string();
-            const bool wanted = std::find(names.begin(), names.end(), label) != names.end();
-            list.SetItemState(item, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
-        }
-    };
     frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
     frame.ProcessCommand(WxCommandId(kIdListDetails));
     frame.ProcessCommand(WxCommandId(kIdSpectrumPreview));
-    select({"dye-mix.absorbance_ks"});
+    test::SelectListedFiles(frame, {"dye-mix.absorbance_ks"});
     photograph(&frame, "preview-absorbance");
-    select({"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
+    test::SelectListedFiles(frame, {"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
     photograph(&frame, "preview-overlay");
     frame.ProcessCommand(WxCommandId(kIdSpectrumPreview));
-    select({});
+    test::SelectListedFiles(frame, {});
 }
 
 void Settle() {
@@ -277,20 +261,15 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     if (!realHandheld) {
         return;
     }
-    CKiroConvView& list = *frame.GetListView();
     box("box-delete-files", [&] { frame.ProcessCommand(WxCommandId(kIdDeleteFiles)); });
-    for (long item = 0; item < list.GetItemCount(); ++item) {
-        list.SetItemState(item, 0, wxLIST_STATE_SELECTED);
-    }
+    test::SelectListedFiles(frame, {});
     box("box-delete-nothing-selected", [&] { frame.ProcessCommand(WxCommandId(kIdDeleteFiles)); });
     // The handheld goes away; the next listing finds it gone.
     const char* handheldPid = std::getenv("KIROSCAN_SIM_PID");
     if (handheldPid != nullptr && ::kill(std::atoi(handheldPid), SIGKILL) == 0) {
         wxMilliSleep(200);
         CLeftView& tree = *frame.GetTreeView();
-        wxTreeItemIdValue cookie;
-        const wxTreeItemId device = tree.GetFirstChild(tree.GetRootItem(), cookie);
-        const wxTreeItemId last = tree.GetLastChild(device);
+        const wxTreeItemId last = tree.GetLastChild(test::DeviceItem(frame));
         box("box-connection-lost", [&] { tree.SelectItem(last); });
     }
 }

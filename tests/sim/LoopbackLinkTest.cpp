@@ -9,10 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "platform/rapi/WireCodec.h"
 #include "sim/SimProcess.h"
@@ -21,9 +19,6 @@ namespace kiro {
 namespace {
 
 namespace fs = std::filesystem;
-using wire::CWireReader;
-using wire::CWireWriter;
-using wire::Op;
 
 int ConnectToLoopback(unsigned short port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -38,30 +33,18 @@ int ConnectToLoopback(unsigned short port) {
 // Presents `secret`, then greets; the handheld's answer, or nothing when it hung up.
 std::optional<std::uint32_t> GreetWith(unsigned short port, const std::string& secret) {
     const int fd = ConnectToLoopback(port);
-    CWireWriter hello(Op::Hello);
-    hello.PutU32(wire::kGreetingMagic);
-    hello.PutU32(wire::kProtocolVersion);
     wire::SendFrame(fd, secret);
-    wire::SendFrame(fd, hello.Bytes());
+    wire::SendFrame(fd, wire::HelloRequest().Bytes());
     std::string reply;
     const wire::FrameStatus status = wire::ReceiveFrame(fd, reply, 5000);
     ::close(fd);
-    CWireReader reader(reply);
-    std::uint8_t op = 0;
-    std::uint32_t answer = 0;
-    if (status != wire::FrameStatus::Ok || !reader.GetU8(op) || !reader.GetU32(answer)) {
-        return std::nullopt;
-    }
-    return answer;
+    return status == wire::FrameStatus::Ok ? wire::GreetingAnswer(reply) : std::nullopt;
 }
 
 TEST(LoopbackLinkTest, OnlyAClientWithTheSecretFromTheUsersOwnFileIsServed) {
     test::CTempDir dir;
     const fs::path linkFile = dir.Path() / "link";
     test::CSimProcess handheld({"--loopback-link", linkFile.string()});
-    for (int i = 0; i < 500 && !fs::exists(linkFile); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     struct stat info {};
     ASSERT_EQ(::stat(linkFile.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "only the user may read the secret";

@@ -356,6 +356,9 @@ CSimServer::~CSimServer() {
     if (m_loopbackFd >= 0) {
         ::close(m_loopbackFd);
     }
+    if (!m_linkFile.empty()) {
+        ::unlink(m_linkFile.c_str());
+    }
 }
 
 bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
@@ -393,9 +396,10 @@ bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
     return true;
 }
 
-void CSimServer::ServeLoopback(int listenFd, std::string secret) {
+void CSimServer::ServeLoopback(int listenFd, std::string secret, std::string linkFile) {
     m_loopbackFd = listenFd;
     m_secret = std::move(secret);
+    m_linkFile = std::move(linkFile);
 }
 
 void CSimServer::Run(int wakeFd) {

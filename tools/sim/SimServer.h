@@ -89,8 +89,9 @@ public:
     // Binds the socket (mode 0600); false with a reason when it cannot.
     bool Listen(const std::string& socketPath, std::string& error);
     // Also serves clients that reach listenFd (a loopback TCP listener, now owned here)
-    // and present the secret first.
-    void ServeLoopback(int listenFd, std::string secret);
+    // and present the secret first; the link file that holds the secret (when named) is
+    // removed on the way out.
+    void ServeLoopback(int listenFd, std::string secret, std::string linkFile);
     // Serves until wakeFd becomes readable; removes the socket on the way out.
     void Run(int wakeFd);
 
@@ -110,6 +111,7 @@ private:
     int m_listenFd = -1;
     int m_loopbackFd = -1;
     std::string m_secret;
+    std::string m_linkFile;
     int m_clientFd = -1;
     bool m_clientGreeted = false;
     CSimSession m_session;

@@ -105,15 +105,6 @@ void SetReceiveTimeout(SOCKET link, DWORD milliseconds) {
                  sizeof milliseconds);
 }
 
-// A null-terminated device path of fewer than kCeMaxPath units.
-std::optional<std::u16string> PathArgument(rapi::LPCWSTR path) {
-    if (path == nullptr) {
-        return std::nullopt;
-    }
-    std::u16string text(path);
-    return text.size() < rapi::kCeMaxPath ? std::optional(text) : std::nullopt;
-}
-
 class CStandIn {
 public:
     rapi::HRESULT Init(rapi::RAPIINIT* init);
@@ -231,19 +222,13 @@ SOCKET CStandIn::Reach(const LinkTarget& target, Greeting& greeting) {
     ::setsockopt(link, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                  sizeof noDelay);
     SetReceiveTimeout(link, kGreetingTimeoutMs);
-    CWireWriter hello(Op::Hello);
-    hello.PutU32(wire::kGreetingMagic);
-    hello.PutU32(wire::kProtocolVersion);
     std::optional<std::string> reply;
-    if (SendFrame(link, target.secret) && SendFrame(link, hello.Bytes())) {
+    if (SendFrame(link, target.secret) && SendFrame(link, wire::HelloRequest().Bytes())) {
         reply = ReceiveFrame(link);
     }
-    CWireReader reader(reply.value_or(""));
-    std::uint8_t op = 0;
-    std::uint32_t answer = 0;
-    if (reply && reader.GetU8(op) && op == static_cast<std::uint8_t>(Op::Hello) &&
-        reader.GetU32(answer)) {
-        greeting = answer == static_cast<std::uint32_t>(wire::GreetingStatus::Accepted)
+    const std::optional<std::uint32_t> answer = reply ? wire::GreetingAnswer(*reply) : std::nullopt;
+    if (answer) {
+        greeting = *answer == static_cast<std::uint32_t>(wire::GreetingStatus::Accepted)
                        ? Greeting::Accepted
                        : Greeting::Refused;
     }
@@ -290,16 +275,13 @@ std::optional<bool> CStandIn::OkCall(const CWireWriter& request) {
 rapi::BOOL CStandIn::FindAllFiles(rapi::LPCWSTR pattern, rapi::DWORD flags, rapi::DWORD* count,
                                   rapi::CE_FIND_DATA** entries) {
     std::lock_guard lock(m_mutex);
-    const auto path = PathArgument(pattern);
+    const auto path = wire::DevicePathArgument(pattern);
     if (!path || count == nullptr || entries == nullptr) {
         return FALSE;
     }
     *count = 0;
     *entries = nullptr;
-    CWireWriter request(Op::FindAllFiles);
-    request.PutText(*path);
-    request.PutU32(flags);
-    const auto reply = Call(request);
+    const auto reply = Call(wire::FindAllFilesRequest(*path, flags));
     if (!reply) {
         return FALSE;
     }
@@ -335,17 +317,11 @@ rapi::HANDLE CStandIn::Open(rapi::LPCWSTR path, rapi::DWORD access, rapi::DWORD 
                             rapi::DWORD disposition, rapi::DWORD attributes) {
     std::lock_guard lock(m_mutex);
     const auto invalid = reinterpret_cast<rapi::HANDLE>(static_cast<std::intptr_t>(-1));
-    const auto text = PathArgument(path);
+    const auto text = wire::DevicePathArgument(path);
     if (!text) {
         return invalid;
     }
-    CWireWriter request(Op::CreateFile);
-    request.PutText(*text);
-    request.PutU32(access);
-    request.PutU32(share);
-    request.PutU32(disposition);
-    request.PutU32(attributes);
-    const auto reply = Call(request);
+    const auto reply = Call(wire::CreateFileRequest(*text, access, share, disposition, attributes));
     std::uint32_t id = 0;
     if (!reply || !CWireReader(*reply).GetU32(id) || id == 0 || id == 0xFFFFFFFFu) {
         return invalid;
@@ -369,10 +345,7 @@ rapi::BOOL CStandIn::Read(rapi::HANDLE file, void* buffer, rapi::DWORD size, rap
     rapi::DWORD done = 0;
     while (done < size) {
         const std::uint32_t asked = std::min<std::uint32_t>(size - done, wire::kMaxReadBytes);
-        CWireWriter request(Op::ReadFile);
-        request.PutU32(HandleId(file));
-        request.PutU32(asked);
-        const auto reply = Call(request);
+        const auto reply = Call(wire::ReadFileRequest(HandleId(file), asked));
         if (!reply) {
             return FALSE;
         }
@@ -394,9 +367,7 @@ rapi::BOOL CStandIn::Read(rapi::HANDLE file, void* buffer, rapi::DWORD size, rap
 
 rapi::DWORD CStandIn::Size(rapi::HANDLE file, rapi::DWORD* high) {
     std::lock_guard lock(m_mutex);
-    CWireWriter request(Op::GetFileSize);
-    request.PutU32(HandleId(file));
-    const auto reply = Call(request);
+    const auto reply = Call(wire::HandleRequest(Op::GetFileSize, HandleId(file)));
     std::uint32_t low = kInvalidFileSize;
     std::uint32_t upper = 0;
     if (reply) {
@@ -414,20 +385,17 @@ rapi::DWORD CStandIn::Size(rapi::HANDLE file, rapi::DWORD* high) {
 
 rapi::BOOL CStandIn::Close(rapi::HANDLE file) {
     std::lock_guard lock(m_mutex);
-    CWireWriter request(Op::CloseHandle);
-    request.PutU32(HandleId(file));
-    return OkCall(request).value_or(false) ? TRUE : FALSE;
+    return OkCall(wire::HandleRequest(Op::CloseHandle, HandleId(file))).value_or(false) ? TRUE
+                                                                                        : FALSE;
 }
 
 rapi::BOOL CStandIn::PathCall(Op op, rapi::LPCWSTR path) {
     std::lock_guard lock(m_mutex);
-    const auto text = PathArgument(path);
+    const auto text = wire::DevicePathArgument(path);
     if (!text) {
         return FALSE;
     }
-    CWireWriter request(op);
-    request.PutText(*text);
-    return OkCall(request).value_or(false) ? TRUE : FALSE;
+    return OkCall(wire::PathRequest(op, *text)).value_or(false) ? TRUE : FALSE;
 }
 
 // Never destroyed: a process may end without giving the API back, and joining the

@@ -93,8 +93,8 @@ bool ServeLoopback(kiro::sim::CSimServer& server, const Options& o) {
     const kiro::sim::LoopbackListener listener = kiro::sim::ListenOnLoopback(o.loopbackPort, error);
     const std::string secret = kiro::sim::MakeLinkSecret();
     if (listener.fd >= 0) {
-        server.ServeLoopback(listener.fd, secret);
         error = kiro::sim::WriteLinkFile(o.linkFile, listener.port, secret);
+        server.ServeLoopback(listener.fd, secret, error.empty() ? o.linkFile : "");
     }
     if (!error.empty()) {
         std::fprintf(stderr, "kiroscan-sim: %s\n", kiro::EscapeControlCharacters(error).c_str());
@@ -145,14 +145,15 @@ int main(int argc, char** argv) {
         kiro::sim::CSimServer server(files, o.faults, o.verbose ? stderr : nullptr);
         const kiro::wire::SocketPlace place = kiro::wire::DefaultSocketPlace();
         const std::string socketPath = o.socket.empty() ? place.path : o.socket;
+        // The loopback door opens first: once the socket listens, the handheld is ready.
+        if (!o.linkFile.empty() && !ServeLoopback(server, o)) {
+            return 1;
+        }
         std::string error = o.socket.empty() && !place.folder.empty()
                                 ? kiro::wire::MakePrivateFolder(place.folder)
                                 : "";
         if (!error.empty() || !server.Listen(socketPath, error)) {
             std::fprintf(stderr, "kiroscan-sim: %s\n", error.c_str());
-            return 1;
-        }
-        if (!o.linkFile.empty() && !ServeLoopback(server, o)) {
             return 1;
         }
         int wake[2];
@@ -168,9 +169,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kiroscan-sim: serving %s at %s\n", files.Root().c_str(),
                      socketPath.c_str());
         server.Run(wake[0]);
-        if (!o.linkFile.empty()) {
-            ::unlink(o.linkFile.c_str());
-        }
         std::fprintf(stderr, "kiroscan-sim: stopped\n");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kiroscan-sim: %s\n", e.what());

@@ -38,21 +38,6 @@ HANDLE HandleFromId(std::uint32_t id) {
     return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(id));
 }
 
-// A null-terminated wide path of at most MAX_PATH - 1 characters.
-std::optional<std::u16string> PathArgument(LPCWSTR path) {
-    if (path == nullptr) {
-        return std::nullopt;
-    }
-    std::u16string text;
-    while (path[text.size()] != u'\0') {
-        if (text.size() >= MAX_PATH - 1) {
-            return std::nullopt;
-        }
-        text.push_back(path[text.size()]);
-    }
-    return text;
-}
-
 int ConnectTo(const std::string& socketPath) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -209,10 +194,7 @@ void CRapiClient::SetProblem(LinkFault fault, std::string problem) {
 
 // Says hello and waits for the handheld's answer, giving up when told to stop.
 bool CRapiClient::Greet(int fd) {
-    CWireWriter hello(Op::Hello);
-    hello.PutU32(wire::kGreetingMagic);
-    hello.PutU32(wire::kProtocolVersion);
-    if (!wire::SendFrame(fd, hello.Bytes())) {
+    if (!wire::SendFrame(fd, wire::HelloRequest().Bytes())) {
         return false;
     }
     std::string body;
@@ -220,19 +202,17 @@ bool CRapiClient::Greet(int fd) {
     while (!m_stop && status == wire::FrameStatus::TimedOut) {
         status = wire::ReceiveFrame(fd, body, kRetryMs);
     }
-    CWireReader reader(body);
-    std::uint8_t op = 0;
-    std::uint32_t answer = 0;
-    if (status != wire::FrameStatus::Ok || !reader.GetU8(op) || op != static_cast<int>(Op::Hello) ||
-        !reader.GetU32(answer)) {
+    const std::optional<std::uint32_t> answer =
+        status == wire::FrameStatus::Ok ? wire::GreetingAnswer(body) : std::nullopt;
+    if (!answer) {
         return false;
     }
-    if (answer == static_cast<std::uint32_t>(wire::GreetingStatus::Accepted)) {
+    if (*answer == static_cast<std::uint32_t>(wire::GreetingStatus::Accepted)) {
         return true;
     }
     std::lock_guard lock(m_mutex);
     m_state = State::Refused;
-    SetProblem(LinkFault::Refused, answer == static_cast<std::uint32_t>(wire::GreetingStatus::Busy)
+    SetProblem(LinkFault::Refused, *answer == static_cast<std::uint32_t>(wire::GreetingStatus::Busy)
                                        ? "the handheld is already serving another program"
                                        : "the handheld speaks another protocol version");
     return false;
@@ -334,17 +314,14 @@ std::optional<bool> CRapiClient::SimpleCall(const CWireWriter& request) {
 
 BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FIND_DATA** entries) {
     std::lock_guard lock(m_mutex);
-    const auto path = PathArgument(pattern);
+    const auto path = wire::DevicePathArgument(pattern);
     if (!path || count == nullptr || entries == nullptr) {
         return FALSE;
     }
     *count = 0;
     *entries = nullptr;
     m_skippedFindEntries = 0;
-    CWireWriter request(Op::FindAllFiles);
-    request.PutText(*path);
-    request.PutU32(flags);
-    const auto reply = Call(request);
+    const auto reply = Call(wire::FindAllFilesRequest(*path, flags));
     if (!reply) {
         return FALSE;
     }
@@ -398,17 +375,11 @@ HRESULT CRapiClient::FreeBuffer(void* buffer) {
 HANDLE CRapiClient::OpenForReading(LPCWSTR path, DWORD access, DWORD share, DWORD disposition,
                                    DWORD attributes) {
     std::lock_guard lock(m_mutex);
-    const auto text = PathArgument(path);
+    const auto text = wire::DevicePathArgument(path);
     if (!text || access != GENERIC_READ || disposition != OPEN_EXISTING) {
         return INVALID_HANDLE_VALUE;
     }
-    CWireWriter request(Op::CreateFile);
-    request.PutText(*text);
-    request.PutU32(access);
-    request.PutU32(share);
-    request.PutU32(disposition);
-    request.PutU32(attributes);
-    const auto reply = Call(request);
+    const auto reply = Call(wire::CreateFileRequest(*text, access, share, disposition, attributes));
     if (!reply) {
         return INVALID_HANDLE_VALUE;
     }
@@ -427,10 +398,7 @@ HANDLE CRapiClient::OpenForReading(LPCWSTR path, DWORD access, DWORD share, DWOR
 
 // Asks for the handle's next block without waiting for it.
 bool CRapiClient::RequestBlock(std::uint32_t handle) {
-    CWireWriter request(Op::ReadFile);
-    request.PutU32(handle);
-    request.PutU32(kReadAheadBytes);
-    if (!wire::SendFrame(m_fd, request.Bytes())) {
+    if (!wire::SendFrame(m_fd, wire::ReadFileRequest(handle, kReadAheadBytes).Bytes())) {
         LoseConnection(kLostProblem);
         return false;
     }
@@ -552,9 +520,7 @@ BOOL CRapiClient::Read(HANDLE file, void* buffer, DWORD size, DWORD* read) {
 
 DWORD CRapiClient::FileSize(HANDLE file, DWORD* high) {
     std::lock_guard lock(m_mutex);
-    CWireWriter request(Op::GetFileSize);
-    request.PutU32(HandleId(file));
-    const auto reply = Call(request);
+    const auto reply = Call(wire::HandleRequest(Op::GetFileSize, HandleId(file)));
     std::uint32_t low = INVALID_FILE_SIZE;
     std::uint32_t upper = 0;
     if (reply) {
@@ -580,31 +546,25 @@ BOOL CRapiClient::Close(HANDLE file) {
     if (m_frameOwner == id) {
         m_frameOwner = 0;
     }
-    CWireWriter request(Op::CloseHandle);
-    request.PutU32(id);
-    return SimpleCall(request).value_or(false) ? TRUE : FALSE;
+    return SimpleCall(wire::HandleRequest(Op::CloseHandle, id)).value_or(false) ? TRUE : FALSE;
 }
 
 BOOL CRapiClient::DeleteFile(LPCWSTR path) {
     std::lock_guard lock(m_mutex);
-    const auto text = PathArgument(path);
+    const auto text = wire::DevicePathArgument(path);
     if (!text) {
         return FALSE;
     }
-    CWireWriter request(Op::DeleteFile);
-    request.PutText(*text);
-    return SimpleCall(request).value_or(false) ? TRUE : FALSE;
+    return SimpleCall(wire::PathRequest(Op::DeleteFile, *text)).value_or(false) ? TRUE : FALSE;
 }
 
 BOOL CRapiClient::CreateDirectory(LPCWSTR path) {
     std::lock_guard lock(m_mutex);
-    const auto text = PathArgument(path);
+    const auto text = wire::DevicePathArgument(path);
     if (!text) {
         return FALSE;
     }
-    CWireWriter request(Op::CreateDirectory);
-    request.PutText(*text);
-    return SimpleCall(request).value_or(false) ? TRUE : FALSE;
+    return SimpleCall(wire::PathRequest(Op::CreateDirectory, *text)).value_or(false) ? TRUE : FALSE;
 }
 
 std::string CRapiClient::LastProblem() {

@@ -153,4 +153,72 @@ bool GetFindEntry(CWireReader& reader, rapi::CE_FIND_DATA& entry, bool& kept) {
     return true;
 }
 
+CWireWriter HelloRequest() {
+    CWireWriter hello(Op::Hello);
+    hello.PutU32(kGreetingMagic);
+    hello.PutU32(kProtocolVersion);
+    return hello;
+}
+
+CWireWriter FindAllFilesRequest(std::u16string_view pattern, std::uint32_t flags) {
+    CWireWriter request(Op::FindAllFiles);
+    request.PutText(pattern);
+    request.PutU32(flags);
+    return request;
+}
+
+CWireWriter CreateFileRequest(std::u16string_view path, std::uint32_t access, std::uint32_t share,
+                              std::uint32_t disposition, std::uint32_t attributes) {
+    CWireWriter request(Op::CreateFile);
+    request.PutText(path);
+    request.PutU32(access);
+    request.PutU32(share);
+    request.PutU32(disposition);
+    request.PutU32(attributes);
+    return request;
+}
+
+CWireWriter ReadFileRequest(std::uint32_t handle, std::uint32_t size) {
+    CWireWriter request(Op::ReadFile);
+    request.PutU32(handle);
+    request.PutU32(size);
+    return request;
+}
+
+CWireWriter HandleRequest(Op op, std::uint32_t handle) {
+    CWireWriter request(op);
+    request.PutU32(handle);
+    return request;
+}
+
+CWireWriter PathRequest(Op op, std::u16string_view path) {
+    CWireWriter request(op);
+    request.PutText(path);
+    return request;
+}
+
+std::optional<std::uint32_t> GreetingAnswer(std::string_view reply) {
+    CWireReader reader(reply);
+    std::uint8_t op = 0;
+    std::uint32_t answer = 0;
+    if (!reader.GetU8(op) || op != static_cast<std::uint8_t>(Op::Hello) || !reader.GetU32(answer)) {
+        return std::nullopt;
+    }
+    return answer;
+}
+
+std::optional<std::u16string> DevicePathArgument(const char16_t* path) {
+    if (path == nullptr) {
+        return std::nullopt;
+    }
+    std::u16string text;
+    while (path[text.size()] != u'\0') {
+        if (text.size() >= rapi::kCeMaxPath - 1) {
+            return std::nullopt;
+        }
+        text.push_back(path[text.size()]);
+    }
+    return text;
+}
+
 }  // namespace kiro::wire

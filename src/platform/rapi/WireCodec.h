@@ -108,6 +108,24 @@ private:
     std::size_t m_size = 0;
 };
 
+// The requests a client sends, built in one place for every client of the handheld.
+CWireWriter HelloRequest();
+CWireWriter FindAllFilesRequest(std::u16string_view pattern, std::uint32_t flags);
+CWireWriter CreateFileRequest(std::u16string_view path, std::uint32_t access, std::uint32_t share,
+                              std::uint32_t disposition, std::uint32_t attributes);
+CWireWriter ReadFileRequest(std::uint32_t handle, std::uint32_t size);
+// GetFileSize and CloseHandle name a handle; DeleteFile and CreateDirectory a path.
+CWireWriter HandleRequest(Op op, std::uint32_t handle);
+CWireWriter PathRequest(Op op, std::u16string_view path);
+
+// The handheld's answer to a greeting (a GreetingStatus), or nothing for a reply that is
+// no greeting.
+std::optional<std::uint32_t> GreetingAnswer(std::string_view reply);
+
+// A null-terminated device path of at most kCeMaxPath - 1 units, read no further than
+// that; nothing for a null or longer one.
+std::optional<std::u16string> DevicePathArgument(const char16_t* path);
+
 // Fills one entry of a zero-filled listing array from a listing reply.
 bool GetFindEntry(CWireReader& reader, rapi::CE_FIND_DATA& entry, bool& kept);
 

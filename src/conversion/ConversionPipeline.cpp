@@ -91,7 +91,7 @@ PreparedConversion CConversionPipeline::TakeNext() {
     return prepared;
 }
 
-int CConversionPipeline::ConvertNext(const ConversionContext& context) {
+ConversionOutcome CConversionPipeline::ConvertNext(const ConversionContext& context) {
     const std::string& source = m_sources.at(m_next);
     return FinishConversion(TakeNext(), source, source, m_outputFormat, context);
 }

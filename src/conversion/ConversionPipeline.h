@@ -30,9 +30,8 @@ public:
     std::size_t Size() const { return m_sources.size(); }
     const std::string& Source(std::size_t index) const { return m_sources[index]; }
 
-    // Converts the next file of the batch (they are taken in order) and returns what
-    // ConvertSpectrumFile would.
-    int ConvertNext(const ConversionContext& context);
+    // Converts the next file of the batch (they are taken in order).
+    ConversionOutcome ConvertNext(const ConversionContext& context);
 
 private:
     PreparedConversion TakeNext();

@@ -99,11 +99,10 @@ void LogConversion(const std::string& sourcePath, const std::string& outputPath,
     context.log.WriteLogEntry(line);
 }
 
-PreparedConversion Outcome(int result, int systemError, bool sourceOpened) {
+PreparedConversion Refused(ConversionStatus status, int systemError = 0) {
     PreparedConversion prepared;
-    prepared.result = result;
-    prepared.systemError = systemError;
-    prepared.sourceOpened = sourceOpened;
+    prepared.outcome.status = status;
+    prepared.outcome.systemError = systemError;
     return prepared;
 }
 
@@ -112,19 +111,39 @@ PreparedConversion Outcome(int result, int systemError, bool sourceOpened) {
 PreparedConversion OpenForConversion(const std::string& readFrom, const std::string& namedAs,
                                      unsigned outputFormat, CSourceFile& source) {
     if (!IsKnownOutputFormat(outputFormat)) {
-        return Outcome(kUnknownOutputFormat, 0, false);
+        return Refused(ConversionStatus::UnknownOutputFormat);
     }
     std::optional<std::string> outputPath = OutputPathFor(namedAs, outputFormat);
     if (!outputPath) {
-        return Outcome(kKindNotConvertible, 0, false);
+        return Refused(ConversionStatus::KindNotConvertible);
     }
     int error = 0;
     if (!source.Open(readFrom, error)) {
-        return Outcome(kSourceCannotBeOpened, error, false);
+        return Refused(ConversionStatus::SourceCannotBeOpened, error);
     }
-    PreparedConversion prepared = Outcome(kConverted, 0, true);
-    prepared.outputPath = std::move(*outputPath);
+    PreparedConversion prepared;
+    prepared.sourceOpened = true;
+    prepared.outcome.outputPath = std::move(*outputPath);
     return prepared;
+}
+
+int ConvertResultOf(ConversionStatus status) {
+    switch (status) {
+        case ConversionStatus::Converted:
+            return kConverted;
+        case ConversionStatus::SourceCannotBeOpened:
+            return kSourceCannotBeOpened;
+        case ConversionStatus::NotDeviceSpectrum:
+            return kNotDeviceSpectrum;
+        case ConversionStatus::OutputCannotBeCreated:
+            return kOutputCannotBeCreated;
+        case ConversionStatus::KindNotConvertible:
+            return kKindNotConvertible;
+        case ConversionStatus::OverwriteDeclined:
+            return kOverwriteDeclined;
+        default:
+            return kUnknownOutputFormat;
+    }
 }
 
 }  // namespace
@@ -143,51 +162,44 @@ PreparedConversion PrepareConversion(const std::string& readFrom, const std::str
     prepared.contentRead = true;
     CDeviceSpectrum spectrum;
     if (size < 0) {
-        prepared.result = kSourceCannotBeOpened;
-        prepared.systemError = readError;
+        prepared.outcome.status = ConversionStatus::SourceCannotBeOpened;
+        prepared.outcome.systemError = readError;
     } else if (spectrum.Load(bytes, static_cast<std::size_t>(size)) != SpectrumLoadResult::Loaded) {
-        prepared.result = kNotDeviceSpectrum;
+        prepared.outcome.status = ConversionStatus::NotDeviceSpectrum;
     } else {
         prepared.bytes = FormatOutput(spectrum, outputFormat, namedAs, clock);
     }
     return prepared;
 }
 
-int FinishConversion(PreparedConversion prepared, const std::string& readFrom,
-                     const std::string& namedAs, unsigned outputFormat,
-                     const ConversionContext& context) {
-    const auto finished = [&context](int result, int error) {
-        if (context.systemError != nullptr) {
-            *context.systemError = error;
-        }
-        return result;
-    };
+ConversionOutcome FinishConversion(PreparedConversion prepared, const std::string& readFrom,
+                                   const std::string& namedAs, unsigned outputFormat,
+                                   const ConversionContext& context) {
     if (!prepared.sourceOpened) {
-        return finished(prepared.result, prepared.systemError);
+        return prepared.outcome;
     }
-    const std::optional<MessageAnswer> answer = AskOverwrite(prepared.outputPath, context);
+    const std::optional<MessageAnswer> answer = AskOverwrite(prepared.outcome.outputPath, context);
     if (answer == MessageAnswer::No) {
-        return finished(kOverwriteDeclined, 0);
+        prepared.outcome.status = ConversionStatus::OverwriteDeclined;
+        return prepared.outcome;
     }
     // Read now when nothing was read yet; after a Yes, read again, since the user may
     // have taken a while: the output is made from the source as it is now, and dated now.
     if (answer || !prepared.contentRead) {
         prepared = PrepareConversion(readFrom, namedAs, outputFormat, context.clock);
     }
-    if (prepared.result != kConverted) {
-        return finished(prepared.result, prepared.systemError);
+    ConversionOutcome& outcome = prepared.outcome;
+    if (!outcome.Converted()) {
+        return outcome;
     }
-    if (WriteFileAtomically(PathFromUtf8(prepared.outputPath), prepared.bytes) !=
+    if (WriteFileAtomically(PathFromUtf8(outcome.outputPath), prepared.bytes) !=
         AtomicWriteResult::Written) {
-        return finished(kOutputCannotBeCreated, errno);
+        outcome.status = ConversionStatus::OutputCannotBeCreated;
+        outcome.systemError = errno;
+        return outcome;
     }
-    LogConversion(namedAs, prepared.outputPath, outputFormat, context);
-    return finished(kConverted, 0);
-}
-
-int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
-                        const ConversionContext& context) {
-    return ConvertSpectrumFileAs(sourcePath, sourcePath, outputFormat, context);
+    LogConversion(namedAs, outcome.outputPath, outputFormat, context);
+    return outcome;
 }
 
 PreparedConversion CheckConversion(const std::string& readFrom, const std::string& namedAs,
@@ -196,50 +208,18 @@ PreparedConversion CheckConversion(const std::string& readFrom, const std::strin
     return OpenForConversion(readFrom, namedAs, outputFormat, probe);
 }
 
-int ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
-                          unsigned outputFormat, const ConversionContext& context) {
+ConversionOutcome ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
+                                        unsigned outputFormat, const ConversionContext& context) {
     // One file on its own is only checked before the overwrite question and read after
     // it, so that declining never costs a read.
     return FinishConversion(CheckConversion(readFrom, namedAs, outputFormat), readFrom, namedAs,
                             outputFormat, context);
 }
 
-const char* DescribeConvertResult(int result) {
-    switch (result) {
-        case kConverted:
-            return "converted";
-        case kSourceCannotBeOpened:
-            return "cannot open the source file";
-        case kNotDeviceSpectrum:
-            return "not a device spectrum file";
-        case kOutputCannotBeCreated:
-            return "cannot create the output file";
-        case kKindNotConvertible:
-            return "kind not convertible";
-        case kOverwriteDeclined:
-            return "output exists";
-        case kUnknownOutputFormat:
-            return "unknown output format";
-        default:
-            return "unknown result";
-    }
-}
-
-}  // namespace kiro
-
-namespace kiro {
-
-std::string DescribeConvertResult(int result, int systemError) {
-    // A FIFO or device is no file to open at all, so its reason stands alone.
-    if (systemError == kNotRegularFileError) {
-        return DescribeSystemError(systemError);
-    }
-    std::string text = DescribeConvertResult(result);
-    if (systemError != 0 && (result == kSourceCannotBeOpened || result == kOutputCannotBeCreated)) {
-        text += ": ";
-        text += DescribeSystemError(systemError);
-    }
-    return text;
+int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
+                        const ConversionContext& context) {
+    return ConvertResultOf(
+        ConvertSpectrumFileAs(sourcePath, sourcePath, outputFormat, context).status);
 }
 
 }  // namespace kiro

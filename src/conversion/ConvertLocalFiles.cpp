@@ -16,7 +16,8 @@ constexpr const char* kFilters =
 constexpr std::size_t kMaxListedFailures = 20;
 
 bool IsFailure(const LocalConversion& conversion) {
-    return conversion.result != kConverted && conversion.result != kOverwriteDeclined;
+    const ConversionStatus status = conversion.outcome.status;
+    return status != ConversionStatus::Converted && status != ConversionStatus::OverwriteDeclined;
 }
 
 }  // namespace
@@ -52,15 +53,13 @@ std::vector<LocalConversion> CConvertLocalFiles::ConvertAll(const std::vector<st
                                                             OutputOverwrite overwrite) {
     std::vector<LocalConversion> conversions;
     conversions.reserve(files.size());
+    const ConversionContext context(overwrite, m_messageBox, m_log, m_clock, m_user);
     const std::string ofCount = " of " + std::to_string(files.size());
     for (std::size_t k = 0; k < files.size(); ++k) {
         m_statusPane.SetText("Now converting " + files[k] + " -- file " + std::to_string(k + 1) +
                              ofCount);
-        LocalConversion conversion{files[k]};
-        const ConversionContext context{overwrite, m_messageBox, m_log,
-                                        m_clock,   m_user,       &conversion.systemError};
-        conversion.result = ConvertSpectrumFile(files[k], outputFormat, context);
-        conversions.push_back(std::move(conversion));
+        conversions.push_back(
+            {files[k], ConvertSpectrumFileAs(files[k], files[k], outputFormat, context)});
     }
     return conversions;
 }
@@ -83,7 +82,7 @@ std::string FormatLocalConversionFailures(const std::vector<LocalConversion>& co
         }
         if (++failures <= kMaxListedFailures) {
             list += "\n" + EscapeControlCharacters(conversion.sourcePath) + ": " +
-                    DescribeConvertResult(conversion.result, conversion.systemError);
+                    DescribeConversionOutcome(conversion.outcome);
         }
     }
     if (failures == 0) {

@@ -1,13 +1,12 @@
 #pragma once
 
 #include <functional>
-
 #include <string>
 #include <vector>
-#include "platform/BusyScope.h"
 
 #include "conversion/ConvertFile.h"
 #include "log/ActivityLog.h"
+#include "platform/BusyScope.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
@@ -19,8 +18,7 @@ namespace kiro {
 // What became of one file of the batch.
 struct LocalConversion {
     std::string sourcePath;
-    int result = kConverted;
-    int systemError = 0;  // the system's reason for results -1 and -3
+    ConversionOutcome outcome;
 };
 
 // The Convert Local Files command: converts spectrum files the user picks on the PC, one

@@ -57,16 +57,19 @@ TransferSettings TransferSettingsFrom(std::string targetDirectory, int defaultAc
             OutputOverwriteFromSetting(overwritePrompt)};
 }
 
-bool IsConversionFailure(int convertResult) {
-    return convertResult != kConverted && convertResult != kKindNotConvertible &&
-           convertResult != kOverwriteDeclined;
+bool IsConversionFailure(const ConversionOutcome& outcome) {
+    return outcome.status != ConversionStatus::Converted &&
+           outcome.status != ConversionStatus::KindNotConvertible &&
+           outcome.status != ConversionStatus::OverwriteDeclined;
 }
 
 CTransferJob::CTransferJob(TransferJobEnvironment environment, ConnectState connectState,
                            TransferSettings settings)
     : m_env(std::move(environment)),
       m_connectState(connectState),
-      m_settings(std::move(settings)) {}
+      m_settings(std::move(settings)),
+      m_conversionContext(m_settings.outputs, m_env.messageBox, m_env.context.log,
+                          m_env.context.clock, m_env.context.user) {}
 
 TransferOutcome CTransferJob::RunTransferJob() {
     TransferOutcome outcome;
@@ -215,11 +218,9 @@ ExistingFileChoice CTransferJob::ResolveExisting(const ExistingFileQuestion& que
 }
 
 void CTransferJob::ConvertCopy(TransferFileRecord& record) {
-    record.convertResult =
-        ConvertSpectrumFileAs(record.copyPath, record.localPath, m_settings.outputFormat,
-                              {m_settings.outputs, m_env.messageBox, m_env.context.log,
-                               m_env.context.clock, m_env.context.user, &record.conversionError});
-    record.failed = record.failed || IsConversionFailure(*record.convertResult);
+    record.conversion = ConvertSpectrumFileAs(record.copyPath, record.localPath,
+                                              m_settings.outputFormat, m_conversionContext);
+    record.failed = record.failed || IsConversionFailure(*record.conversion);
 }
 
 void CTransferJob::KeepCopyUnderItsName(TransferFileRecord& record) {

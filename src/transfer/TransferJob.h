@@ -44,8 +44,7 @@ struct TransferFileRecord {
     CopyStatus copyStatus = CopyStatus::NotConnected;
     bool copied = false;
     CopyPlacement placement = CopyPlacement::New;  // Skipped: the PC's own file was kept
-    std::optional<int> convertResult;              // a ConvertResult, when the conversion ran
-    int conversionError = 0;                       // the system's reason when the conversion failed
+    std::optional<ConversionOutcome> conversion;   // when the conversion ran
     bool skippedConversion = false;                // experiment or log file
     std::optional<bool> remoteDeleted;             // when a deletion on the handheld was tried
     std::optional<bool> localDeleted;              // when the PC copy was to be removed
@@ -131,6 +130,7 @@ private:
     TransferJobEnvironment m_env;
     ConnectState m_connectState;
     TransferSettings m_settings;
+    ConversionContext m_conversionContext;  // after m_env and m_settings, which it reads
     int m_bCancel = 0;
     bool m_connectionLost = false;
     std::u16string m_deviceFolder;
@@ -138,9 +138,9 @@ private:
     std::vector<TransferFileRecord> m_records;
 };
 
-// The conversion's results that mean it failed, as opposed to declining a file whose
+// The conversion's outcomes that mean it failed, as opposed to declining a file whose
 // kind does not convert or whose output the user chose to keep.
-bool IsConversionFailure(int convertResult);
+bool IsConversionFailure(const ConversionOutcome& outcome);
 
 // The closing summary of a job that did not handle every file as asked; empty when
 // it did.

@@ -155,7 +155,7 @@ TEST_F(ConvertFileTest, AWriteThatFailsPartWayKeepsTheOldOutputAndLeavesNoDebris
         results = RunBatch({source}, kFormatSpc);
     }
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0].result, kOutputCannotBeCreated);
+    EXPECT_EQ(results[0].outcome.status, ConversionStatus::OutputCannotBeCreated);
     EXPECT_EQ(ReadFileBytes(dir / "run1.scope.spc"), "earlier output");
     EXPECT_EQ(ListNames(dir.Path()), before);
     EXPECT_EQ(LogEntries(), "");
@@ -229,8 +229,8 @@ TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
     EXPECT_EQ(events, (std::vector<std::string>{"busy", "0", "idle", "6"}));
 
     ASSERT_EQ(results.size(), 6u);
-    EXPECT_EQ(results[0].result, kConverted);
-    EXPECT_EQ(results[1].result, kOverwriteDeclined);
+    EXPECT_EQ(results[0].outcome.status, ConversionStatus::Converted);
+    EXPECT_EQ(results[1].outcome.status, ConversionStatus::OverwriteDeclined);
     EXPECT_EQ(ReadFileBytes(dir / "run2.dark"), "keep me");
     EXPECT_EQ(LogEntries(), "User alice converted file " + lamp + " to " + (dir / "run1.scope") +
                                 " (a Tab-delimited ASCII File) on Saturday, December 05, 2026, "
@@ -291,18 +291,18 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
         }
     };
 
-    std::vector<int> results;
+    std::vector<ConversionStatus> results;
     {
         CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Ask, clock);
         for (std::size_t k = 0; k < pipeline.Size(); ++k) {
             results.push_back(
-                pipeline.ConvertNext({OutputOverwrite::Ask, messageBox, log, clock, user}));
+                pipeline.ConvertNext({OutputOverwrite::Ask, messageBox, log, clock, user}).status);
         }
     }
-    std::vector<int> expected(12, kConverted);
-    expected[3] = kNotDeviceSpectrum;
-    expected[5] = kOverwriteDeclined;
-    expected[10] = kSourceCannotBeOpened;
+    std::vector<ConversionStatus> expected(12, ConversionStatus::Converted);
+    expected[3] = ConversionStatus::NotDeviceSpectrum;
+    expected[5] = ConversionStatus::OverwriteDeclined;
+    expected[10] = ConversionStatus::SourceCannotBeOpened;
     EXPECT_EQ(results, expected);
     ASSERT_EQ(messageBox.shown.size(), 2u);
     EXPECT_EQ(messageBox.shown[0].text, "File " + (dir / "f5.scope") + " exists.  Overwrite?");
@@ -325,16 +325,18 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     std::filesystem::remove(dir / "f1.scope");
     {
         CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Replace, clock);
-        EXPECT_EQ(pipeline.ConvertNext({OutputOverwrite::Replace, messageBox, log, clock, user}),
-                  kConverted);
+        EXPECT_EQ(
+            pipeline.ConvertNext({OutputOverwrite::Replace, messageBox, log, clock, user}).status,
+            ConversionStatus::Converted);
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));
     EXPECT_FALSE(std::filesystem::exists(dir / "f1.scope"));
 }
 
 TEST(LocalConversionFailures, ALongListIsCutAndCounted) {
-    std::vector<LocalConversion> conversions(30, {"x.txt", kKindNotConvertible, 0});
-    conversions.push_back({"ok.scope_ks", kConverted, 0});
+    std::vector<LocalConversion> conversions(
+        30, {"x.txt", {ConversionStatus::KindNotConvertible, 0, ""}});
+    conversions.push_back({"ok.scope_ks", {ConversionStatus::Converted, 0, ""}});
     const std::string text = FormatLocalConversionFailures(conversions);
     EXPECT_EQ(text.rfind("Not converted (30 of 31 files):\n", 0), 0u);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 20 + 1);

@@ -68,7 +68,7 @@ protected:
         const TransferOutcome outcome = job->RunTransferJob();
         converted.clear();
         for (const TransferFileRecord& record : job->Records()) {
-            if (record.convertResult) {
+            if (record.conversion) {
                 converted.push_back(record.localPath);
             }
         }

@@ -249,9 +249,10 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     });
     box("box-local-files-not-converted", [&] {
         const std::vector<LocalConversion> conversions = {
-            {"/home/user/Spectra/notes.txt", kNotDeviceSpectrum, 0},
-            {"/home/user/Spectra/lamp.scope_ks", kOutputCannotBeCreated, ENOSPC},
-            {"/home/user/Spectra/nir.method_ks", kKindNotConvertible, 0}};
+            {"/home/user/Spectra/notes.txt", {ConversionStatus::NotDeviceSpectrum, 0, ""}},
+            {"/home/user/Spectra/lamp.scope_ks",
+             {ConversionStatus::OutputCannotBeCreated, ENOSPC, ""}},
+            {"/home/user/Spectra/nir.method_ks", {ConversionStatus::KindNotConvertible, 0, ""}}};
         messageBox.Show({FormatLocalConversionFailures(conversions), "", MessageButtons::Ok,
                          MessageAnswer::Ok, MessageOwner::Application});
     });

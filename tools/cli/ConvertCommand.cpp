@@ -67,29 +67,25 @@ SourceList ExpandPaths(const std::vector<std::string>& paths) {
     return list;
 }
 
-void ReportResult(const std::string& sourcePath, unsigned format, int result, int systemError) {
-    if (result == kConverted) {
-        PrintLine(stdout, "converted %s -> %s\n", sourcePath,
-                  OutputPathFor(sourcePath, format).value_or(""));
+void ReportResult(const std::string& sourcePath, const ConversionOutcome& outcome) {
+    if (outcome.Converted()) {
+        PrintLine(stdout, "converted %s -> %s\n", sourcePath, outcome.outputPath);
     } else {
-        PrintLine(stdout, "not converted %s: %s\n", sourcePath,
-                  DescribeConversion(result, systemError, sourcePath, format));
+        PrintLine(stdout, "not converted %s: %s\n", sourcePath, DescribeConversion(outcome));
     }
 }
 
 }  // namespace
 
-std::string DescribeConversion(int result, int systemError, const std::string& sourcePath,
-                               unsigned format) {
-    const std::string output = OutputPathFor(sourcePath, format).value_or("");
-    if (result == kOverwriteDeclined) {
-        return "output exists: " + output + " (use --overwrite to replace it)";
+std::string DescribeConversion(const ConversionOutcome& outcome) {
+    if (outcome.status == ConversionStatus::OverwriteDeclined) {
+        return "output exists: " + outcome.outputPath + " (use --overwrite to replace it)";
     }
-    if (result == kOutputCannotBeCreated) {
-        return "cannot create the output file " + output + ": " +
-               std::strerror(systemError != 0 ? systemError : EIO);
+    if (outcome.status == ConversionStatus::OutputCannotBeCreated) {
+        return "cannot create the output file " + outcome.outputPath + ": " +
+               std::strerror(outcome.systemError != 0 ? outcome.systemError : EIO);
     }
-    return DescribeConvertResult(result, systemError);
+    return DescribeConversionOutcome(outcome);
 }
 
 unsigned FormatCodeFromName(const std::string& name) {
@@ -138,14 +134,9 @@ int RunConvert(const ConvertOptions& options) {
     }
     CActivityLog& log = logging.log;
     CStderrMessageBox messageBox;
-    int systemError = 0;
-    const ConversionContext context{
-        options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep,
-        messageBox,
-        log,
-        logging.clock,
-        logging.user,
-        &systemError};
+    const ConversionContext context(
+        options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep, messageBox, log,
+        logging.clock, logging.user);
     const unsigned format = FormatCodeFromName(options.format);
     const SourceList sources = ExpandPaths(options.paths);
 
@@ -158,10 +149,10 @@ int RunConvert(const ConvertOptions& options) {
     for (std::size_t k = 0; k < batch.Size(); ++k) {
         const std::string& source = batch.Source(k);
         progress.Show(k + 1, batch.Size(), source);
-        const int result = batch.ConvertNext(context);
+        const ConversionOutcome outcome = batch.ConvertNext(context);
         progress.Clear();
-        ReportResult(source, format, result, systemError);
-        allConverted = allConverted && result == kConverted;
+        ReportResult(source, outcome);
+        allConverted = allConverted && outcome.Converted();
     }
     log.FlushLog();
     std::fflush(stdout);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/ConversionOutcome.h"
+
 namespace CLI {
 class App;
 }
@@ -29,7 +31,6 @@ void AddFormatOption(CLI::App& command, std::string& format);
 unsigned FormatCodeFromName(const std::string& name);
 
 // Why a file was not converted, naming its output where that is the cause.
-std::string DescribeConversion(int result, int systemError, const std::string& sourcePath,
-                               unsigned format);
+std::string DescribeConversion(const ConversionOutcome& outcome);
 
 }  // namespace kiro::cli

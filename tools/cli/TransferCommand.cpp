@@ -77,7 +77,7 @@ private:
 };
 
 // One file's steps, a line each.
-void ReportRecord(const TransferFileRecord& record, unsigned format) {
+void ReportRecord(const TransferFileRecord& record) {
     const std::string& device = record.devicePath;
     const std::string& local = record.localPath;
     if (record.placement == CopyPlacement::Skipped) {
@@ -98,14 +98,13 @@ void ReportRecord(const TransferFileRecord& record, unsigned format) {
                   "FAILED to keep the copy as %s: a PC file of that name is already there\n",
                   local);
     }
-    if (record.convertResult) {
-        const int result = *record.convertResult;
-        if (result == kConverted) {
+    if (const std::optional<ConversionOutcome>& conversion = record.conversion) {
+        if (conversion->Converted()) {
             PrintLine(stdout, "converted %s\n", local);
         } else {
             PrintLine(stdout, "%s %s: %s\n",
-                      IsConversionFailure(result) ? "FAILED to convert" : "not converted", local,
-                      DescribeConversion(result, record.conversionError, local, format));
+                      IsConversionFailure(*conversion) ? "FAILED to convert" : "not converted",
+                      local, DescribeConversion(*conversion));
         }
     }
     if (!record.madeDurable) {
@@ -223,7 +222,7 @@ int RunTransfer(const TransferOptions& options) {
         [&] {
             progress.Clear();
             for (; reported < running->Records().size(); ++reported) {
-                ReportRecord(running->Records()[reported], outputFormat);
+                ReportRecord(running->Records()[reported]);
             }
             std::fflush(stdout);
             if (g_interrupted) {
@@ -244,7 +243,8 @@ int RunTransfer(const TransferOptions& options) {
 
     bool keptOutput = false;
     for (const TransferFileRecord& record : job.Records()) {
-        keptOutput = keptOutput || record.convertResult == kOverwriteDeclined;
+        keptOutput = keptOutput || (record.conversion && record.conversion->status ==
+                                                             ConversionStatus::OverwriteDeclined);
     }
     if (outcome.cancelled) {
         PrintLine(stdout, "cancelled: %d of %d files handled\n", outcome.handled, outcome.selected);

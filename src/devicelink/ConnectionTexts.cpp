@@ -5,15 +5,15 @@
 
 namespace kiro {
 
-MessageBoxRequest ConnectFailureMessage(int connectResult) {
-    switch (connectResult) {
-        case kConnectTimeout:
+MessageBoxRequest ConnectFailureMessage(ConnectOutcome outcome) {
+    switch (outcome) {
+        case ConnectOutcome::TimedOut:
             return {
                 "Timeout looking for Kiro-SCAN.  Make sure the Kiro-SCAN is connected to your "
                 "serial port and that Windows CE Services have been properly installed.",
                 "RAPI Connection Error", MessageButtons::Ok, MessageAnswer::Ok,
                 MessageOwner::MainWindow};
-        case kConnectAlreadyInitialised:
+        case ConnectOutcome::AlreadyInitialised:
             return {
                 "RAPI Connection Error -- Already Initialized.  Please exit and restart this "
                 "application.",

@@ -31,6 +31,8 @@ struct PcCopy {
     std::uint64_t bytes = 0;
     CopyPlacement placement = CopyPlacement::New;
     std::string pcPath;  // where the copy is: the PC path or the numbered name
+    // The system's reason (an errno value) when the PC side failed; 0 otherwise.
+    int systemError = 0;
 
     bool Copied() const { return status == CopyStatus::Copied; }
 };

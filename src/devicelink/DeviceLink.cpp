@@ -136,28 +136,41 @@ CDeviceLink::~CDeviceLink() {
 }
 
 int CDeviceLink::Connect() {
+    switch (ConnectToHandheld()) {
+        case ConnectOutcome::Connected:
+            return kConnectOk;
+        case ConnectOutcome::AlreadyInitialised:
+            return kConnectAlreadyInitialised;
+        case ConnectOutcome::TimedOut:
+            return kConnectTimeout;
+        default:
+            return kConnectGeneralFailure;
+    }
+}
+
+ConnectOutcome CDeviceLink::ConnectToHandheld() {
     if (m_bConnected != 0) {
-        return kConnectAlreadyInitialised;
+        return ConnectOutcome::AlreadyInitialised;
     }
     RAPIINIT init{kRapiInitRecordSize, nullptr, S_OK};
     const HRESULT result = m_api.CeRapiInitEx(&init);
     if (result < 0) {
         m_bConnected = 0;
-        return result == CERAPI_E_ALREADYINITIALIZED ? kConnectAlreadyInitialised
-                                                     : kConnectGeneralFailure;
+        return result == CERAPI_E_ALREADYINITIALIZED ? ConnectOutcome::AlreadyInitialised
+                                                     : ConnectOutcome::GeneralFailure;
     }
     const DWORD wait = m_api.WaitForSingleObject(init.heRapiInit, m_connectTimeoutMs);
     if (wait == WAIT_OBJECT_0) {
         m_bConnected = 1;
         m_bConnectionLost = false;
         m_strLossCause.clear();
-        return kConnectOk;
+        return ConnectOutcome::Connected;
     }
     // A failed attempt gives the remote API back, so that the next Connect starts
     // afresh instead of finding it still initialised.
     m_api.CeRapiUninit();
     m_bConnected = 0;
-    return wait == WAIT_TIMEOUT ? kConnectTimeout : kConnectGeneralFailure;
+    return wait == WAIT_TIMEOUT ? ConnectOutcome::TimedOut : ConnectOutcome::GeneralFailure;
 }
 
 int CDeviceLink::Disconnect() {
@@ -185,8 +198,22 @@ bool CDeviceLink::CheckConnected() {
 
 int CDeviceLink::GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* widePath,
                                        std::string* narrowPath) const {
-    if (m_bConnected == 0) {
+    const std::optional<DeviceFolder> folder = SelectedFolder(tree);
+    if (!folder) {
         return 0;
+    }
+    if (widePath != nullptr) {
+        *widePath = folder->wide;
+    }
+    if (narrowPath != nullptr) {
+        *narrowPath = folder->narrow;
+    }
+    return 1;
+}
+
+std::optional<DeviceFolder> CDeviceLink::SelectedFolder(const IDeviceTree& tree) const {
+    if (m_bConnected == 0) {
+        return std::nullopt;
     }
     std::vector<std::string> labels;
     for (TreeItem item = tree.GetSelectedItem(); item != 0; item = tree.GetParentItem(item)) {
@@ -204,34 +231,38 @@ int CDeviceLink::GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* 
     if (path.empty()) {
         path.push_back('\\');
     }
-    const auto wide = Utf8ToUtf16(path);
+    std::optional<std::u16string> wide = Utf8ToUtf16(path);
     if (!wide || wide->size() > kMaxPathChars) {
-        return 0;
+        return std::nullopt;
     }
-    if (widePath != nullptr) {
-        *widePath = *wide;
-    }
-    if (narrowPath != nullptr) {
-        *narrowPath = path;
-    }
-    return 1;
+    return DeviceFolder{std::move(*wide), std::move(path)};
 }
 
 int CDeviceLink::FillFolderTree(const std::u16string& path, DWORD flags, IDeviceTree& tree,
                                 TreeItem parent) {
-    m_bLastListingFailed = true;
-    m_nLastSkippedEntries = 0;
-    if (!CheckConnected() || path.empty()) {
-        return 0;
-    }
-    return FillFolderLevel(path, flags, tree, parent, &m_bLastListingFailed);
+    const FolderListing listing = ReadFolderTree(path, flags, tree, parent);
+    return listing.Listed() && listing.entries > 0 ? 1 : 0;
 }
 
-int CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags, IDeviceTree& tree,
-                                 TreeItem parent, bool* folderFailed) {
+FolderListing CDeviceLink::ReadFolderTree(const std::u16string& path, DWORD flags,
+                                          IDeviceTree& tree, TreeItem parent) {
+    if (!CheckConnected()) {
+        return {ListingStatus::NotConnected};
+    }
+    if (path.empty()) {
+        return {ListingStatus::NoFolder};
+    }
+    int skipped = 0;
+    FolderListing listing = FillFolderLevel(path, flags, tree, parent, skipped);
+    listing.skippedEntries = skipped;
+    return listing;
+}
+
+FolderListing CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags,
+                                           IDeviceTree& tree, TreeItem parent, int& skipped) {
     const std::u16string pattern = path + u"*";
     if (pattern.size() > kMaxPathChars) {
-        return 0;  // deeper than a device path can reach
+        return {ListingStatus::Unreadable};  // deeper than a device path can reach
     }
     CFindBuffer found(m_api);
     if (!found.Find(pattern, flags)) {
@@ -240,14 +271,11 @@ int CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags, IDevic
             m_messageBox.Show({"Find file failed", "", MessageButtons::Ok, MessageAnswer::Ok,
                                MessageOwner::Application});
         }
-        return 0;
+        return {ListingStatus::Unreadable};
     }
-    if (folderFailed != nullptr) {
-        *folderFailed = false;
-    }
-    m_nLastSkippedEntries += static_cast<int>(m_api.SkippedFindEntries());
-    if (found.count == 0 || found.entries == nullptr) {
-        return 0;
+    skipped += static_cast<int>(m_api.SkippedFindEntries());
+    if (found.entries == nullptr) {
+        return {ListingStatus::Listed};
     }
     for (DWORD i = 0; i < found.count && m_bConnected == 1; ++i) {
         const CE_FIND_DATA& entry = found.entries[i];
@@ -258,33 +286,35 @@ int CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags, IDevic
             continue;
         }
         const TreeItem item = tree.InsertItem(label, kTreeImageFolder, kTreeImageFolder, parent);
-        FillFolderLevel(path + name + u"\\", kTreeFindFlags, tree, item, nullptr);
+        FillFolderLevel(path + name + u"\\", kTreeFindFlags, tree, item, skipped);
         tree.SortChildren(item);
     }
-    return 1;
+    return {ListingStatus::Listed, static_cast<int>(found.count)};
 }
 
 int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
-    m_bLastListingFailed = true;
-    m_nLastSkippedEntries = 0;
+    const ListingStatus status = ListFolder(folder, list).status;
+    return status == ListingStatus::NotConnected || status == ListingStatus::NoFolder ? 0 : 1;
+}
+
+FolderListing CDeviceLink::ListFolder(const std::u16string& folder, IFileList& list) {
     if (!CheckConnected()) {
-        return 0;
+        return {ListingStatus::NotConnected};
     }
     list.DeleteAllItems();
     if (folder.empty()) {
-        return 0;
+        return {ListingStatus::NoFolder};
     }
     const std::u16string pattern = (folder == u"\\" ? std::u16string() : folder) + u"\\*";
     if (pattern.size() > kMaxPathChars) {
-        return 1;
+        return {ListingStatus::Unreadable};
     }
     CFindBuffer found(m_api);
     if (!found.Find(pattern, kListFindFlags)) {
         NoticeLoss();
-        return 1;
+        return {ListingStatus::Unreadable};
     }
-    m_bLastListingFailed = false;
-    m_nLastSkippedEntries = static_cast<int>(m_api.SkippedFindEntries());
+    const int skipped = static_cast<int>(m_api.SkippedFindEntries());
     CKindCache kinds;
     for (const ListedFile& file : FilesInListOrder(found.entries, found.count)) {
         const CE_FIND_DATA& entry = found.entries[file.index];
@@ -294,7 +324,8 @@ int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {
         list.SetItemText(item, 2, FormatDeviceSize(entry.nFileSizeLow));
         list.SetItemText(item, 3, FormatDeviceDate(entry.ftLastWriteTime));
     }
-    return 1;
+    const int entries = found.entries != nullptr ? static_cast<int>(found.count) : 0;
+    return {ListingStatus::Listed, entries, skipped};
 }
 
 namespace {
@@ -303,25 +334,6 @@ PcCopy CopyFailed(CopyStatus status) {
     PcCopy copy;
     copy.status = status;
     return copy;
-}
-
-CopyStatus StatusOfCopy(std::int64_t result) {
-    switch (result) {
-        case kTransferDeviceFileCannotBeOpened:
-            return CopyStatus::DeviceFileCannotBeOpened;
-        case kTransferPcFileCannotBeCreated:
-            return CopyStatus::PcFileCannotBeCreated;
-        case kTransferFailedPartWay:
-            return CopyStatus::FailedPartWay;
-        case kTransferNoChunkBuffer:
-            return CopyStatus::NoChunkBuffer;
-        case kTransferConnectionLost:
-            return CopyStatus::ConnectionLost;
-        case kTransferKeptExistingFile:
-            return CopyStatus::KeptExistingFile;
-        default:
-            return result >= 0 ? CopyStatus::Copied : CopyStatus::FailedPartWay;
-    }
 }
 
 }  // namespace
@@ -368,7 +380,6 @@ PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
                                  const std::u16string& deviceName, const std::string& pcFolder,
                                  const std::string& pcName, std::uint32_t chunkSize,
                                  IProgressBar* progress, const ExistingFileResolver& resolver) {
-    m_nLastPcError = 0;
     if (!CheckConnected()) {
         return CopyFailed(m_bConnectionLost ? CopyStatus::ConnectionLost
                                             : CopyStatus::NotConnected);
@@ -393,22 +404,15 @@ PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
     if (chunkSize == 0) {
         return CopyFailed(CopyStatus::NoChunkBuffer);
     }
-    CTransferCopy copy(m_api, chunkSize, progress, resolver);
-    const std::int64_t result = copy.Run(devicePath, pcPath);
-    m_nLastPcError = copy.PcError();
+    PcCopy copy = CTransferCopy(m_api, chunkSize, progress, resolver).Run(devicePath, pcPath);
     NoticeLoss();
-    PcCopy outcome;
-    outcome.status = StatusOfCopy(result);
-    outcome.bytes = result > 0 ? static_cast<std::uint64_t>(result) : 0;
-    outcome.placement = copy.Placement();
-    outcome.pcPath = copy.PlacedPath();
-    return outcome;
+    return copy;
 }
 
 namespace {
 
-// Reads a handheld file into `bytes` up to their size; the bytes read, or a failure code.
-std::int64_t ReadDeviceFile(IRemoteApi& api, HANDLE file, std::vector<unsigned char>& bytes) {
+// Reads a handheld file into `bytes` up to their size; false when a read fails.
+bool ReadDeviceFile(IRemoteApi& api, HANDLE file, std::vector<unsigned char>& bytes) {
     constexpr DWORD kChunkBytes = 4096;
     std::size_t filled = 0;
     while (filled < bytes.size()) {
@@ -416,7 +420,7 @@ std::int64_t ReadDeviceFile(IRemoteApi& api, HANDLE file, std::vector<unsigned c
             static_cast<DWORD>(std::min<std::size_t>(kChunkBytes, bytes.size() - filled));
         DWORD read = 0;
         if (api.CeReadFile(file, bytes.data() + filled, wanted, &read, nullptr) != TRUE) {
-            return kTransferFailedPartWay;
+            return false;
         }
         if (read == 0) {
             break;
@@ -424,7 +428,7 @@ std::int64_t ReadDeviceFile(IRemoteApi& api, HANDLE file, std::vector<unsigned c
         filled += std::min<std::size_t>(read, wanted);
     }
     bytes.resize(filled);
-    return static_cast<std::int64_t>(filled);
+    return true;
 }
 
 }  // namespace
@@ -434,50 +438,72 @@ CDeviceLink::DeviceFileBytes CDeviceLink::ReadFileToMemory(const std::u16string&
                                                            std::size_t maxBytes) {
     DeviceFileBytes file;
     if (!CheckConnected()) {
-        file.result = m_bConnectionLost ? kTransferConnectionLost : 0;
+        file.status = m_bConnectionLost ? CopyStatus::ConnectionLost : CopyStatus::NotConnected;
         return file;
     }
     const std::u16string path = JoinDevicePath(folder, name);
     if (!IsSafeFileName(name) || path.size() > kMaxPathChars) {
-        file.result = kTransferUnsafeFileName;
+        file.status = CopyStatus::UnsafeFileName;
         return file;
     }
     const HANDLE handle = m_api.CeCreateFile(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
-        file.result = NoticeLoss() ? kTransferConnectionLost : kTransferDeviceFileCannotBeOpened;
+        file.status =
+            NoticeLoss() ? CopyStatus::ConnectionLost : CopyStatus::DeviceFileCannotBeOpened;
         return file;
     }
     const DWORD size = m_api.CeGetFileSize(handle, nullptr);
     file.bytes.resize(std::min<std::size_t>(size, maxBytes));
-    file.result = ReadDeviceFile(m_api, handle, file.bytes);
+    if (ReadDeviceFile(m_api, handle, file.bytes)) {
+        file.status = CopyStatus::Copied;
+    } else {
+        file = {CopyStatus::FailedPartWay, {}};
+    }
     m_api.CeCloseHandle(handle);
     if (NoticeLoss()) {
-        file = {kTransferConnectionLost, {}};
+        file = {CopyStatus::ConnectionLost, {}};
     }
     return file;
 }
 
 int CDeviceLink::DeleteDeviceFile(const std::u16string& folder, const std::u16string& name) {
+    return DeleteOnHandheld(folder, name) == RemoteChange::Done ? 1 : 0;
+}
+
+RemoteChange CDeviceLink::DeleteOnHandheld(const std::u16string& folder,
+                                           const std::u16string& name) {
     if (!CheckConnected()) {
-        return 0;
+        return m_bConnectionLost ? RemoteChange::ConnectionLost : RemoteChange::NotConnected;
     }
     const std::u16string path = JoinDevicePath(folder, name);
     if (path.size() > kMaxPathChars) {
-        return 0;
+        return RemoteChange::Refused;
     }
-    const BOOL deleted = m_api.CeDeleteFile(path.c_str());
-    NoticeLoss();
-    return deleted != FALSE ? 1 : 0;
+    return ChangeAnswered(m_api.CeDeleteFile(path.c_str()) != FALSE);
 }
 
 int CDeviceLink::CreateDeviceDirectory(const std::u16string& path) {
-    if (!CheckConnected() || path.size() > kMaxPathChars) {
-        return 0;
+    return CreateFolderOnHandheld(path) == RemoteChange::Done ? 1 : 0;
+}
+
+RemoteChange CDeviceLink::CreateFolderOnHandheld(const std::u16string& path) {
+    if (!CheckConnected()) {
+        return m_bConnectionLost ? RemoteChange::ConnectionLost : RemoteChange::NotConnected;
     }
-    const BOOL created = m_api.CeCreateDirectory(path.c_str(), nullptr);
-    NoticeLoss();
-    return created != FALSE ? 1 : 0;
+    if (path.size() > kMaxPathChars) {
+        return RemoteChange::Refused;
+    }
+    return ChangeAnswered(m_api.CeCreateDirectory(path.c_str(), nullptr) != FALSE);
+}
+
+RemoteChange CDeviceLink::ChangeAnswered(bool done) {
+    // What the handheld answered stands, even when the connection broke right after.
+    const bool lost = NoticeLoss();
+    if (done) {
+        return RemoteChange::Done;
+    }
+    return lost ? RemoteChange::ConnectionLost : RemoteChange::Refused;
 }
 
 }  // namespace kiro

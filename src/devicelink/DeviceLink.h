@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 
 namespace kiro {
 
+// Connect's result codes; inside the engine an attempt ends in a ConnectOutcome.
 enum ConnectResult : int {
     kConnectOk = 0,
     kConnectAlreadyInitialised = -1,
@@ -20,6 +22,11 @@ enum ConnectResult : int {
     kConnectTimeout = -3,
 };
 
+// How an attempt to connect ended.
+enum class ConnectOutcome { Connected, AlreadyInitialised, GeneralFailure, TimedOut };
+
+// TransferFile's result codes besides a byte count; inside the engine a copy ends in a
+// PcCopy.
 enum TransferResult : int {
     kTransferDeviceFileCannotBeOpened = -1,
     kTransferPcFileCannotBeCreated = -2,
@@ -43,6 +50,33 @@ inline constexpr const char* kRootItemLabel = "Kiro-SCAN";
 inline constexpr int kTreeImageFolder = 0;
 inline constexpr int kTreeImageFile = 4;
 
+// How the reading of a folder ended. A lost handheld reads as Unreadable; the link's
+// ConnectionLost() tells that apart.
+enum class ListingStatus {
+    Listed,
+    NotConnected,
+    NoFolder,    // no folder was named
+    Unreadable,  // the handheld could not search the folder
+};
+
+struct FolderListing {
+    ListingStatus status = ListingStatus::NotConnected;
+    int entries = 0;  // entries the search of the folder itself delivered
+    // Entries left out because their names are longer than a device name can be.
+    int skippedEntries = 0;
+
+    bool Listed() const { return status == ListingStatus::Listed; }
+};
+
+// The folder selected in the device tree: "\" or "\A\B", and the same for display.
+struct DeviceFolder {
+    std::u16string wide;
+    std::string narrow;
+};
+
+// How a change asked of the handheld (a deletion, a new folder) ended.
+enum class RemoteChange { Done, Refused, NotConnected, ConnectionLost };
+
 // The program's one link to the handheld. Every operation that touches the handheld
 // does nothing and returns 0 while not connected.
 //
@@ -57,32 +91,31 @@ public:
     CDeviceLink(const CDeviceLink&) = delete;
     CDeviceLink& operator=(const CDeviceLink&) = delete;
 
+    // The operations with integer results keep them at this boundary; each is a thin wrapper over
+    // the typed function beneath it, which the window and the command line call.
     int Connect();
+    ConnectOutcome ConnectToHandheld();
     int Disconnect();
     bool IsConnected() const { return m_bConnected == 1; }
     // True from a detected loss of the handheld until the next successful Connect.
     bool ConnectionLost() const { return m_bConnectionLost; }
     // What broke the connection, in words for a user, while ConnectionLost().
     const std::string& LossCause() const { return m_strLossCause; }
-    // Entries the last FillFileList or FillFolderTree left out because their names are
-    // longer than a device name can be.
-    int LastSkippedEntries() const { return m_nLastSkippedEntries; }
-    // True when the last FillFileList or FillFolderTree could not read its folder (a
-    // failed search, or no connection), as opposed to a folder that is empty.
-    bool LastListingFailed() const { return m_bLastListingFailed; }
-    // The system's error number for the PC side of the last TransferFile that failed
-    // there (a full disk, say); 0 otherwise.
-    int LastPcError() const { return m_nLastPcError; }
 
     // The selected folder as "\" or "\A\B" (wide and, for display, narrow). Returns 0
     // when not connected or when the path would exceed 259 characters.
     int GetSelectedFolderPath(const IDeviceTree& tree, std::u16string* widePath,
                               std::string* narrowPath) const;
+    std::optional<DeviceFolder> SelectedFolder(const IDeviceTree& tree) const;
+
     // Adds the folders below `path` (which ends with "\") under `parent`, depth first.
     int FillFolderTree(const std::u16string& path, rapi::DWORD flags, IDeviceTree& tree,
                        TreeItem parent);
+    FolderListing ReadFolderTree(const std::u16string& path, rapi::DWORD flags, IDeviceTree& tree,
+                                 TreeItem parent);
     // Lists the files of a folder ("\" or "\A\B") with kind, size and date texts.
     int FillFileList(const std::u16string& folder, IFileList& list);
+    FolderListing ListFolder(const std::u16string& folder, IFileList& list);
     static DeviceFileKind GetFileKind(const std::u16string& fileName) {
         return kiro::GetFileKind(fileName);
     }
@@ -103,17 +136,18 @@ public:
                         std::uint32_t chunkSize, IProgressBar* progress,
                         const ExistingFileResolver& resolver);
     struct DeviceFileBytes {
-        // The bytes read, 0 when not connected, or a TransferResult code
-        // (kTransferConnectionLost once the handheld is lost).
-        std::int64_t result = 0;
+        CopyStatus status = CopyStatus::NotConnected;  // Copied when the bytes are there
         std::vector<unsigned char> bytes;
     };
     // Reads at most `maxBytes` of one handheld file into memory, for a look at it;
     // nothing is written on the PC.
     DeviceFileBytes ReadFileToMemory(const std::u16string& folder, const std::u16string& name,
                                      std::size_t maxBytes);
+    // Nonzero when the handheld deleted the file, or created the folder.
     int DeleteDeviceFile(const std::u16string& folder, const std::u16string& name);
+    RemoteChange DeleteOnHandheld(const std::u16string& folder, const std::u16string& name);
     int CreateDeviceDirectory(const std::u16string& path);
+    RemoteChange CreateFolderOnHandheld(const std::u16string& path);
 
     // Only tests shorten the wait for the handheld.
     void SetConnectTimeoutMs(rapi::DWORD milliseconds) { m_connectTimeoutMs = milliseconds; }
@@ -125,17 +159,17 @@ private:
     // when the handheld is lost.
     bool NoticeLoss();
     bool CheckConnected();
-    int FillFolderLevel(const std::u16string& path, rapi::DWORD flags, IDeviceTree& tree,
-                        TreeItem parent, bool* folderFailed);
+    // The level's listing; the levels below add their skipped entries to `skipped`.
+    FolderListing FillFolderLevel(const std::u16string& path, rapi::DWORD flags, IDeviceTree& tree,
+                                  TreeItem parent, int& skipped);
+    // Done or Refused by what the handheld answered, unless it was lost meanwhile.
+    RemoteChange ChangeAnswered(bool done);
 
     IRemoteApi& m_api;
     IMessageBox& m_messageBox;
     rapi::DWORD m_connectTimeoutMs = 2000;
     bool m_bConnectionLost = false;
-    bool m_bLastListingFailed = false;
-    int m_nLastSkippedEntries = 0;
     std::string m_strLossCause;
-    int m_nLastPcError = 0;
 };
 
 // True for a name that stays inside its folder: not empty, ".", "..", and without

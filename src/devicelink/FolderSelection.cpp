@@ -9,11 +9,9 @@ void ShowSelectedFolder(ConnectState connectState, CDeviceLink& link, const IDev
                         const std::function<void(const std::string&)>& setTitle) {
     status.SetText(kGettingDirectoryContents);
     if (connectState == ConnectState::Connected) {
-        std::u16string widePath;
-        std::string narrowPath;
-        link.GetSelectedFolderPath(tree, &widePath, &narrowPath);
-        setTitle(ConnectedTitle(narrowPath));
-        link.FillFileList(widePath, list);
+        const DeviceFolder folder = link.SelectedFolder(tree).value_or(DeviceFolder{});
+        setTitle(ConnectedTitle(folder.narrow));
+        link.ListFolder(folder.wide, list);
     }
     status.SetText(kIdleStatusText);
 }

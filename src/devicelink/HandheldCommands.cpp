@@ -39,14 +39,15 @@ void CHandheldCommands::Disconnect() {
 
 void CHandheldCommands::Connect() {
     m_window.status.SetText("Initializing RAPI");
-    const int result = m_window.link.Connect();
-    m_connectState = result == kConnectOk ? ConnectState::Connected : ConnectState::NotConnected;
-    if (result == kConnectOk) {
+    const ConnectOutcome outcome = m_window.link.ConnectToHandheld();
+    const bool connected = outcome == ConnectOutcome::Connected;
+    m_connectState = connected ? ConnectState::Connected : ConnectState::NotConnected;
+    if (connected) {
         FillTreeFromRoot();
         HandleLostConnection();
         return;
     }
-    m_window.messageBox.Show(ConnectFailureMessage(result));
+    m_window.messageBox.Show(ConnectFailureMessage(outcome));
     m_window.setTitle(kNotConnectedTitle);
     m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
                                            kKindDisconnectedDevice, 0);
@@ -57,7 +58,7 @@ void CHandheldCommands::FillTreeFromRoot() {
     m_window.status.SetText("Getting Kiro-SCAN Directory Structure");
     m_hRootItem =
         m_window.tree.InsertItem(kRootItemLabel, kKindConnectedDevice, kKindConnectedDevice, 0);
-    m_window.link.FillFolderTree(u"\\", kTreeFindFlags, m_window.tree, m_hRootItem);
+    m_window.link.ReadFolderTree(u"\\", kTreeFindFlags, m_window.tree, m_hRootItem);
     m_window.tree.SortChildren(0);
     m_window.tree.SortChildren(m_hRootItem);
     m_window.tree.Expand(m_hRootItem);
@@ -81,8 +82,8 @@ void CHandheldCommands::OnDeleteFiles() {
     if (m_connectState != ConnectState::Connected) {
         return;
     }
-    std::u16string folder;
-    m_window.link.GetSelectedFolderPath(m_window.tree, &folder, nullptr);
+    const std::u16string folder =
+        m_window.link.SelectedFolder(m_window.tree).value_or(DeviceFolder{}).wide;
     const int selected = m_window.list.GetSelectedCount();
     if (selected == 0) {
         m_window.messageBox.Show(
@@ -101,7 +102,7 @@ void CHandheldCommands::OnDeleteFiles() {
         const int next = m_window.list.GetNextSelectedItem(item);
         const std::u16string name = Utf8ToUtf16(m_window.list.GetItemText(item, 0)).value_or(u"");
         m_window.status.SetText("Deleting " + Utf16ToUtf8Lossy(JoinDevicePath(folder, name)));
-        m_window.link.DeleteDeviceFile(folder, name);
+        m_window.link.DeleteOnHandheld(folder, name);  // a refusal shows in the list again
         if (m_window.link.ConnectionLost()) {
             break;
         }
@@ -109,10 +110,10 @@ void CHandheldCommands::OnDeleteFiles() {
     }
     if (!HandleLostConnection()) {
         m_window.status.SetText(kGettingDirectoryContents);
-        std::string narrow;
-        m_window.link.GetSelectedFolderPath(m_window.tree, &folder, &narrow);
-        m_window.setTitle(ConnectedTitle(narrow));
-        m_window.link.FillFileList(folder, m_window.list);
+        const DeviceFolder shown =
+            m_window.link.SelectedFolder(m_window.tree).value_or(DeviceFolder{});
+        m_window.setTitle(ConnectedTitle(shown.narrow));
+        m_window.link.ListFolder(shown.wide, m_window.list);
         HandleLostConnection();
     }
     SetIdle();
@@ -123,15 +124,15 @@ void CHandheldCommands::OnCreateDirectory(
     if (m_connectState != ConnectState::Connected) {
         return;
     }
-    std::u16string folder;
-    std::string narrow;
-    m_window.link.GetSelectedFolderPath(m_window.tree, &folder, &narrow);
-    const std::optional<std::string> name = askName(narrow);
+    const DeviceFolder folder =
+        m_window.link.SelectedFolder(m_window.tree).value_or(DeviceFolder{});
+    const std::optional<std::string> name = askName(folder.narrow);
     if (!name || name->empty()) {
         return;
     }
-    const std::u16string path = JoinDevicePath(folder, Utf8ToUtf16(*name).value_or(u""));
-    if (m_window.link.CreateDeviceDirectory(path) == 0 && !HandleLostConnection()) {
+    const std::u16string path = JoinDevicePath(folder.wide, Utf8ToUtf16(*name).value_or(u""));
+    if (m_window.link.CreateFolderOnHandheld(path) != RemoteChange::Done &&
+        !HandleLostConnection()) {
         m_window.messageBox.Show({"Directory creation failed", "Error", MessageButtons::Ok,
                                   MessageAnswer::Ok, MessageOwner::MainWindow});
     }

@@ -5,7 +5,6 @@
 #include <new>
 #include <string_view>
 
-#include "devicelink/DeviceLink.h"
 #include "devicelink/DeviceText.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
@@ -86,48 +85,48 @@ CTransferCopy::CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgress
                              ExistingFileResolver resolver)
     : m_api(api), m_chunkSize(chunkSize), m_progress(progress), m_resolver(std::move(resolver)) {}
 
-std::int64_t CTransferCopy::Run(const std::u16string& devicePath, const std::string& pcPath) {
+PcCopy CTransferCopy::Run(const std::u16string& devicePath, const std::string& pcPath) {
     m_pcError = 0;
     m_placement = CopyPlacement::New;
     m_placedPath = pcPath;
     CDeviceFile source(m_api, devicePath);
     if (!source.IsOpen()) {
-        return DeviceFailure(kTransferDeviceFileCannotBeOpened);
+        return DeviceFailure(CopyStatus::DeviceFileCannotBeOpened);
     }
     CAtomicFileWriter target(PathFromUtf8(pcPath));
     if (!target.Open()) {
-        return PcFailure(target, kTransferPcFileCannotBeCreated);
+        return PcFailure(target, CopyStatus::PcFileCannotBeCreated);
     }
     const DWORD size = m_api.CeGetFileSize(source.Handle(), nullptr);
     if (m_api.IsConnectionLost()) {
-        return kTransferConnectionLost;
+        return Ended(CopyStatus::ConnectionLost);
     }
     const CChunkBlock block(m_chunkSize, size);
     if (block.Data() == nullptr) {
-        return kTransferNoChunkBuffer;
+        return Ended(CopyStatus::NoChunkBuffer);
     }
     StartProgress(size);
-    const std::int64_t total = CopyChunks(source.Handle(), target, block.Data(), block.Size());
-    if (total < 0) {
-        return total;  // the writer removes its file
+    const PcCopy arrived = CopyChunks(source.Handle(), target, block.Data(), block.Size());
+    if (!arrived.Copied()) {
+        return arrived;  // the writer removes its file
     }
     // Closed before the copy takes its name, so that a handheld lost at the very end
     // still keeps nothing.
     if (!source.Close() && m_api.IsConnectionLost()) {
-        return kTransferConnectionLost;
+        return Ended(CopyStatus::ConnectionLost);
     }
-    return Commit(target, total);
+    return Commit(target, arrived.bytes);
 }
 
-std::int64_t CTransferCopy::CopyChunks(HANDLE source, CAtomicFileWriter& target, char* block,
-                                       std::size_t blockSize) {
-    std::int64_t total = 0;
+PcCopy CTransferCopy::CopyChunks(HANDLE source, CAtomicFileWriter& target, char* block,
+                                 std::size_t blockSize) {
+    std::uint64_t total = 0;
     std::uint64_t chunks = 0;
     std::size_t gathered = 0;
     for (;;) {
         if (blockSize - gathered < m_chunkSize) {
             if (!target.Append(std::string_view(block, gathered))) {
-                return PcFailure(target, kTransferFailedPartWay);
+                return PcFailure(target, CopyStatus::FailedPartWay);
             }
             gathered = 0;
         }
@@ -135,7 +134,7 @@ std::int64_t CTransferCopy::CopyChunks(HANDLE source, CAtomicFileWriter& target,
         const BOOL readOk = m_api.CeReadFile(source, block + gathered, m_chunkSize, &read, nullptr);
         read = std::min(read, m_chunkSize);
         if (readOk != TRUE) {
-            return DeviceFailure(kTransferFailedPartWay);
+            return DeviceFailure(CopyStatus::FailedPartWay);
         }
         gathered += read;
         total += read;
@@ -145,31 +144,31 @@ std::int64_t CTransferCopy::CopyChunks(HANDLE source, CAtomicFileWriter& target,
         }
     }
     if (!target.Append(std::string_view(block, gathered))) {
-        return PcFailure(target, kTransferFailedPartWay);
+        return PcFailure(target, CopyStatus::FailedPartWay);
     }
-    return total;
+    return Ended(CopyStatus::Copied, total);
 }
 
-std::int64_t CTransferCopy::Commit(CAtomicFileWriter& target, std::int64_t total) {
+PcCopy CTransferCopy::Commit(CAtomicFileWriter& target, std::uint64_t total) {
     if (target.Complete() != AtomicWriteResult::Written) {
-        return PcFailure(target, kTransferFailedPartWay);
+        return PcFailure(target, CopyStatus::FailedPartWay);
     }
     if (target.PlaceWithoutReplacing()) {
-        return total;
+        return Ended(CopyStatus::Copied, total);
     }
     // Another program may change the name's file while we compare or ask: then we look
     // again, a few times.
     for (int attempt = 0; attempt < 3 && errno == EEXIST; ++attempt) {
         if (PlaceBesideExisting(target, total)) {
-            return m_placement == CopyPlacement::Skipped ? std::int64_t{kTransferKeptExistingFile}
-                                                         : total;
+            return m_placement == CopyPlacement::Skipped ? Ended(CopyStatus::KeptExistingFile)
+                                                         : Ended(CopyStatus::Copied, total);
         }
     }
     target.Abandon();
-    return PcFailure(target, kTransferPcFileCannotBeCreated);
+    return PcFailure(target, CopyStatus::PcFileCannotBeCreated);
 }
 
-bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t total) {
+bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::uint64_t total) {
     FileIdentity existing;
     if (SameContents(target.TemporaryPath(), PathFromUtf8(m_placedPath), &existing)) {
         m_placement = CopyPlacement::Identical;
@@ -179,7 +178,7 @@ bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t 
     question.path = m_placedPath;
     question.existingSize = static_cast<std::uint64_t>(existing.size);
     question.existingDate = FormatPcFileDate(existing.modifiedNs / 1000000000);
-    question.newSize = static_cast<std::uint64_t>(total);
+    question.newSize = total;
     const ExistingFileChoice choice =
         m_resolver ? m_resolver(question) : ExistingFileChoice::Replace;
     switch (choice) {
@@ -201,16 +200,23 @@ bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t 
     }
 }
 
-std::int64_t CTransferCopy::DeviceFailure(std::int64_t code) {
-    if (m_api.IsConnectionLost()) {
-        return kTransferConnectionLost;
-    }
-    return code;
+PcCopy CTransferCopy::DeviceFailure(CopyStatus status) {
+    return Ended(m_api.IsConnectionLost() ? CopyStatus::ConnectionLost : status);
 }
 
-std::int64_t CTransferCopy::PcFailure(const CAtomicFileWriter& target, std::int64_t code) {
+PcCopy CTransferCopy::PcFailure(const CAtomicFileWriter& target, CopyStatus status) {
     m_pcError = target.LastError();
-    return code;
+    return Ended(status);
+}
+
+PcCopy CTransferCopy::Ended(CopyStatus status, std::uint64_t bytes) const {
+    PcCopy copy;
+    copy.status = status;
+    copy.bytes = bytes;
+    copy.placement = m_placement;
+    copy.pcPath = m_placedPath;
+    copy.systemError = m_pcError;
+    return copy;
 }
 
 void CTransferCopy::StartProgress(std::uint32_t size) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "devicelink/CopyStatus.h"
 #include "devicelink/DeviceControls.h"
 #include "devicelink/ExistingPcFile.h"
 #include "devicelink/RemoteApi.h"
@@ -17,8 +18,8 @@ namespace kiro {
 // whole file has arrived.
 //
 // A copy counts only when the handheld is still there once the whole file has
-// arrived: a connection that breaks at any point before gives
-// kTransferConnectionLost and keeps nothing.
+// arrived: a connection that breaks at any point before ends it as ConnectionLost and
+// keeps nothing.
 //
 // A PC file that already has the name is never replaced unseen: the same bytes count
 // as done, different bytes go to the resolver (none replaces). Whatever is decided,
@@ -27,24 +28,23 @@ class CTransferCopy {
 public:
     CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgressBar* progress,
                   ExistingFileResolver resolver = {});
-    // The bytes copied, or a TransferResult code.
-    std::int64_t Run(const std::u16string& devicePath, const std::string& pcPath);
-    // The system's error number when the PC side failed; 0 otherwise.
-    int PcError() const { return m_pcError; }
-    CopyPlacement Placement() const { return m_placement; }
-    // Where the copy went: the PC path, or the numbered name it was kept under.
-    const std::string& PlacedPath() const { return m_placedPath; }
+    // How the copy ended: the bytes copied and where they went, or why nothing was kept.
+    PcCopy Run(const std::u16string& devicePath, const std::string& pcPath);
 
 private:
-    std::int64_t CopyChunks(rapi::HANDLE source, CAtomicFileWriter& target, char* block,
-                            std::size_t blockSize);
-    std::int64_t Commit(CAtomicFileWriter& target, std::int64_t total);
+    // Copied, with the bytes gathered, once every chunk is in the writer; else the
+    // failure that ended the copy.
+    PcCopy CopyChunks(rapi::HANDLE source, CAtomicFileWriter& target, char* block,
+                      std::size_t blockSize);
+    PcCopy Commit(CAtomicFileWriter& target, std::uint64_t total);
     // Decides what happens when the name is taken; false when the copy is not kept.
-    bool PlaceBesideExisting(CAtomicFileWriter& target, std::int64_t total);
+    bool PlaceBesideExisting(CAtomicFileWriter& target, std::uint64_t total);
     // A failure of the handheld's side: a lost connection when it broke.
-    std::int64_t DeviceFailure(std::int64_t code);
+    PcCopy DeviceFailure(CopyStatus status);
     // A failure of the PC side, with the writer's reason.
-    std::int64_t PcFailure(const CAtomicFileWriter& target, std::int64_t code);
+    PcCopy PcFailure(const CAtomicFileWriter& target, CopyStatus status);
+    // The outcome as it stands, with where the copy went.
+    PcCopy Ended(CopyStatus status, std::uint64_t bytes = 0) const;
     void StartProgress(std::uint32_t size);
     void ShowBlock(std::uint64_t block);
 

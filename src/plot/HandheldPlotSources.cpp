@@ -14,16 +14,16 @@ PlotSource ReadOne(CDeviceLink& link, const std::u16string& folder, const std::s
     }
     const CDeviceLink::DeviceFileBytes file =
         link.ReadFileToMemory(folder, *wideName, kMaxPreviewBytes);
-    if (file.result == kTransferConnectionLost) {
-        return {name, std::nullopt, kConnectionLostText};
+    switch (file.status) {
+        case CopyStatus::Copied:
+            return PlotSourceFromBytes(name, file.bytes.data(), file.bytes.size());
+        case CopyStatus::ConnectionLost:
+            return {name, std::nullopt, kConnectionLostText};
+        case CopyStatus::NotConnected:
+            return {name, std::nullopt, "The Kiro-SCAN is not connected."};
+        default:
+            return {name, std::nullopt, name + " cannot be read from the Kiro-SCAN."};
     }
-    if (file.result == 0 && !link.IsConnected()) {
-        return {name, std::nullopt, "The Kiro-SCAN is not connected."};
-    }
-    if (file.result < 0) {
-        return {name, std::nullopt, name + " cannot be read from the Kiro-SCAN."};
-    }
-    return PlotSourceFromBytes(name, file.bytes.data(), file.bytes.size());
 }
 
 }  // namespace
@@ -31,13 +31,13 @@ PlotSource ReadOne(CDeviceLink& link, const std::u16string& folder, const std::s
 std::vector<PlotSource> ReadSelectedHandheldFiles(CDeviceLink& link, const IDeviceTree& tree,
                                                   const IFileList& list) {
     std::vector<PlotSource> sources;
-    std::u16string folder;
-    if (link.GetSelectedFolderPath(tree, &folder, nullptr) == 0) {
+    const std::optional<DeviceFolder> folder = link.SelectedFolder(tree);
+    if (!folder) {
         return sources;
     }
     for (int item = list.GetNextSelectedItem(-1); item >= 0 && sources.size() < kMaxOverlaidSpectra;
          item = list.GetNextSelectedItem(item)) {
-        sources.push_back(ReadOne(link, folder, list.GetItemText(item, 0)));
+        sources.push_back(ReadOne(link, folder->wide, list.GetItemText(item, 0)));
         if (link.ConnectionLost()) {
             break;
         }

@@ -76,7 +76,8 @@ TransferOutcome CTransferJob::RunTransferJob() {
     if (m_connectState != ConnectState::Connected) {
         return outcome;
     }
-    m_env.context.link.GetSelectedFolderPath(m_env.context.tree, &m_deviceFolder, nullptr);
+    m_deviceFolder =
+        m_env.context.link.SelectedFolder(m_env.context.tree).value_or(DeviceFolder{}).wide;
     m_selected = m_env.context.list.GetSelectedCount();
     if (m_selected == 0) {
         m_env.messageBox.Show({"No files selected.", "File Transfer Error", MessageButtons::Ok,
@@ -186,7 +187,7 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
         });
     record.copyStatus = copy.status;
     record.placement = copy.placement;
-    record.systemError = m_env.context.link.LastPcError();
+    record.systemError = copy.systemError;
     // Only a copy of the whole file counts, and none once the handheld is lost.
     const bool lost = NoteLostConnection(record);
     if (record.placement == CopyPlacement::Skipped && !lost) {
@@ -251,8 +252,8 @@ void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTe
         return;  // nothing is deleted on a handheld we no longer hear from
     }
     m_env.status.SetText(DeletingRemoteStatusText(texts));
-    record.remoteDeleted =
-        m_env.context.link.DeleteDeviceFile(m_deviceFolder, record.deviceName) != 0;
+    record.remoteDeleted = m_env.context.link.DeleteOnHandheld(m_deviceFolder, record.deviceName) ==
+                           RemoteChange::Done;
     NoteLostConnection(record);
     record.failed = record.failed || !*record.remoteDeleted;
     m_env.context.log.WriteLogEntry(RemoteDeleteLine(texts, *record.remoteDeleted));
@@ -277,9 +278,8 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
     outcome.lossCause = m_env.context.link.LossCause();
     if (IsMoveAction(m_settings.defaultAction) && !m_connectionLost) {
         m_env.context.frameStatus.SetText(kGettingDirectoryContents);
-        std::u16string folder;
-        if (m_env.context.link.GetSelectedFolderPath(m_env.context.tree, &folder, nullptr) != 0) {
-            m_env.context.link.FillFileList(folder, m_env.context.list);
+        if (const auto folder = m_env.context.link.SelectedFolder(m_env.context.tree)) {
+            m_env.context.link.ListFolder(folder->wide, m_env.context.list);
         }
     }
     m_env.context.log.FlushLog();

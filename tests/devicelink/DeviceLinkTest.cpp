@@ -160,7 +160,7 @@ TEST_F(DeviceLinkTest, ListsFilesWithKindSizeAndDate) {
     for (const char16_t* onlyFolders : {u"\\", u"\\Temp\\OnlyFolders"}) {
         EXPECT_EQ(link.FillFileList(onlyFolders, list), 1);
         EXPECT_EQ(list.GetItemCount(), 0);
-        EXPECT_FALSE(link.LastListingFailed()) << "an empty folder was read";
+        EXPECT_TRUE(link.ListFolder(onlyFolders, list).Listed()) << "an empty folder was read";
     }
 }
 
@@ -171,10 +171,10 @@ TEST_F(DeviceLinkTest, AFailedListingLeavesTheListEmptyWithoutAMessage) {
     list.InsertItem("stale", 4);
     EXPECT_EQ(link.FillFileList(u"\\Data", list), 1);
     EXPECT_EQ(list.GetItemCount(), 0);
-    EXPECT_TRUE(link.LastListingFailed());
+    EXPECT_FALSE(link.ListFolder(u"\\Data", list).Listed());
     EXPECT_TRUE(messageBox.shown.empty());
     EXPECT_EQ(link.FillFileList(u"", list), 0);
-    EXPECT_TRUE(link.LastListingFailed());
+    EXPECT_FALSE(link.ListFolder(u"", list).Listed());
     EXPECT_TRUE(link.IsConnected());
     EXPECT_FALSE(link.ConnectionLost()) << "a failed search is no loss";
 }
@@ -190,8 +190,7 @@ TEST_F(DeviceLinkTest, ALostHandheldEndsTheLinkUntilTheNextConnect) {
     EXPECT_EQ(link.DeleteDeviceFile(u"\\", std::u16string(259, u'x')), 0);
     EXPECT_TRUE(api.created.empty());
     api.callsBeforeLoss = 0;  // the listing's own search finds the connection broken
-    EXPECT_EQ(link.FillFileList(u"\\Data", list), 1);
-    EXPECT_TRUE(link.LastListingFailed());
+    EXPECT_EQ(link.ListFolder(u"\\Data", list).status, ListingStatus::Unreadable);
     EXPECT_TRUE(link.ConnectionLost());
     EXPECT_FALSE(link.IsConnected());
     EXPECT_EQ(api.uninitCalls, 1) << "the remote API is given back at once";
@@ -230,8 +229,9 @@ TEST_F(DeviceLinkTest, ALossDuringTheTreeStopsItWithoutAFindFailedBox) {
     }
     ConnectLink();
     api.callsBeforeLoss = 2;  // the root and \A are read, \A\A1 is not
-    EXPECT_EQ(link.FillFolderTree(u"\\", kTreeFindFlags, tree, RootedTree()), 1);
-    EXPECT_FALSE(link.LastListingFailed()) << "the root itself was read";
+    const FolderListing root = link.ReadFolderTree(u"\\", kTreeFindFlags, tree, RootedTree());
+    EXPECT_GT(root.entries, 0);
+    EXPECT_TRUE(root.Listed()) << "the root itself was read";
     EXPECT_TRUE(link.ConnectionLost());
     EXPECT_EQ(api.finds.size(), 3u) << "nothing is asked after the loss";
     EXPECT_TRUE(messageBox.shown.empty());
@@ -245,6 +245,14 @@ protected:
     std::int64_t Copy(const std::u16string& name, std::uint32_t chunk = 4096) {
         std::string pcName(name.begin(), name.end());
         return link.TransferFile(u"\\", name, dir.Path().string(), pcName, chunk, &bar);
+    }
+    // The same copy, as the typed outcome beneath TransferFile tells it.
+    PcCopy CopyOutcome(const std::u16string& name, const std::string& pcFolder = "") {
+        const auto replace = [](const ExistingFileQuestion&) {
+            return ExistingFileChoice::Replace;
+        };
+        return link.CopyFileToPc(u"\\", name, pcFolder.empty() ? dir.Path().string() : pcFolder,
+                                 std::string(name.begin(), name.end()), 4096, &bar, replace);
     }
     // A device file of `size` bytes beside an earlier PC copy of the same name.
     void AddBesideEarlierCopy(const std::u16string& name, std::size_t size) {
@@ -351,9 +359,9 @@ TEST_F(TransferFileTest, AFileThatCannotBeOpenedOnEitherSideChangesNothing) {
     EXPECT_EQ(ReadFileBytes(dir / "gone.scope_ks"), "precious");
 
     api.AddFile(u"\\a.scope_ks", "x");
-    EXPECT_EQ(link.TransferFile(u"\\", u"a.scope_ks", dir / "missing", "a.scope_ks", 4096, &bar),
-              kTransferPcFileCannotBeCreated);
-    EXPECT_EQ(link.LastPcError(), ENOENT);
+    const PcCopy uncreated = CopyOutcome(u"a.scope_ks", dir / "missing");
+    EXPECT_EQ(TransferResultOf(uncreated), kTransferPcFileCannotBeCreated);
+    EXPECT_EQ(uncreated.systemError, ENOENT);
     EXPECT_EQ(ListNames(dir.Path()), std::vector<std::string>{"gone.scope_ks"});
     EXPECT_EQ(api.openHandles, 0);
 }
@@ -361,16 +369,17 @@ TEST_F(TransferFileTest, AFileThatCannotBeOpenedOnEitherSideChangesNothing) {
 TEST_F(TransferFileTest, AWriteThatFailsPartWayKeepsNothing) {
     KIRO_SKIP_WITHOUT_FILE_SIZE_LIMIT();
     AddBesideEarlierCopy(u"a.scope_ks", 64 * 1024);
-    std::int64_t result;
+    PcCopy failed;
     {
         test::CFileSizeLimit diskFull(10000);
-        result = Copy(u"a.scope_ks");
+        failed = CopyOutcome(u"a.scope_ks");
     }
-    EXPECT_EQ(result, kTransferFailedPartWay);
-    EXPECT_EQ(link.LastPcError(), EFBIG) << "the system's reason is kept for the user";
+    EXPECT_EQ(TransferResultOf(failed), kTransferFailedPartWay);
+    EXPECT_EQ(failed.systemError, EFBIG) << "the system's reason is kept for the user";
     ExpectOnlyTheEarlierCopy();
-    EXPECT_EQ(Copy(u"a.scope_ks"), 64 * 1024);
-    EXPECT_EQ(link.LastPcError(), 0);
+    const PcCopy whole = CopyOutcome(u"a.scope_ks");
+    EXPECT_EQ(TransferResultOf(whole), 64 * 1024);
+    EXPECT_EQ(whole.systemError, 0);
 }
 
 // Lost in the middle of the reads, or only when the file is closed after its last
@@ -382,9 +391,10 @@ TEST_F(TransferFileTest, AHandheldLostDuringTheCopyKeepsNothing) {
             api.LoseConnection();
         }
     };
-    EXPECT_EQ(Copy(u"a.scope_ks"), kTransferConnectionLost);
+    const PcCopy lost = CopyOutcome(u"a.scope_ks");
+    EXPECT_EQ(TransferResultOf(lost), kTransferConnectionLost);
     EXPECT_TRUE(link.ConnectionLost());
-    EXPECT_EQ(link.LastPcError(), 0);
+    EXPECT_EQ(lost.systemError, 0);
     ExpectOnlyTheEarlierCopy();
 
     api.onRead = nullptr;

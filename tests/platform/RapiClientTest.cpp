@@ -140,12 +140,12 @@ TEST(RapiClient, SkipsOverlongNamesAndNamesAMalformedReply) {
     CDeviceLink link(api, boxes);
     ASSERT_EQ(link.Connect(), kConnectOk);
     CMemoryFileList list;
-    EXPECT_EQ(link.FillFileList(u"\\", list), 1);
+    const FolderListing listing = link.ListFolder(u"\\", list);
     ASSERT_EQ(list.GetItemCount(), 2);
     EXPECT_EQ(list.RowAt(0).columns[0], "a.scope_ks");
     EXPECT_EQ(list.RowAt(1).columns[0], "b.dark_ks");
-    EXPECT_EQ(link.LastSkippedEntries(), 2);
-    EXPECT_FALSE(link.LastListingFailed());
+    EXPECT_EQ(listing.skippedEntries, 2);
+    EXPECT_TRUE(listing.Listed());
     EXPECT_FALSE(link.ConnectionLost());
 
     wrongOperation = true;

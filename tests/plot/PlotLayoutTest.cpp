@@ -224,21 +224,22 @@ TEST(DeviceFileRead, ReadsAtMostTheLimitAndStopsAtALostHandheld) {
     test::CRecordingMessageBox messageBox;
     CDeviceLink link(api, messageBox);
     api.AddFile(u"\\Data\\big.scope_ks", std::string(20000, 'x'));
-    EXPECT_EQ(link.ReadFileToMemory(u"\\Data", u"big.scope_ks", 100).result, 0) << "not connected";
+    EXPECT_EQ(link.ReadFileToMemory(u"\\Data", u"big.scope_ks", 100).status,
+              CopyStatus::NotConnected);
     ASSERT_EQ(link.Connect(), kConnectOk);
     const CDeviceLink::DeviceFileBytes read =
         link.ReadFileToMemory(u"\\Data", u"big.scope_ks", 9000);
-    EXPECT_EQ(read.result, 9000);
+    EXPECT_EQ(read.status, CopyStatus::Copied);
     EXPECT_EQ(read.bytes.size(), 9000u);
     EXPECT_EQ(api.openHandles, 0);
-    EXPECT_EQ(link.ReadFileToMemory(u"\\Data", u"..", 100).result, kTransferUnsafeFileName);
-    EXPECT_EQ(link.ReadFileToMemory(u"\\Data", u"gone", 100).result,
-              kTransferDeviceFileCannotBeOpened);
+    EXPECT_EQ(link.ReadFileToMemory(u"\\Data", u"..", 100).status, CopyStatus::UnsafeFileName);
+    EXPECT_EQ(link.ReadFileToMemory(u"\\Data", u"gone", 100).status,
+              CopyStatus::DeviceFileCannotBeOpened);
     api.files[u"\\Data\\big.scope_ks"].failReadAfter = 5000;
     api.onRead = [&api] { api.LoseConnection(); };
     const CDeviceLink::DeviceFileBytes lost =
         link.ReadFileToMemory(u"\\Data", u"big.scope_ks", 9000);
-    EXPECT_EQ(lost.result, kTransferConnectionLost);
+    EXPECT_EQ(lost.status, CopyStatus::ConnectionLost);
     EXPECT_TRUE(lost.bytes.empty());
     EXPECT_TRUE(link.ConnectionLost());
 }

@@ -235,9 +235,10 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
         Settle();
     };
     IMessageBox& messageBox = frame.GetMessageBox();
-    box("box-connect-timeout", [&] { messageBox.Show(ConnectFailureMessage(kConnectTimeout)); });
+    box("box-connect-timeout",
+        [&] { messageBox.Show(ConnectFailureMessage(ConnectOutcome::TimedOut)); });
     box("box-connect-failed",
-        [&] { messageBox.Show(ConnectFailureMessage(kConnectGeneralFailure)); });
+        [&] { messageBox.Show(ConnectFailureMessage(ConnectOutcome::GeneralFailure)); });
     box("box-overwrite", [&] {
         messageBox.Show({"File /home/user/Spectra/lamp.txt exists.  Overwrite?",
                          "File Overwrite Warning", MessageButtons::YesNo, MessageAnswer::Yes,

@@ -16,6 +16,7 @@
 #include "devicelink/MemoryControls.h"
 #include "devicelink/ProgressRange.h"
 #include "platform/Utf16.h"
+#include "transfer/TransferReport.h"
 
 namespace kiro::cli {
 namespace {
@@ -117,11 +118,11 @@ int RunList(const DeviceOptions& options) {
     }
     const std::u16string folder = DeviceFolderFromArgument(options.folder);
     CMemoryFileList list;
-    session.Link().FillFileList(folder, list);
+    const FolderListing listing = session.Link().ListFolder(folder, list);
     if (ReportLostConnection(session.Link())) {
         return 1;
     }
-    if (session.Link().LastListingFailed()) {
+    if (!listing.Listed()) {
         ReportMissingFolder(folder);
         return 1;
     }
@@ -151,11 +152,12 @@ int RunTree(const DeviceOptions& options) {
     // A folder that cannot be searched at all is not there; only the failures below it
     // keep the link's own message.
     session.MessageBox().Hold();
-    session.Link().FillFolderTree(wholeTree ? folder : folder + u"\\", kTreeFindFlags, tree, root);
+    const FolderListing listing = session.Link().ReadFolderTree(wholeTree ? folder : folder + u"\\",
+                                                                kTreeFindFlags, tree, root);
     if (ReportLostConnection(session.Link())) {
         return 1;
     }
-    if (session.Link().LastListingFailed()) {
+    if (!listing.Listed()) {
         session.MessageBox().DropHeld();
         ReportMissingFolder(folder);
         return 1;
@@ -204,7 +206,7 @@ int RunGet(const DeviceOptions& options) {
         const std::string reason =
             copy.status == CopyStatus::DeviceFileCannotBeOpened && !*folderThere
                 ? "the folder " + Utf16ToUtf8Lossy(folder) + " is not on the handheld"
-                : DescribeFailedCopy(session.Link(), copy.status, pcPath);
+                : DescribeCopyStatus(copy.status, copy.systemError, pcPath);
         PrintLine(stdout, "not copied %s: %s\n", shown, reason);
         allCopied = false;
         if (ReportLostConnection(session.Link())) {
@@ -224,7 +226,8 @@ int RunRemove(const DeviceOptions& options) {
     for (const std::string& name : options.names) {
         const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
-        if (IsSafeFileName(wideName) && session.Link().DeleteDeviceFile(folder, wideName) != 0) {
+        if (IsSafeFileName(wideName) &&
+            session.Link().DeleteOnHandheld(folder, wideName) == RemoteChange::Done) {
             PrintLine(stdout, "deleted %s\n", shown);
             continue;
         }
@@ -245,7 +248,7 @@ int RunMakeDirectory(const DeviceOptions& options) {
     }
     const std::u16string path = DeviceFolderFromArgument(options.folder);
     const std::string shown = Utf16ToUtf8Lossy(path);
-    if (path == u"\\" || session.Link().CreateDeviceDirectory(path) == 0) {
+    if (path == u"\\" || session.Link().CreateFolderOnHandheld(path) != RemoteChange::Done) {
         if (!ReportLostConnection(session.Link())) {
             PrintLine(stdout, "Directory creation failed: %s\n", shown);
         }

@@ -10,7 +10,6 @@
 #include "devicelink/DeviceText.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/Rapi.h"
-#include "transfer/TransferReport.h"
 
 namespace kiro::cli {
 
@@ -64,15 +63,15 @@ CDeviceSession::~CDeviceSession() {
 }
 
 bool CDeviceSession::Connect() {
-    const int result = m_link->Connect();
-    if (result == kConnectOk) {
+    const ConnectOutcome outcome = m_link->ConnectToHandheld();
+    if (outcome == ConnectOutcome::Connected) {
         return true;
     }
     const rapi::LinkFault fault = rapi::LastConnectionFault();
     // A handheld that was found but kept silent is not "not connected".
     const std::string headline = fault == rapi::LinkFault::NoAnswerInTime
                                      ? kNoAnswerInTimeText
-                                     : ConnectFailureMessage(result).text;
+                                     : ConnectFailureMessage(outcome).text;
     PrintLine(stderr, "kiroconv-cli: cannot reach the handheld: %s\n", headline);
     const std::string problem = rapi::LastConnectionProblem();
     if (!problem.empty()) {
@@ -97,13 +96,7 @@ void ReportMissingFolder(const std::u16string& folder) {
 
 bool FolderIsOnHandheld(CDeviceLink& link, const std::u16string& folder) {
     CMemoryFileList scratch;
-    link.FillFileList(folder, scratch);
-    return !link.LastListingFailed() || link.ConnectionLost();
-}
-
-std::string DescribeFailedCopy(const CDeviceLink& link, CopyStatus status,
-                               const std::string& pcPath) {
-    return DescribeCopyStatus(status, link.LastPcError(), pcPath);
+    return link.ListFolder(folder, scratch).Listed() || link.ConnectionLost();
 }
 
 std::u16string DeviceFolderFromArgument(const std::string& argument) {

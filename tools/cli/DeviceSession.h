@@ -56,9 +56,6 @@ private:
 // A device path as typed: "/" may stand for "\", the leading "\" may be left out and
 // a trailing one is dropped. "" and "/" are the root.
 std::u16string DeviceFolderFromArgument(const std::string& argument);
-// The same, naming the system's reason when the PC side failed.
-std::string DescribeFailedCopy(const CDeviceLink& link, CopyStatus status,
-                               const std::string& pcPath);
 // Says on standard error that the handheld was lost, when it was; true then.
 bool ReportLostConnection(const CDeviceLink& link);
 void ReportMissingFolder(const std::u16string& folder);

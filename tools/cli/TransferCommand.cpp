@@ -193,11 +193,11 @@ int RunTransfer(const TransferOptions& options) {
     CMemoryTree tree;
     SelectDeviceFolder(tree, folder);
     CMemoryFileList list;
-    session.Link().FillFileList(folder, list);
+    const FolderListing listing = session.Link().ListFolder(folder, list);
     if (ReportLostConnection(session.Link())) {
         return 1;
     }
-    if (session.Link().LastListingFailed()) {
+    if (!listing.Listed()) {
         ReportMissingFolder(folder);
         return 1;
     }

@@ -1,5 +1,8 @@
 #pragma once
 
+// The Conversion Format items' ids stand in the output format table's rows.
+#include "conversion/OutputFormats.h"
+
 namespace kiro {
 
 // The main window's command ids: menu items, toolbar buttons, the target bar's
@@ -21,11 +24,6 @@ enum CommandId : int {
     kIdSpectrumPreview = 32811,
     // Conversion
     kIdBrowseTarget = 1001,
-    kIdFormatTab = 32800,
-    kIdFormatComma = 32799,
-    kIdFormatKiroBench = 32797,
-    kIdFormatSpc = 32798,
-    kIdFormatJcamp = 32801,
     kIdOverwritePrompt = 32802,
     kIdGo = 1003,
     kIdConvertLocalFiles = 32794,

@@ -1,6 +1,7 @@
 #include "commands/CommandPrompts.h"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "commands/CommandIds.h"
@@ -9,7 +10,7 @@ namespace kiro {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 32> kPrompts{{
+constexpr std::array<std::pair<int, std::string_view>, 27> kPrompts{{
     {kIdConnect, "Connect to Kiro-SCAN\nConnect"},
     {kIdCreateDirectory, "Create new directory on Kiro-SCAN\nNew Directory"},
     {kIdDeleteFiles, "Delete file from Kiro-SCAN\nDelete File"},
@@ -23,13 +24,6 @@ constexpr std::array<std::pair<int, std::string_view>, 32> kPrompts{{
     {kIdStatusBar, "Show or hide the status bar\nToggle Status Bar"},
     {kIdSpectrumPreview, "Show or hide the plot of the selected spectrum files"},
     {kIdBrowseTarget, "Browse for the target directory\nBrowse for Target"},
-    // These three had no prompt of their own; a blank status bar under the pointer
-    // told the user nothing.
-    {kIdFormatTab, "Converts file to a tab-delimited ASCII file"},
-    {kIdFormatComma, "Converts file to a comma-delimited ASCII file"},
-    {kIdFormatKiroBench, "Converts file to an KiroBench data file"},
-    {kIdFormatSpc, "Converts file to Grams/32-compatible SPC file"},
-    {kIdFormatJcamp, "Converts file to a JCAMP-DX file"},
     {kIdOverwritePrompt, "Toggles a prompt for overwriting a converted file"},
     {kIdGo, "Begin the transfer and conversion\nStart Conversion"},
     {kIdConvertLocalFiles, "Converts files already copied to your PC harddrive"},
@@ -53,6 +47,10 @@ std::string_view CommandPrompt(int id) {
         if (commandId == id) {
             return prompt;
         }
+    }
+    // The format items' prompts stand in the output format table.
+    if (const std::optional<OutputFormat> format = OutputFormatOfCommand(id)) {
+        return RowOf(*format).prompt;
     }
     return {};
 }

@@ -15,10 +15,11 @@ constexpr std::size_t kFilesAhead = 4;
 
 }  // namespace
 
-CConversionPipeline::CConversionPipeline(std::vector<std::string> sources, unsigned outputFormat,
+CConversionPipeline::CConversionPipeline(std::vector<std::string> sources,
+                                         std::optional<OutputFormat> format,
                                          OutputOverwrite overwrite, const IClock& clock)
     : m_sources(std::move(sources)),
-      m_outputFormat(outputFormat),
+      m_format(format),
       m_asksBeforeReplacing(overwrite != OutputOverwrite::Replace),
       m_clock(clock) {
     // A single file gains nothing from a second thread.
@@ -39,13 +40,13 @@ CConversionPipeline::~CConversionPipeline() {
 }
 
 PreparedConversion CConversionPipeline::Prepare(const std::string& source) const {
-    if (m_asksBeforeReplacing) {
-        const std::optional<std::string> output = OutputPathFor(source, m_outputFormat);
+    if (m_asksBeforeReplacing && m_format) {
+        const std::optional<std::string> output = OutputPathFor(source, *m_format);
         if (output && IsReadableFile(PathFromUtf8(*output))) {
-            return CheckConversion(source, source, m_outputFormat);
+            return CheckConversion(source, source, m_format);
         }
     }
-    return PrepareConversion(source, source, m_outputFormat, m_clock);
+    return PrepareConversion(source, source, m_format, m_clock);
 }
 
 void CConversionPipeline::PrepareAhead() {
@@ -93,7 +94,7 @@ PreparedConversion CConversionPipeline::TakeNext() {
 
 ConversionOutcome CConversionPipeline::ConvertNext(const ConversionContext& context) {
     const std::string& source = m_sources.at(m_next);
-    return FinishConversion(TakeNext(), source, source, m_outputFormat, context);
+    return FinishConversion(TakeNext(), source, source, m_format, context);
 }
 
 }  // namespace kiro

@@ -5,6 +5,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,7 +22,7 @@ class CConversionPipeline {
 public:
     // When the batch does not simply replace outputs, a file whose output exists is read
     // only after the answer, so that keeping existing outputs costs no reading.
-    CConversionPipeline(std::vector<std::string> sources, unsigned outputFormat,
+    CConversionPipeline(std::vector<std::string> sources, std::optional<OutputFormat> format,
                         OutputOverwrite overwrite, const IClock& clock);
     ~CConversionPipeline();
     CConversionPipeline(const CConversionPipeline&) = delete;
@@ -39,7 +40,7 @@ private:
     void PrepareAhead();
 
     const std::vector<std::string> m_sources;
-    const unsigned m_outputFormat;
+    const std::optional<OutputFormat> m_format;
     const bool m_asksBeforeReplacing;
     const IClock& m_clock;
     std::size_t m_next = 0;  // the caller's place in the batch; only its thread uses it

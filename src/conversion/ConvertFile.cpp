@@ -3,14 +3,9 @@
 #include <cerrno>
 #include <filesystem>
 #include <optional>
-#include <vector>
 
-#include "conversion/DelimitedAsciiWriter.h"
 #include "conversion/DeviceFileRecord.h"
-#include "conversion/JcampWriter.h"
-#include "conversion/KiroBenchWriter.h"
 #include "conversion/OutputNaming.h"
-#include "conversion/SpcWriter.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
@@ -69,32 +64,14 @@ std::optional<MessageAnswer> AskOverwrite(const std::string& outputPath,
     return context.messageBox.Show(request);
 }
 
-std::string FormatOutput(const CDeviceSpectrum& spectrum, unsigned outputFormat,
-                         const std::string& namedAs, const IClock& clock) {
-    switch (outputFormat) {
-        case kFormatTab:
-            return FormatDelimitedAscii(spectrum, '\t');
-        case kFormatComma:
-            return FormatDelimitedAscii(spectrum, ',');
-        case kFormatKiroBench:
-            return FormatKiroBenchFile(spectrum, clock.LocalNow());
-        case kFormatJcamp:
-            return FormatJcampFile(spectrum, Utf8FromPath(PathFromUtf8(namedAs).filename()));
-        default: {
-            const std::vector<unsigned char> file = FormatSpcFile(spectrum, clock.LocalNow());
-            return std::string(file.begin(), file.end());
-        }
-    }
-}
-
 void LogConversion(const std::string& sourcePath, const std::string& outputPath,
-                   unsigned outputFormat, const ConversionContext& context) {
+                   OutputFormat format, const ConversionContext& context) {
     if (!context.log.IsEnabled() || !context.log.IsOpen()) {
         return;
     }
     std::string line = "User " + LoggedUserName(context.user) + " converted file " + sourcePath +
                        " to " + outputPath + " (a ";
-    line += OutputFormatDescription(outputFormat);
+    line += RowOf(format).description;
     line += ") on " + FormatTimeStamp(context.clock.LocalNow()) + "\n";
     context.log.WriteLogEntry(line);
 }
@@ -109,11 +86,11 @@ PreparedConversion Refused(ConversionStatus status, int systemError = 0) {
 // The checks made before anything is read: a known format, a convertible kind and a
 // source that opens, which is left open in `source`.
 PreparedConversion OpenForConversion(const std::string& readFrom, const std::string& namedAs,
-                                     unsigned outputFormat, CSourceFile& source) {
-    if (!IsKnownOutputFormat(outputFormat)) {
+                                     std::optional<OutputFormat> format, CSourceFile& source) {
+    if (!format) {
         return Refused(ConversionStatus::UnknownOutputFormat);
     }
-    std::optional<std::string> outputPath = OutputPathFor(namedAs, outputFormat);
+    std::optional<std::string> outputPath = OutputPathFor(namedAs, *format);
     if (!outputPath) {
         return Refused(ConversionStatus::KindNotConvertible);
     }
@@ -149,9 +126,9 @@ int ConvertResultOf(ConversionStatus status) {
 }  // namespace
 
 PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
-                                     unsigned outputFormat, const IClock& clock) {
+                                     std::optional<OutputFormat> format, const IClock& clock) {
     CSourceFile source;
-    PreparedConversion prepared = OpenForConversion(readFrom, namedAs, outputFormat, source);
+    PreparedConversion prepared = OpenForConversion(readFrom, namedAs, format, source);
     if (!prepared.sourceOpened) {
         return prepared;
     }
@@ -167,13 +144,14 @@ PreparedConversion PrepareConversion(const std::string& readFrom, const std::str
     } else if (spectrum.Load(bytes, static_cast<std::size_t>(size)) != SpectrumLoadResult::Loaded) {
         prepared.outcome.status = ConversionStatus::NotDeviceSpectrum;
     } else {
-        prepared.bytes = FormatOutput(spectrum, outputFormat, namedAs, clock);
+        const std::string sourceName = Utf8FromPath(PathFromUtf8(namedAs).filename());
+        prepared.bytes = RowOf(*format).writer(spectrum, {clock, sourceName});
     }
     return prepared;
 }
 
 ConversionOutcome FinishConversion(PreparedConversion prepared, const std::string& readFrom,
-                                   const std::string& namedAs, unsigned outputFormat,
+                                   const std::string& namedAs, std::optional<OutputFormat> format,
                                    const ConversionContext& context) {
     if (!prepared.sourceOpened) {
         return prepared.outcome;
@@ -186,7 +164,7 @@ ConversionOutcome FinishConversion(PreparedConversion prepared, const std::strin
     // Read now when nothing was read yet; after a Yes, read again, since the user may
     // have taken a while: the output is made from the source as it is now, and dated now.
     if (answer || !prepared.contentRead) {
-        prepared = PrepareConversion(readFrom, namedAs, outputFormat, context.clock);
+        prepared = PrepareConversion(readFrom, namedAs, format, context.clock);
     }
     ConversionOutcome& outcome = prepared.outcome;
     if (!outcome.Converted()) {
@@ -198,28 +176,30 @@ ConversionOutcome FinishConversion(PreparedConversion prepared, const std::strin
         outcome.systemError = errno;
         return outcome;
     }
-    LogConversion(namedAs, outcome.outputPath, outputFormat, context);
+    LogConversion(namedAs, outcome.outputPath, *format, context);
     return outcome;
 }
 
 PreparedConversion CheckConversion(const std::string& readFrom, const std::string& namedAs,
-                                   unsigned outputFormat) {
+                                   std::optional<OutputFormat> format) {
     CSourceFile probe;
-    return OpenForConversion(readFrom, namedAs, outputFormat, probe);
+    return OpenForConversion(readFrom, namedAs, format, probe);
 }
 
 ConversionOutcome ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
-                                        unsigned outputFormat, const ConversionContext& context) {
+                                        std::optional<OutputFormat> format,
+                                        const ConversionContext& context) {
     // One file on its own is only checked before the overwrite question and read after
     // it, so that declining never costs a read.
-    return FinishConversion(CheckConversion(readFrom, namedAs, outputFormat), readFrom, namedAs,
-                            outputFormat, context);
+    return FinishConversion(CheckConversion(readFrom, namedAs, format), readFrom, namedAs, format,
+                            context);
 }
 
 int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
                         const ConversionContext& context) {
     return ConvertResultOf(
-        ConvertSpectrumFileAs(sourcePath, sourcePath, outputFormat, context).status);
+        ConvertSpectrumFileAs(sourcePath, sourcePath, OutputFormatFromCode(outputFormat), context)
+            .status);
 }
 
 }  // namespace kiro

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "conversion/ConversionContext.h"
 #include "conversion/ConversionOutcome.h"
+#include "conversion/OutputFormats.h"
 
 namespace kiro {
 
@@ -25,11 +27,13 @@ enum ConvertResult : int {
 int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
                         const ConversionContext& context);
 
-// The same, reading the bytes from `readFrom` while the output is named after, placed
-// beside and logged as `namedAs`: a transfer that converts a copy kept under a
-// temporary name.
+// The same with a typed outcome, reading the bytes from `readFrom` while the output is
+// named after, placed beside and logged as `namedAs` (a transfer converts a copy kept
+// under a temporary name). `format` is the one in force; none, for a stored code that
+// names no format, fails every conversion as UnknownOutputFormat.
 ConversionOutcome ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
-                                        unsigned outputFormat, const ConversionContext& context);
+                                        std::optional<OutputFormat> format,
+                                        const ConversionContext& context);
 
 // The first half of a conversion: the source read and checked and the output's bytes
 // made in memory. It writes nothing and asks nothing, so a batch may run it on a worker
@@ -42,18 +46,18 @@ struct PreparedConversion {
 };
 
 PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
-                                     unsigned outputFormat, const IClock& clock);
+                                     std::optional<OutputFormat> format, const IClock& clock);
 
 // Only the checks made before anything is read (format, kind, a source that opens);
 // FinishConversion reads the source after its question.
 PreparedConversion CheckConversion(const std::string& readFrom, const std::string& namedAs,
-                                   unsigned outputFormat);
+                                   std::optional<OutputFormat> format);
 
 // The second half, on the caller's thread: the overwrite question, the output written
 // atomically and the log line. After a "Yes" the source is read and formatted again, so
 // that the output is dated after the answer.
 ConversionOutcome FinishConversion(PreparedConversion prepared, const std::string& readFrom,
-                                   const std::string& namedAs, unsigned outputFormat,
+                                   const std::string& namedAs, std::optional<OutputFormat> format,
                                    const ConversionContext& context);
 
 }  // namespace kiro

@@ -33,13 +33,13 @@ CConvertLocalFiles::CConvertLocalFiles(IFileDialogs& fileDialogs, ITextPane& sta
       m_user(user),
       m_busy(std::move(busy)) {}
 
-std::vector<LocalConversion> CConvertLocalFiles::OnConvertLocalFiles(unsigned outputFormat,
-                                                                     OutputOverwrite overwrite) {
+std::vector<LocalConversion> CConvertLocalFiles::OnConvertLocalFiles(
+    std::optional<OutputFormat> format, OutputOverwrite overwrite) {
     const std::vector<std::string> files = m_fileDialogs.OpenFiles(kDialogTitle, kFilters, true);
     std::vector<LocalConversion> conversions;
     if (!files.empty()) {
         const CBusyScope busy(m_busy);
-        conversions = ConvertAll(files, outputFormat, overwrite);
+        conversions = ConvertAll(files, format, overwrite);
     }
     m_log.FlushLog();
     m_statusPane.SetText(kIdleStatusText);
@@ -49,7 +49,7 @@ std::vector<LocalConversion> CConvertLocalFiles::OnConvertLocalFiles(unsigned ou
 }
 
 std::vector<LocalConversion> CConvertLocalFiles::ConvertAll(const std::vector<std::string>& files,
-                                                            unsigned outputFormat,
+                                                            std::optional<OutputFormat> format,
                                                             OutputOverwrite overwrite) {
     std::vector<LocalConversion> conversions;
     conversions.reserve(files.size());
@@ -59,7 +59,7 @@ std::vector<LocalConversion> CConvertLocalFiles::ConvertAll(const std::vector<st
         m_statusPane.SetText("Now converting " + files[k] + " -- file " + std::to_string(k + 1) +
                              ofCount);
         conversions.push_back(
-            {files[k], ConvertSpectrumFileAs(files[k], files[k], outputFormat, context)});
+            {files[k], ConvertSpectrumFileAs(files[k], files[k], format, context)});
     }
     return conversions;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,13 @@ public:
 
     // Runs the command with the frame's current settings; returns what became of each
     // chosen file, in the order the dialog gave them.
-    std::vector<LocalConversion> OnConvertLocalFiles(unsigned outputFormat,
+    std::vector<LocalConversion> OnConvertLocalFiles(std::optional<OutputFormat> format,
                                                      OutputOverwrite overwrite);
 
 private:
     std::vector<LocalConversion> ConvertAll(const std::vector<std::string>& files,
-                                            unsigned outputFormat, OutputOverwrite overwrite);
+                                            std::optional<OutputFormat> format,
+                                            OutputOverwrite overwrite);
     void ReportFailures(const std::vector<LocalConversion>& conversions);
 
     IFileDialogs& m_fileDialogs;

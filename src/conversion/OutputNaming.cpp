@@ -24,10 +24,11 @@ constexpr std::array<KindSuffixes, 8> kConvertibleKinds = {{
 
 }  // namespace
 
-std::optional<std::string_view> OutputSuffixFor(std::string_view kind, unsigned outputFormat) {
+std::optional<std::string_view> OutputSuffixFor(std::string_view kind, OutputFormat format) {
     for (const KindSuffixes& entry : kConvertibleKinds) {
         if (entry.kind == kind) {
-            return outputFormat == kFormatKiroBench ? entry.kiroBench : entry.other;
+            return RowOf(format).suffixRule == SuffixRule::KiroBench ? entry.kiroBench
+                                                                     : entry.other;
         }
     }
     return std::nullopt;
@@ -41,37 +42,16 @@ SourceNameParts SplitSourcePath(const std::string& sourcePath) {
     return {sourcePath.substr(0, dot), sourcePath.substr(dot + 1)};
 }
 
-std::optional<std::string> OutputPathFor(const std::string& sourcePath, unsigned outputFormat) {
+std::optional<std::string> OutputPathFor(const std::string& sourcePath, OutputFormat format) {
     const SourceNameParts parts = SplitSourcePath(sourcePath);
-    const auto suffix = OutputSuffixFor(parts.kind, outputFormat);
+    const auto suffix = OutputSuffixFor(parts.kind, format);
     if (!suffix) {
         return std::nullopt;
     }
     std::string output = parts.base;
     output += *suffix;
-    if (outputFormat == kFormatSpc) {
-        output += ".spc";
-    } else if (outputFormat == kFormatJcamp) {
-        output += ".jdx";
-    }
+    output += RowOf(format).extension;
     return output;
-}
-
-std::string_view OutputFormatDescription(unsigned outputFormat) {
-    switch (outputFormat) {
-        case kFormatTab:
-            return "Tab-delimited ASCII File";
-        case kFormatComma:
-            return "Comma-delimited ASCII File";
-        case kFormatKiroBench:
-            return "KiroBench Data File";
-        case kFormatSpc:
-            return "Grams/32-compatible SPC File";
-        case kFormatJcamp:
-            return "JCAMP-DX File";
-        default:
-            return "";
-    }
 }
 
 }  // namespace kiro

@@ -52,7 +52,7 @@ std::string TransferSummary(const TransferOutcome& outcome) {
 TransferSettings TransferSettingsFrom(std::string targetDirectory, int defaultAction,
                                       int outputFormat, int overwritePrompt) {
     const bool asks = overwritePrompt == 1;
-    return {std::move(targetDirectory), defaultAction, static_cast<unsigned>(outputFormat),
+    return {std::move(targetDirectory), defaultAction, OutputFormatFromCode(outputFormat),
             asks ? ExistingFilePolicy::Ask : ExistingFilePolicy::Replace,
             OutputOverwriteFromSetting(overwritePrompt)};
 }
@@ -219,8 +219,8 @@ ExistingFileChoice CTransferJob::ResolveExisting(const ExistingFileQuestion& que
 }
 
 void CTransferJob::ConvertCopy(TransferFileRecord& record) {
-    record.conversion = ConvertSpectrumFileAs(record.copyPath, record.localPath,
-                                              m_settings.outputFormat, m_conversionContext);
+    record.conversion = ConvertSpectrumFileAs(record.copyPath, record.localPath, m_settings.format,
+                                              m_conversionContext);
     record.failed = record.failed || IsConversionFailure(*record.conversion);
 }
 

@@ -20,7 +20,8 @@ namespace kiro {
 struct TransferSettings {
     std::string targetDirectory;
     int defaultAction = 0;
-    unsigned outputFormat = 0;
+    // None for a stored code that names no format: each conversion then fails.
+    std::optional<OutputFormat> format = OutputFormat::Tab;
     // What a copy does to a different PC file of its name.
     ExistingFilePolicy existingFiles = ExistingFilePolicy::Replace;
     // What a conversion does to an output that exists.

@@ -4,6 +4,7 @@
 #include <wx/cshelp.h>
 
 #include "commands/CommandIds.h"
+#include "conversion/OutputFormats.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxText.h"
 
@@ -124,11 +125,6 @@ void SetCommandPages(CHelpBook& helpBook) {
         {kIdTargetEdit, "target_bar.html#target"},
         {kIdActionList, "target_bar.html#action"},
         {kIdGo, "target_bar.html#action"},
-        {kIdFormatTab, "menu_conversion.html#format"},
-        {kIdFormatComma, "menu_conversion.html#format"},
-        {kIdFormatKiroBench, "menu_conversion.html#format"},
-        {kIdFormatSpc, "menu_conversion.html#format"},
-        {kIdFormatJcamp, "menu_conversion.html#format"},
         {kIdOverwritePrompt, "menu_conversion.html#overwrite"},
         {kIdConvertLocalFiles, "menu_conversion.html#local"},
         {kIdLogEnabled, "menu_log.html#enabled"},
@@ -142,6 +138,9 @@ void SetCommandPages(CHelpBook& helpBook) {
     };
     for (const auto& [commandId, page] : kPages) {
         helpBook.SetPageForCommand(commandId, page);
+    }
+    for (const OutputFormatRow& row : OutputFormats()) {
+        helpBook.SetPageForCommand(row.commandId, std::string(row.helpPage));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "conversion/OutputFormats.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/HandheldCommands.h"
 #include "devicelink/RemoteApi.h"
@@ -106,7 +107,8 @@ public:
     void OnFormatComma(wxCommandEvent& event);
     void OnFormatKiroBench(wxCommandEvent& event);
     void OnFormatSpc(wxCommandEvent& event);
-    void OnFormatJcamp(wxCommandEvent& event);
+    // Any other Conversion Format item, by its row of the output format table.
+    void OnFormat(wxCommandEvent& event);
     void OnOverwritePrompt(wxCommandEvent& event);
     void OnConvertLocalFiles(wxCommandEvent& event);
     void OnLogEnabled(wxCommandEvent& event);
@@ -135,7 +137,7 @@ public:
     void OnUpdateFormatComma(wxUpdateUIEvent& event);
     void OnUpdateFormatKiroBench(wxUpdateUIEvent& event);
     void OnUpdateFormatSpc(wxUpdateUIEvent& event);
-    void OnUpdateFormatJcamp(wxUpdateUIEvent& event);
+    void OnUpdateFormat(wxUpdateUIEvent& event);
     void OnUpdateOverwritePrompt(wxUpdateUIEvent& event);
     void OnUpdateLogEnabled(wxUpdateUIEvent& event);
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
@@ -163,7 +165,10 @@ private:
     void UpdateKeyIndicators();
     void RememberNormalRect();
     std::optional<WindowPlacement> CurrentPlacement() const;
-    void SetFormat(int format) { m_settings.outputFormat = format; }
+    // The Conversion Format items: the stored code becomes the format's; its item carries
+    // the check mark while the stored code is the format's.
+    void SelectFormat(OutputFormat format);
+    void CheckFormatItem(wxUpdateUIEvent& event, OutputFormat format) const;
     void MovePaneFocus(bool forward);
     void SetUpHelp();
     CLogCommands LogCommands();

@@ -6,6 +6,7 @@
 
 #include "commands/CommandIds.h"
 #include "commands/CommandPrompts.h"
+#include "conversion/OutputFormats.h"
 #include "platform/WindowTexts.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
@@ -22,8 +23,30 @@ namespace {
 constexpr int kToolPictureSize = 16;
 constexpr long kToolBarStyle = wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_GRIPPER;
 
-void AppendCommand(wxMenu* menu, int id, const char* text, wxItemKind kind = wxITEM_NORMAL) {
+void AppendCommand(wxMenu* menu, int id, std::string_view text, wxItemKind kind = wxITEM_NORMAL) {
     menu->Append(WxCommandId(id), ToWx(text), ToWx(StatusPrompt(id)), kind);
+}
+
+// The handlers of a Conversion Format item: Tab, Comma, KiroBench and SPC keep handlers of
+// their own names; any other format goes through the general pair.
+struct FormatHandlers {
+    void (CMainFrame::*command)(wxCommandEvent&);
+    void (CMainFrame::*update)(wxUpdateUIEvent&);
+};
+
+FormatHandlers HandlersOf(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Tab:
+            return {&CMainFrame::OnFormatTab, &CMainFrame::OnUpdateFormatTab};
+        case OutputFormat::Comma:
+            return {&CMainFrame::OnFormatComma, &CMainFrame::OnUpdateFormatComma};
+        case OutputFormat::KiroBench:
+            return {&CMainFrame::OnFormatKiroBench, &CMainFrame::OnUpdateFormatKiroBench};
+        case OutputFormat::Spc:
+            return {&CMainFrame::OnFormatSpc, &CMainFrame::OnUpdateFormatSpc};
+        default:
+            return {&CMainFrame::OnFormat, &CMainFrame::OnUpdateFormat};
+    }
 }
 
 wxBitmapBundle ToolPicture(const char* name) {
@@ -62,11 +85,9 @@ void CMainFrame::CreateMenuBar() {
     AppendCommand(view, kIdSpectrumPreview, "Spectrum &Preview", wxITEM_CHECK);
 
     auto* format = new wxMenu;
-    AppendCommand(format, kIdFormatTab, "&Tab-delimited", wxITEM_CHECK);
-    AppendCommand(format, kIdFormatComma, "Comma-delimited", wxITEM_CHECK);
-    AppendCommand(format, kIdFormatKiroBench, "&KiroBench", wxITEM_CHECK);
-    AppendCommand(format, kIdFormatSpc, "Grams/32 SPC", wxITEM_CHECK);
-    AppendCommand(format, kIdFormatJcamp, "&JCAMP-DX", wxITEM_CHECK);
+    for (const OutputFormatRow& row : OutputFormats()) {
+        AppendCommand(format, row.commandId, row.menuLabel, wxITEM_CHECK);
+    }
 
     auto* conversion = new wxMenu;
     AppendCommand(conversion, kIdBrowseTarget, "Set Transfer Directory...");
@@ -175,11 +196,6 @@ void CMainFrame::BindCommands() {
     command(&CMainFrame::OnRefresh, kIdRefresh);
     command(&CMainFrame::OnViewStatusBar, kIdStatusBar);
     command(&CMainFrame::OnBrowseTarget, kIdBrowseTarget);
-    command(&CMainFrame::OnFormatTab, kIdFormatTab);
-    command(&CMainFrame::OnFormatComma, kIdFormatComma);
-    command(&CMainFrame::OnFormatKiroBench, kIdFormatKiroBench);
-    command(&CMainFrame::OnFormatSpc, kIdFormatSpc);
-    command(&CMainFrame::OnFormatJcamp, kIdFormatJcamp);
     command(&CMainFrame::OnOverwritePrompt, kIdOverwritePrompt);
     command(&CMainFrame::OnGo, kIdGo);
     command(&CMainFrame::OnConvertLocalFiles, kIdConvertLocalFiles);
@@ -211,11 +227,11 @@ void CMainFrame::BindCommands() {
          WxCommandId(kIdListDetails));
     update(&CMainFrame::OnUpdateViewStatusBar, kIdStatusBar);
     update(&CMainFrame::OnUpdateSpectrumPreview, kIdSpectrumPreview);
-    update(&CMainFrame::OnUpdateFormatTab, kIdFormatTab);
-    update(&CMainFrame::OnUpdateFormatComma, kIdFormatComma);
-    update(&CMainFrame::OnUpdateFormatKiroBench, kIdFormatKiroBench);
-    update(&CMainFrame::OnUpdateFormatSpc, kIdFormatSpc);
-    update(&CMainFrame::OnUpdateFormatJcamp, kIdFormatJcamp);
+    for (const OutputFormatRow& row : OutputFormats()) {
+        const FormatHandlers handlers = HandlersOf(row.format);
+        command(handlers.command, row.commandId);
+        update(handlers.update, row.commandId);
+    }
     update(&CMainFrame::OnUpdateOverwritePrompt, kIdOverwritePrompt);
     update(&CMainFrame::OnUpdateGo, kIdGo);
     update(&CMainFrame::OnUpdateLogEnabled, kIdLogEnabled);

@@ -16,6 +16,16 @@ namespace kiro {
 
 namespace {
 
+// The format of a Conversion Format item, from the item's window id.
+std::optional<OutputFormat> FormatOfItem(int wxId) {
+    for (const OutputFormatRow& row : OutputFormats()) {
+        if (WxCommandId(row.commandId) == wxId) {
+            return row.format;
+        }
+    }
+    return std::nullopt;
+}
+
 // The list style a View command stands for, from the command's window id.
 int StyleTypeOf(int wxId) {
     if (wxId == WxCommandId(kIdListDetails)) {
@@ -67,7 +77,7 @@ void CMainFrame::OnGo(wxCommandEvent& /*event*/) {
 void CMainFrame::OnConvertLocalFiles(wxCommandEvent& /*event*/) {
     CConvertLocalFiles(GetFileDialogs(), m_statusPane, m_messageBox, m_log, m_clock, m_userName,
                        BusyCursorFor(this))
-        .OnConvertLocalFiles(static_cast<unsigned>(m_settings.outputFormat),
+        .OnConvertLocalFiles(OutputFormatFromCode(m_settings.outputFormat),
                              OutputOverwriteFromSetting(m_settings.overwritePrompt));
     LogCommands().ReportLogFailureOnce();
 }
@@ -105,19 +115,25 @@ void CMainFrame::OnListStyle(wxCommandEvent& event) {
 }
 
 void CMainFrame::OnFormatTab(wxCommandEvent& /*event*/) {
-    SetFormat(0);
+    SelectFormat(OutputFormat::Tab);
 }
 void CMainFrame::OnFormatComma(wxCommandEvent& /*event*/) {
-    SetFormat(1);
+    SelectFormat(OutputFormat::Comma);
 }
 void CMainFrame::OnFormatKiroBench(wxCommandEvent& /*event*/) {
-    SetFormat(2);
+    SelectFormat(OutputFormat::KiroBench);
 }
 void CMainFrame::OnFormatSpc(wxCommandEvent& /*event*/) {
-    SetFormat(3);
+    SelectFormat(OutputFormat::Spc);
 }
-void CMainFrame::OnFormatJcamp(wxCommandEvent& /*event*/) {
-    SetFormat(4);
+void CMainFrame::OnFormat(wxCommandEvent& event) {
+    if (const std::optional<OutputFormat> format = FormatOfItem(event.GetId())) {
+        SelectFormat(*format);
+    }
+}
+
+void CMainFrame::SelectFormat(OutputFormat format) {
+    m_settings.outputFormat = static_cast<int>(OutputFormatCode(format));
 }
 
 void CMainFrame::OnOverwritePrompt(wxCommandEvent& /*event*/) {
@@ -173,19 +189,25 @@ void CMainFrame::OnUpdateListStyle(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnUpdateFormatTab(wxUpdateUIEvent& event) {
-    event.Check(m_settings.outputFormat == 0);
+    CheckFormatItem(event, OutputFormat::Tab);
 }
 void CMainFrame::OnUpdateFormatComma(wxUpdateUIEvent& event) {
-    event.Check(m_settings.outputFormat == 1);
+    CheckFormatItem(event, OutputFormat::Comma);
 }
 void CMainFrame::OnUpdateFormatKiroBench(wxUpdateUIEvent& event) {
-    event.Check(m_settings.outputFormat == 2);
+    CheckFormatItem(event, OutputFormat::KiroBench);
 }
 void CMainFrame::OnUpdateFormatSpc(wxUpdateUIEvent& event) {
-    event.Check(m_settings.outputFormat == 3);
+    CheckFormatItem(event, OutputFormat::Spc);
 }
-void CMainFrame::OnUpdateFormatJcamp(wxUpdateUIEvent& event) {
-    event.Check(m_settings.outputFormat == 4);
+void CMainFrame::OnUpdateFormat(wxUpdateUIEvent& event) {
+    if (const std::optional<OutputFormat> format = FormatOfItem(event.GetId())) {
+        CheckFormatItem(event, *format);
+    }
+}
+
+void CMainFrame::CheckFormatItem(wxUpdateUIEvent& event, OutputFormat format) const {
+    event.Check(m_settings.outputFormat == static_cast<int>(OutputFormatCode(format)));
 }
 
 void CMainFrame::OnUpdateOverwritePrompt(wxUpdateUIEvent& event) {

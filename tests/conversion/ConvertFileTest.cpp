@@ -30,12 +30,16 @@ protected:
         headerSize = ReadFileBytes(dir / "activity.log").size();
     }
 
-    int Convert(const std::string& source, unsigned format, int overwritePrompt = 0) {
+    // ConvertSpectrumFile with a stored format code, or with a format's.
+    int Convert(const std::string& source, unsigned code, int overwritePrompt = 0) {
         return ConvertSpectrumFile(
-            source, format,
+            source, code,
             {OutputOverwriteFromSetting(overwritePrompt), messageBox, log, clock, user});
     }
-    std::vector<LocalConversion> RunBatch(std::vector<std::string> chosen, unsigned format,
+    int Convert(const std::string& source, OutputFormat format, int overwritePrompt = 0) {
+        return Convert(source, OutputFormatCode(format), overwritePrompt);
+    }
+    std::vector<LocalConversion> RunBatch(std::vector<std::string> chosen, OutputFormat format,
                                           int overwritePrompt = 0) {
         fileDialogs.openAnswers = {std::move(chosen)};
         return batch.OnConvertLocalFiles(format, OutputOverwriteFromSetting(overwritePrompt));
@@ -65,9 +69,10 @@ protected:
 
 TEST_F(ConvertFileTest, WritesEachFormatNextToTheSourceAndLogsIt) {
     const std::string source = WriteLamp("run1.scope_ks");
-    for (const unsigned format :
-         {kFormatTab, kFormatComma, kFormatKiroBench, kFormatSpc, kFormatJcamp}) {
-        EXPECT_EQ(Convert(source, format), kConverted) << format;
+    for (const OutputFormat format :
+         {OutputFormat::Tab, OutputFormat::Comma, OutputFormat::KiroBench, OutputFormat::Spc,
+          OutputFormat::Jcamp}) {
+        EXPECT_EQ(Convert(source, format), kConverted) << OutputFormatCode(format);
     }
     EXPECT_EQ(ListNames(dir.Path()),
               (std::vector<std::string>{"activity.log", "run1.Master.scope", "run1.scope",
@@ -97,16 +102,16 @@ TEST_F(ConvertFileTest, RefusesWhatItCannotConvertWithoutOutputOrLogLine) {
     const std::vector<std::string> before = ListNames(dir.Path());
 
     for (const char* name : {"short.scope_ks", "fake.scope_ks", "v2.dark_ks"}) {
-        EXPECT_EQ(Convert(dir / name, kFormatTab), kNotDeviceSpectrum) << name;
+        EXPECT_EQ(Convert(dir / name, OutputFormat::Tab), kNotDeviceSpectrum) << name;
     }
     // Which kinds convert, OutputNaming shows; here that a refused kind writes nothing.
-    EXPECT_EQ(Convert(dir / "notes.txt", kFormatTab), kKindNotConvertible);
-    EXPECT_EQ(Convert(dir / "absent.scope_ks", kFormatTab), kSourceCannotBeOpened);
-    EXPECT_EQ(Convert(dir / "folder.scope_ks", kFormatTab), kSourceCannotBeOpened);
+    EXPECT_EQ(Convert(dir / "notes.txt", OutputFormat::Tab), kKindNotConvertible);
+    EXPECT_EQ(Convert(dir / "absent.scope_ks", OutputFormat::Tab), kSourceCannotBeOpened);
+    EXPECT_EQ(Convert(dir / "folder.scope_ks", OutputFormat::Tab), kSourceCannotBeOpened);
     EXPECT_EQ(Convert(lamp, 5), kUnknownOutputFormat);
     EXPECT_EQ(Convert(lamp, 0xFFFFFFFFu), kUnknownOutputFormat);
     std::filesystem::create_directory(dir / "lamp.scope");
-    EXPECT_EQ(Convert(lamp, kFormatTab, 1), kOutputCannotBeCreated);
+    EXPECT_EQ(Convert(lamp, OutputFormat::Tab, 1), kOutputCannotBeCreated);
     EXPECT_TRUE(messageBox.shown.empty()) << "a folder in the way is not offered for overwrite";
     std::filesystem::remove(dir / "lamp.scope");
     EXPECT_EQ(ListNames(dir.Path()), before);
@@ -117,29 +122,29 @@ TEST_F(ConvertFileTest, AsksBeforeReplacingAnExistingOutputOnlyWhenThePromptIsOn
     const std::string source = WriteLamp("run1.scope_ks");
     WriteFileBytes(dir / "run1.scope.spc", "keep me");
     messageBox.answers = {MessageAnswer::No, MessageAnswer::Yes};
-    EXPECT_EQ(Convert(source, kFormatSpc, 1), kOverwriteDeclined);
+    EXPECT_EQ(Convert(source, OutputFormat::Spc, 1), kOverwriteDeclined);
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].text,
               "File " + (dir / "run1.scope.spc") + " exists.  Overwrite?");
     EXPECT_EQ(messageBox.shown[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(ReadFileBytes(dir / "run1.scope.spc"), "keep me");
-    EXPECT_EQ(Convert(source, kFormatSpc, 1), kConverted);
+    EXPECT_EQ(Convert(source, OutputFormat::Spc, 1), kConverted);
     EXPECT_EQ(ReadFileBytes(dir / "run1.scope.spc").size(), 16928u);
 
     for (int prompt : {0, 2, -1}) {
         WriteFileBytes(dir / "run1.scope", "old");
-        EXPECT_EQ(Convert(source, kFormatTab, prompt), kConverted);
+        EXPECT_EQ(Convert(source, OutputFormat::Tab, prompt), kConverted);
         EXPECT_NE(ReadFileBytes(dir / "run1.scope"), "old");
     }
     std::filesystem::remove(dir / "run1.scope");
-    EXPECT_EQ(Convert(source, kFormatTab, 1), kConverted);
+    EXPECT_EQ(Convert(source, OutputFormat::Tab, 1), kConverted);
     EXPECT_EQ(messageBox.shown.size(), 2u) << "no question without an existing output";
 
     // Yes, then the source turns out unreadable: the old output stays.
     WriteFileBytes(dir / "bad.scope_ks", std::string(100, '\0'));
     WriteFileBytes(dir / "bad.scope", "previous");
     messageBox.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(Convert(dir / "bad.scope_ks", kFormatTab, 1), kNotDeviceSpectrum);
+    EXPECT_EQ(Convert(dir / "bad.scope_ks", OutputFormat::Tab, 1), kNotDeviceSpectrum);
     EXPECT_EQ(ReadFileBytes(dir / "bad.scope"), "previous");
 }
 
@@ -152,7 +157,7 @@ TEST_F(ConvertFileTest, AWriteThatFailsPartWayKeepsTheOldOutputAndLeavesNoDebris
     std::vector<LocalConversion> results;
     {
         test::CFileSizeLimit diskFull(4096);
-        results = RunBatch({source}, kFormatSpc);
+        results = RunBatch({source}, OutputFormat::Spc);
     }
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].outcome.status, ConversionStatus::OutputCannotBeCreated);
@@ -162,14 +167,14 @@ TEST_F(ConvertFileTest, AWriteThatFailsPartWayKeepsTheOldOutputAndLeavesNoDebris
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].text, "Not converted (1 of 1 files):\n\n" + source +
                                             ": cannot create the output file: File too large");
-    EXPECT_EQ(Convert(source, kFormatSpc), kConverted) << "once there is room again";
+    EXPECT_EQ(Convert(source, OutputFormat::Spc), kConverted) << "once there is room again";
 }
 
 TEST_F(ConvertFileTest, CutsAnOverlongUserNameAtACharacterBoundary) {
     const std::string source = WriteLamp("run1.dark_ks");
     // An e with acute accent straddles byte 199.
     const CFixedUserName longUser(std::string(198, 'a') + "\xC3\xA9" + "tail");
-    EXPECT_EQ(ConvertSpectrumFile(source, kFormatTab,
+    EXPECT_EQ(ConvertSpectrumFile(source, OutputFormatCode(OutputFormat::Tab),
                                   {OutputOverwrite::Replace, messageBox, log, clock, longUser}),
               kConverted);
     EXPECT_EQ(LogEntries().substr(0, 5 + 198 + 1), "User " + std::string(198, 'a') + " ");
@@ -178,8 +183,8 @@ TEST_F(ConvertFileTest, CutsAnOverlongUserNameAtACharacterBoundary) {
 TEST_F(ConvertFileTest, ProducesTheSameBytesUnderACommaDecimalLocale) {
     const std::string source = WriteLamp("run1.scope_ks");
     const auto convertBoth = [&] {
-        EXPECT_EQ(Convert(source, kFormatKiroBench), kConverted);
-        EXPECT_EQ(Convert(source, kFormatJcamp), kConverted);
+        EXPECT_EQ(Convert(source, OutputFormat::KiroBench), kConverted);
+        EXPECT_EQ(Convert(source, OutputFormat::Jcamp), kConverted);
         return ReadFileBytes(dir / "run1.Master.scope") + ReadFileBytes(dir / "run1.scope.jdx");
     };
     const std::string inC = convertBoth();
@@ -208,13 +213,13 @@ TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
                                              dir / "bright.irradiance_ks",
                                              dir / "gone\n.scope_ks",
                                              dir / "pipe.scope_ks"};
-    RunBatch({}, kFormatTab);  // cancelled: nothing converted, but the idle text comes back
+    RunBatch({}, OutputFormat::Tab);  // cancelled: nothing converted, but the idle text comes back
     EXPECT_EQ(statusPane.texts, std::vector<std::string>{"For Help, press F1"});
     EXPECT_TRUE(events.empty());
     statusPane.texts.clear();
 
     messageBox.answers = {MessageAnswer::No};  // keep run2.dark
-    const std::vector<LocalConversion> results = RunBatch(chosen, kFormatTab, 1);
+    const std::vector<LocalConversion> results = RunBatch(chosen, OutputFormat::Tab, 1);
 
     ASSERT_EQ(fileDialogs.requests.size(), 2u);
     EXPECT_TRUE(fileDialogs.requests[1].multiple);
@@ -255,7 +260,7 @@ TEST_F(ConvertFileTest, BatchReportsALostLogLineOnceAfterTheBatch) {
     const std::string logBefore = ReadFileBytes(dir / "activity.log");
     {
         test::CFileSizeLimit diskFull(logBefore.size() - 1);
-        RunBatch({dir / "a.scope_ks", dir / "b.scope_ks"}, kFormatTab);
+        RunBatch({dir / "a.scope_ks", dir / "b.scope_ks"}, OutputFormat::Tab);
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "a.scope"));
     EXPECT_TRUE(std::filesystem::exists(dir / "b.scope"));
@@ -293,7 +298,7 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
 
     std::vector<ConversionStatus> results;
     {
-        CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Ask, clock);
+        CConversionPipeline pipeline(sources, OutputFormat::Tab, OutputOverwrite::Ask, clock);
         for (std::size_t k = 0; k < pipeline.Size(); ++k) {
             results.push_back(
                 pipeline.ConvertNext({OutputOverwrite::Ask, messageBox, log, clock, user}).status);
@@ -324,7 +329,7 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     std::filesystem::remove(dir / "f0.scope");
     std::filesystem::remove(dir / "f1.scope");
     {
-        CConversionPipeline pipeline(sources, kFormatTab, OutputOverwrite::Replace, clock);
+        CConversionPipeline pipeline(sources, OutputFormat::Tab, OutputOverwrite::Replace, clock);
         EXPECT_EQ(
             pipeline.ConvertNext({OutputOverwrite::Replace, messageBox, log, clock, user}).status,
             ConversionStatus::Converted);
@@ -345,16 +350,16 @@ TEST(LocalConversionFailures, ALongListIsCutAndCounted) {
 
 // The kind is what follows the last dot of the whole path, matched exactly.
 TEST(OutputNaming, TakesTheKindAfterTheLastDotOfTheWholePathAndMatchesItExactly) {
-    EXPECT_EQ(OutputPathFor("C:\\data\\s.sample_ks", kFormatSpc), "C:\\data\\s.scope.spc");
-    EXPECT_EQ(OutputPathFor(".scope_ks", kFormatTab), ".scope");
-    EXPECT_EQ(OutputPathFor("/data/run.1/a.dark_ks", kFormatKiroBench),
+    EXPECT_EQ(OutputPathFor("C:\\data\\s.sample_ks", OutputFormat::Spc), "C:\\data\\s.scope.spc");
+    EXPECT_EQ(OutputPathFor(".scope_ks", OutputFormat::Tab), ".scope");
+    EXPECT_EQ(OutputPathFor("/data/run.1/a.dark_ks", OutputFormat::KiroBench),
               "/data/run.1/a.Master.dark");
     EXPECT_EQ(SplitSourcePath("C:\\data\\run.1\\scan").kind, "1\\scan");
     EXPECT_EQ(SplitSourcePath("noextension").base, "");
     EXPECT_EQ(SplitSourcePath("noextension").kind, "noextension");
-    EXPECT_FALSE(OutputPathFor("/data/run.1/plain", kFormatTab).has_value());
+    EXPECT_FALSE(OutputPathFor("/data/run.1/plain", OutputFormat::Tab).has_value());
     for (const char* kind : {"SCOPE_KS", "irradiance_ks", "", "scope_ks ", "log_ks"}) {
-        EXPECT_FALSE(OutputSuffixFor(kind, kFormatTab).has_value()) << kind;
+        EXPECT_FALSE(OutputSuffixFor(kind, OutputFormat::Tab).has_value()) << kind;
     }
 }
 

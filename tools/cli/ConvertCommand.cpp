@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
+#include <span>
 
 #include "cli/DeviceSession.h"
 #include "cli/LogOption.h"
@@ -14,7 +14,6 @@
 #include "cli/TerminalText.h"
 #include "conversion/ConversionPipeline.h"
 #include "conversion/ConvertFile.h"
-#include "conversion/OutputNaming.h"
 
 namespace kiro::cli {
 namespace {
@@ -22,15 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kProgressThreshold = 20;
-
-const std::map<std::string, unsigned>& FormatNames() {
-    static const std::map<std::string, unsigned> names = {{"tab", kFormatTab},
-                                                          {"comma", kFormatComma},
-                                                          {"kirobench", kFormatKiroBench},
-                                                          {"spc", kFormatSpc},
-                                                          {"jcamp", kFormatJcamp}};
-    return names;
-}
 
 struct SourceList {
     std::vector<std::string> files;
@@ -88,19 +78,23 @@ std::string DescribeConversion(const ConversionOutcome& outcome) {
     return DescribeConversionOutcome(outcome);
 }
 
-unsigned FormatCodeFromName(const std::string& name) {
-    return FormatNames().at(name);
+OutputFormat FormatFromName(const std::string& name) {
+    return OutputFormatFromName(name).value();
 }
 
 void AddFormatOption(CLI::App& command, std::string& format) {
     std::vector<std::string> names;
-    for (const auto& [name, code] : FormatNames()) {
-        names.push_back(name);
+    std::string listed;
+    const std::span<const OutputFormatRow> formats = OutputFormats();
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        names.emplace_back(formats[i].commandLineName);
+        listed += i == 0 ? "" : i + 1 == formats.size() ? " or " : ", ";
+        listed += formats[i].commandLineName;
     }
-    command
-        .add_option("--format,-f", format,
-                    "Output format: tab, comma, kirobench, spc or jcamp (default: tab)")
-        ->check(CLI::IsMember(names));
+    const std::string help = "Output format: " + listed + " (default: " + names.front() + ")";
+    // The choices are shown in alphabetical order.
+    std::sort(names.begin(), names.end());
+    command.add_option("--format,-f", format, help)->check(CLI::IsMember(names));
 }
 
 CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {
@@ -137,7 +131,7 @@ int RunConvert(const ConvertOptions& options) {
     const ConversionContext context(
         options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep, messageBox, log,
         logging.clock, logging.user);
-    const unsigned format = FormatCodeFromName(options.format);
+    const OutputFormat format = FormatFromName(options.format);
     const SourceList sources = ExpandPaths(options.paths);
 
     CTerminalProgress progress;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "conversion/ConversionOutcome.h"
+#include "conversion/OutputFormats.h"
 
 namespace CLI {
 class App;
@@ -24,11 +25,11 @@ CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options);
 // Converts every file named or found; returns the exit status.
 int RunConvert(const ConvertOptions& options);
 
-// Adds --format/-f with the four format names to a command.
+// Adds --format/-f with the names of every output format to a command.
 void AddFormatOption(CLI::App& command, std::string& format);
 
-// Maps a format name of the command line to its output format code.
-unsigned FormatCodeFromName(const std::string& name);
+// The format a name that AddFormatOption accepted stands for.
+OutputFormat FormatFromName(const std::string& name);
 
 // Why a file was not converted, naming its output where that is the cause.
 std::string DescribeConversion(const ConversionOutcome& outcome);

@@ -13,7 +13,6 @@
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
 #include "conversion/ConvertFile.h"
-#include "conversion/OutputNaming.h"
 #include "devicelink/MemoryControls.h"
 #include "devicelink/ProgressRange.h"
 #include "platform/Terminal.h"
@@ -210,7 +209,7 @@ int RunTransfer(const TransferOptions& options) {
     CNoText status;
     CNoText frameStatus;
     CJobProgress progress;
-    const unsigned outputFormat = FormatCodeFromName(options.format);
+    const OutputFormat outputFormat = FormatFromName(options.format);
     std::size_t reported = 0;
     CTransferJob* running = nullptr;
     TransferJobEnvironment environment{

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "devicelink/ConnectState.h"
@@ -9,7 +10,8 @@
 
 namespace kiro {
 
-// The action codes, which are also the indices of the target bar's action list.
+// The actions of a transfer job; the stored DefaultAction code and the index of the
+// target bar's action list.
 enum TransferAction : int {
     kActionCopyOnly = 0,
     kActionCopyAndConvert = 1,
@@ -18,19 +20,32 @@ enum TransferAction : int {
     kActionConvertOnly = 4,
 };
 
-inline constexpr int kActionCount = 5;
+// Everything that differs from one action to the next.
+struct TransferActionRow {
+    TransferAction action;
+    std::string_view listEntry;        // the target bar's action list: "Copy Only"
+    std::string_view commandLineName;  // kiroconv-cli transfer --action
+    std::string_view copyVerb;         // the job's status text while the file is copied
+    bool converts;                     // the copy is converted
+    bool deletesOnHandheld;            // the handheld's file is deleted after its copy
+};
 
-// "Copy Only" ... "Convert Only"; empty for an unknown code.
-std::string_view ActionName(int action);
-// The code of an action list entry, compared exactly; nothing when none matches.
-std::optional<int> ActionFromName(std::string_view name);
+// Every action, in the order of their codes.
+std::span<const TransferActionRow> TransferActions();
+const TransferActionRow& RowOf(TransferAction action);
 
-inline bool IsMoveAction(int action) {
-    return action == kActionMoveOnly || action == kActionMoveAndConvert;
+// The stored DefaultAction code's action; nothing for a code that names none (only a
+// hand-edited setting holds one).
+std::optional<TransferAction> TransferActionFromCode(int code);
+// The action of an action list entry, compared exactly; nothing when none matches.
+std::optional<TransferAction> ActionFromName(std::string_view listEntry);
+std::optional<TransferAction> ActionFromCommandLineName(std::string_view name);
+
+inline bool IsMoveAction(TransferAction action) {
+    return RowOf(action).deletesOnHandheld;
 }
-inline bool ConvertsFiles(int action) {
-    return action == kActionCopyAndConvert || action == kActionMoveAndConvert ||
-           action == kActionConvertOnly;
+inline bool ConvertsFiles(TransferAction action) {
+    return RowOf(action).converts;
 }
 
 // Go is enabled exactly while connected (state 0) with at least one file selected.

@@ -52,7 +52,8 @@ std::string TransferSummary(const TransferOutcome& outcome) {
 TransferSettings TransferSettingsFrom(std::string targetDirectory, int defaultAction,
                                       int outputFormat, int overwritePrompt) {
     const bool asks = overwritePrompt == 1;
-    return {std::move(targetDirectory), defaultAction, OutputFormatFromCode(outputFormat),
+    return {std::move(targetDirectory), TransferActionFromCode(defaultAction),
+            OutputFormatFromCode(outputFormat),
             asks ? ExistingFilePolicy::Ask : ExistingFilePolicy::Replace,
             OutputOverwriteFromSetting(overwritePrompt)};
 }
@@ -134,11 +135,11 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
     texts.kindText = kind.text;
     texts.dateText = m_env.context.list.GetItemText(item, 3);
 
-    const int action = m_settings.defaultAction;
-    if (action < 0 || action >= kActionCount) {
+    if (!m_settings.action) {
         m_records.push_back(record);
         return;  // an unknown action does nothing to the file
     }
+    const TransferAction action = *m_settings.action;
     m_env.status.SetText(CopyStatusText(action, texts));
     if (CopyFile(record, texts)) {
         const bool convertible = !IsNeverConverted(kind.code);
@@ -175,7 +176,7 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
     // Convert Only keeps nothing but the output, so its copy must never take the place
     // of a PC file that happens to have the handheld file's name.
     std::string pcName = record.name;
-    if (m_settings.defaultAction == kActionConvertOnly) {
+    if (m_settings.action == kActionConvertOnly) {
         record.copyPath = Utf8FromPath(TemporaryPathFor(PathFromUtf8(record.localPath)));
         pcName = Utf8FromPath(PathFromUtf8(record.copyPath).filename());
     }
@@ -276,7 +277,7 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
     }
     outcome.connectionLost = m_connectionLost;
     outcome.lossCause = m_env.context.link.LossCause();
-    if (IsMoveAction(m_settings.defaultAction) && !m_connectionLost) {
+    if (m_settings.action && IsMoveAction(*m_settings.action) && !m_connectionLost) {
         m_env.context.frameStatus.SetText(kGettingDirectoryContents);
         if (const auto folder = m_env.context.link.SelectedFolder(m_env.context.tree)) {
             m_env.context.link.ListFolder(folder->wide, m_env.context.list);

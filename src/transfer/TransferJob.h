@@ -13,13 +13,15 @@
 #include "platform/Clock.h"
 #include "platform/TextPane.h"
 #include "platform/UserName.h"
+#include "transfer/TransferActions.h"
 
 namespace kiro {
 
 // The settings a job works with, copied when it starts.
 struct TransferSettings {
     std::string targetDirectory;
-    int defaultAction = 0;
+    // None for a stored code that names no action: the job then does nothing to a file.
+    std::optional<TransferAction> action = kActionCopyOnly;
     // None for a stored code that names no format: each conversion then fails.
     std::optional<OutputFormat> format = OutputFormat::Tab;
     // What a copy does to a different PC file of its name.
@@ -28,7 +30,8 @@ struct TransferSettings {
     OutputOverwrite outputs = OutputOverwrite::Replace;
 };
 
-// The stored settings as a job takes them: with the overwrite prompt on, both an
+// The stored settings as a job takes them, each read once here: the DefaultAction and
+// OutputFormat codes as what they name, and with the overwrite prompt on, both an
 // existing output and a different PC file of a copy's name are asked about.
 TransferSettings TransferSettingsFrom(std::string targetDirectory, int defaultAction,
                                       int outputFormat, int overwritePrompt);

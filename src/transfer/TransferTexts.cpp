@@ -1,24 +1,7 @@
 #include "transfer/TransferTexts.h"
 
-#include "transfer/TransferActions.h"
-
 namespace kiro {
 namespace {
-
-const char* CopyVerb(int action) {
-    switch (action) {
-        case kActionCopyAndConvert:
-            return "Copying and converting ";
-        case kActionMoveOnly:
-            return "Moving ";
-        case kActionMoveAndConvert:
-            return "Moving and converting ";
-        case kActionConvertOnly:
-            return "Copying for conversion ";
-        default:
-            return "Copying ";
-    }
-}
 
 std::string FailurePrefix(bool succeeded) {
     return succeeded ? "" : "**FAILURE** ";
@@ -26,8 +9,9 @@ std::string FailurePrefix(bool succeeded) {
 
 }  // namespace
 
-std::string CopyStatusText(int action, const TransferFileTexts& file) {
-    return CopyVerb(action) + file.devicePath + " to " + file.localPath + "\n" + file.sizeText;
+std::string CopyStatusText(TransferAction action, const TransferFileTexts& file) {
+    return std::string(RowOf(action).copyVerb) + file.devicePath + " to " + file.localPath + "\n" +
+           file.sizeText;
 }
 
 std::string DeletingRemoteStatusText(const TransferFileTexts& file) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "transfer/TransferActions.h"
+
 namespace kiro {
 
 // The names a transfer job fills its texts with, for one file. Paths are already
@@ -17,7 +19,7 @@ struct TransferFileTexts {
 };
 
 // The status text shown while a file is copied for an action.
-std::string CopyStatusText(int action, const TransferFileTexts& file);
+std::string CopyStatusText(TransferAction action, const TransferFileTexts& file);
 std::string DeletingRemoteStatusText(const TransferFileTexts& file);
 
 // The activity log lines a job writes, each ending with "\n".

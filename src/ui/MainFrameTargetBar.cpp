@@ -21,8 +21,8 @@ void CMainFrame::OnTargetChanged(wxCommandEvent& /*event*/) {
 
 void CMainFrame::OnActionChanged(wxCommandEvent& /*event*/) {
     const std::string entry = m_targetBar->GetActionList()->GetStringSelection().utf8_string();
-    if (const std::optional<int> action = ActionFromName(entry)) {
-        m_settings.defaultAction = *action;
+    if (const std::optional<TransferAction> action = ActionFromName(entry)) {
+        m_settings.defaultAction = static_cast<int>(*action);
     }
 }
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <sstream>
 
 #include "conversion/OutputFormats.h"
 #include "support/TempDir.h"
+#include "transfer/TransferActions.h"
 
 namespace kiro {
 namespace {
@@ -54,19 +56,26 @@ std::vector<std::string> ManualChoices(const std::string& manual, const std::str
     return choices;
 }
 
-std::vector<std::string> FormatNames() {
+template <typename Row>
+std::vector<std::string> CommandLineNames(std::span<const Row> rows) {
     std::vector<std::string> names;
-    for (const OutputFormatRow& row : OutputFormats()) {
+    for (const Row& row : rows) {
         names.emplace_back(row.commandLineName);
     }
     return names;
 }
 
-// The completion and the manual are written by hand; each must offer every format the
-// command line takes, in the table's order.
-TEST(CommandLineNames, TheCompletionAndTheManualOfferEveryFormat) {
-    EXPECT_EQ(CompletionList(ReadFileBytes(kCompletion), "_kiroconv_cli_formats"), FormatNames());
-    EXPECT_EQ(ManualChoices(ReadFileBytes(kManual), "*-f*, *--format*"), FormatNames());
+// The completion and the manual are written by hand; each must offer every format and
+// every action the command line takes, in the tables' order.
+TEST(CommandLineNames, TheCompletionAndTheManualOfferEveryFormatAndAction) {
+    const std::string completion = ReadFileBytes(kCompletion);
+    const std::string manual = ReadFileBytes(kManual);
+    const std::vector<std::string> formats = CommandLineNames(OutputFormats());
+    EXPECT_EQ(CompletionList(completion, "_kiroconv_cli_formats"), formats);
+    EXPECT_EQ(ManualChoices(manual, "*-f*, *--format*"), formats);
+    const std::vector<std::string> actions = CommandLineNames(TransferActions());
+    EXPECT_EQ(CompletionList(completion, "_kiroconv_cli_actions"), actions);
+    EXPECT_EQ(ManualChoices(manual, "*-a*, *--action*"), actions);
 }
 
 }  // namespace

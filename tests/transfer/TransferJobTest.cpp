@@ -49,7 +49,7 @@ protected:
     }
 
     TransferOutcome Run(int action, ConnectState connectState = ConnectState::Connected) {
-        settings.defaultAction = action;
+        settings.action = TransferActionFromCode(action);
         const auto drain = [this] {
             ++drains;
             if (onDrain) {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <span>
 
+#include "cli/ChoiceOption.h"
 #include "cli/DeviceSession.h"
 #include "cli/LogOption.h"
 #include "cli/TerminalProgress.h"
@@ -83,18 +83,13 @@ OutputFormat FormatFromName(const std::string& name) {
 }
 
 void AddFormatOption(CLI::App& command, std::string& format) {
-    std::vector<std::string> names;
-    std::string listed;
-    const std::span<const OutputFormatRow> formats = OutputFormats();
-    for (std::size_t i = 0; i < formats.size(); ++i) {
-        names.emplace_back(formats[i].commandLineName);
-        listed += i == 0 ? "" : i + 1 == formats.size() ? " or " : ", ";
-        listed += formats[i].commandLineName;
+    std::vector<std::string_view> names;
+    for (const OutputFormatRow& row : OutputFormats()) {
+        names.push_back(row.commandLineName);
     }
-    const std::string help = "Output format: " + listed + " (default: " + names.front() + ")";
-    // The choices are shown in alphabetical order.
-    std::sort(names.begin(), names.end());
-    command.add_option("--format,-f", format, help)->check(CLI::IsMember(names));
+    AddChoiceOption(command, "--format,-f", format, names,
+                    "Output format: " + SpokenChoices(names) +
+                        " (default: " + std::string(names.front()) + ")");
 }
 
 CLI::App* AddConvertCommand(CLI::App& app, ConvertOptions& options) {

@@ -4,8 +4,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <map>
 
+#include "cli/ChoiceOption.h"
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceSession.h"
 #include "cli/ExistingOption.h"
@@ -30,15 +30,6 @@ void OnInterrupt(int) {
     g_interrupted = true;
     // A second Ctrl-C ends the program at once.
     RestoreInterrupt();
-}
-
-const std::map<std::string, int>& ActionNames() {
-    static const std::map<std::string, int> names = {{"copy", kActionCopyOnly},
-                                                     {"copy-convert", kActionCopyAndConvert},
-                                                     {"move", kActionMoveOnly},
-                                                     {"move-convert", kActionMoveAndConvert},
-                                                     {"convert-only", kActionConvertOnly}};
-    return names;
 }
 
 class CNoText final : public ITextPane {
@@ -146,15 +137,12 @@ int SelectNames(CMemoryFileList& list, const TransferOptions& options,
 CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
     CLI::App* command = app.add_subcommand(
         "transfer", "Copy or move handheld files to the PC, converting them on the way");
-    std::vector<std::string> actions;
-    for (const auto& [name, code] : ActionNames()) {
-        actions.push_back(name);
+    std::vector<std::string_view> actions;
+    for (const TransferActionRow& row : TransferActions()) {
+        actions.push_back(row.commandLineName);
     }
-    command
-        ->add_option("--action,-a", options.action,
-                     "copy, copy-convert, move, move-convert or convert-only")
-        ->required()
-        ->check(CLI::IsMember(actions));
+    AddChoiceOption(*command, "--action,-a", options.action, actions, SpokenChoices(actions))
+        ->required();
     AddFormatOption(*command, options.format);
     command->add_flag("--overwrite", options.overwrite,
                       "Replace converted outputs that already exist (they are kept otherwise)");
@@ -228,7 +216,7 @@ int RunTransfer(const TransferOptions& options) {
                 running->Cancel();
             }
         }};
-    TransferSettings settings{options.targetDirectory, ActionNames().at(options.action),
+    TransferSettings settings{options.targetDirectory, ActionFromCommandLineName(options.action),
                               outputFormat, ExistingPolicyFromName(options.existing),
                               options.overwrite ? OutputOverwrite::Replace : OutputOverwrite::Keep};
     const ConnectState connected =

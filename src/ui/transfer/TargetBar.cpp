@@ -35,8 +35,8 @@ CTargetBar::CTargetBar(wxFrame* frame)
     AddPromptedControl(m_browse, kIdBrowseTarget);
 
     wxArrayString names;
-    for (int action = 0; action < kActionCount; ++action) {
-        names.Add(ToWx(ActionName(action)));
+    for (const TransferActionRow& row : TransferActions()) {
+        names.Add(ToWx(row.listEntry));
     }
     m_actions =
         new wxChoice(this, WxCommandId(kIdActionList), wxDefaultPosition, wxDefaultSize, names);
@@ -58,7 +58,7 @@ void CTargetBar::SetTarget(const std::string& target, int action) {
 bool CTargetBar::TransferDataToWindow() {
     // ChangeValue: showing the staged text is not an edit by the user.
     m_edit->ChangeValue(ToWx(m_strTarget));
-    m_actions->SetSelection(m_nAction >= 0 && m_nAction < kActionCount ? m_nAction : wxNOT_FOUND);
+    m_actions->SetSelection(TransferActionFromCode(m_nAction) ? m_nAction : wxNOT_FOUND);
     return true;
 }
 

@@ -72,6 +72,21 @@ TEST_F(MainFrameTest, EverySettingComesBackAsStored) {
               stored.substr(0, stored.find("[MainWindowSize]")));
 }
 
+// An action or a format code that names none (only a hand-edited file holds one) selects
+// no entry and checks no item, and is written back as it was read.
+TEST_F(MainFrameTest, UnknownStoredActionAndFormatCodesAreKeptAsRead) {
+    WriteConfigFile("[Settings]\nDefaultAction=7\nOutputFormat=9\n");
+    OpenFrame();
+    EXPECT_EQ(Bar().GetActionList()->GetSelection(), wxNOT_FOUND);
+    for (const OutputFormatRow& row : OutputFormats()) {
+        EXPECT_FALSE(MenuChecked(row.commandId)) << row.commandLineName;
+    }
+    CloseFrame();
+    const std::string rewritten = ConfigFileText();
+    EXPECT_NE(rewritten.find("DefaultAction=7\n"), std::string::npos) << rewritten;
+    EXPECT_NE(rewritten.find("OutputFormat=9\n"), std::string::npos) << rewritten;
+}
+
 TEST_F(MainFrameTest, FirstRunThenTheListAndTheChoicesSurviveStylesAndARestart) {
     CMainFrame& frame = OpenFrame();
     EXPECT_EQ(StatusText(), "For Help, press F1");

@@ -1,10 +1,9 @@
 #include "ui/LeftView.h"
 
-#include <wx/utils.h>
-
 #include "devicelink/DeviceLink.h"
 #include "devicelink/FolderSelection.h"
 #include "devicelink/MemoryControls.h"
+#include "ui/WaitCursor.h"
 #include "ui/WxText.h"
 
 namespace kiro {
@@ -99,7 +98,7 @@ void CLeftView::OnSelectionChanged(wxTreeEvent& event) {
     if (list == nullptr) {
         return;
     }
-    wxBusyCursor wait;
+    const CWaitCursor wait;
     ShowSelectedFolder(m_host->GetConnectState(), m_host->GetDeviceLink(), *m_deviceTree, *list,
                        m_host->GetStatusPane(),
                        [this](const std::string& title) { m_host->SetWindowTitle(title); });

@@ -9,6 +9,7 @@
 #include "ui/LeftView.h"
 #include "ui/PreviewPane.h"
 #include "ui/ResourceFiles.h"
+#include "ui/WaitCursor.h"
 #include "ui/WxText.h"
 #include "ui/transfer/TargetBar.h"
 
@@ -239,23 +240,10 @@ CLogCommands CMainFrame::LogCommands() {
 }
 
 HandheldWindow CMainFrame::HandheldWindowParts() {
-    return {*m_deviceLink,
-            m_treeView->DeviceTree(),
-            m_listView->FileList(),
-            m_messageBox,
-            m_statusPane,
-            [this](const std::string& title) { SetTitle(ToWx(title)); },
-            [this](bool busy) { SetBusy(busy); }};
-}
-
-void CMainFrame::SetBusy(bool busy) {
-    if (busy) {
-        wxBeginBusyCursor();
-        // Connecting can block for seconds: the window is drawn before the wait starts.
-        Update();
-    } else {
-        wxEndBusyCursor();
-    }
+    return {*m_deviceLink, m_treeView->DeviceTree(), m_listView->FileList(), m_messageBox,
+            m_statusPane, [this](const std::string& title) { SetTitle(ToWx(title)); },
+            // Connecting can block for seconds: the window is drawn before the wait starts.
+            WaitCursorHook(this)};
 }
 
 void CMainFrame::HandleLostConnection() {

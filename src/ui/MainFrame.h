@@ -173,7 +173,6 @@ private:
     void SetUpHelp();
     CLogCommands LogCommands();
     HandheldWindow HandheldWindowParts();
-    void SetBusy(bool busy);
     void ShowPreviewPane(bool show);
     // Selections that arrive while one is read are merged: only the newest is drawn.
     void SchedulePreviewUpdate();

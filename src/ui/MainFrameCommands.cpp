@@ -5,10 +5,10 @@
 #include "commands/CommandIds.h"
 #include "conversion/ConvertLocalFiles.h"
 #include "transfer/TransferActions.h"
-#include "ui/BusyCursorHook.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
+#include "ui/WaitCursor.h"
 #include "ui/devicelink/CreateDirDlg.h"
 #include "ui/transfer/TransferDlg.h"
 
@@ -76,7 +76,7 @@ void CMainFrame::OnGo(wxCommandEvent& /*event*/) {
 
 void CMainFrame::OnConvertLocalFiles(wxCommandEvent& /*event*/) {
     CConvertLocalFiles(GetFileDialogs(), m_statusPane, m_messageBox, m_log, m_clock, m_userName,
-                       BusyCursorFor(this))
+                       WaitCursorHook(this))
         .OnConvertLocalFiles(OutputFormatFromCode(m_settings.outputFormat),
                              OutputOverwriteFromSetting(m_settings.overwritePrompt));
     LogCommands().ReportLogFailureOnce();

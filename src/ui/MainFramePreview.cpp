@@ -1,13 +1,13 @@
 // The main window's spectrum preview: the pane below the file list, what it shows for
 // the list's selection and for spectrum files of the PC.
 #include <wx/splitter.h>
-#include <wx/utils.h>
 
 #include "plot/HandheldPlotSources.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"
 #include "ui/PreviewPane.h"
+#include "ui/WaitCursor.h"
 
 namespace kiro {
 
@@ -87,7 +87,7 @@ void CMainFrame::UpdatePreviewFromSelection() {
         m_preview->ShowContent(SpectrumPlotContent({}, 0));
         return;
     }
-    wxBusyCursor wait;
+    const CWaitCursor wait;
     const std::vector<PlotSource> sources =
         ReadSelectedHandheldFiles(*m_deviceLink, m_treeView->DeviceTree(), m_listView->FileList());
     m_preview->ShowContent(SpectrumPlotContent(sources, static_cast<std::size_t>(selected)));

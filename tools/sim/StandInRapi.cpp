@@ -126,6 +126,9 @@ private:
     SOCKET Reach(const LinkTarget& target, Greeting& greeting);
     std::optional<std::string> Call(const CWireWriter& request);
     std::optional<bool> OkCall(const CWireWriter& request);
+    // Ends the link after a reply that broke the protocol, as the Linux client does.
+    template <typename Parsed>
+    std::optional<Parsed> Checked(std::optional<Parsed> parsed);
     void Drop();
 
     std::mutex m_mutex;
@@ -256,20 +259,27 @@ std::optional<std::string> CStandIn::Call(const CWireWriter& request) {
     if (SendFrame(m_link, request.Bytes())) {
         reply = ReceiveFrame(m_link);
     }
-    if (!reply || (*reply)[0] != request.Bytes()[0]) {
+    const auto op = static_cast<Op>(request.Bytes()[0]);
+    const std::optional<std::string_view> fields =
+        reply ? wire::ReplyFields(*reply, op) : std::nullopt;
+    if (!fields) {
         Drop();
         return std::nullopt;
     }
-    return reply->substr(1);
+    return std::string(*fields);
+}
+
+template <typename Parsed>
+std::optional<Parsed> CStandIn::Checked(std::optional<Parsed> parsed) {
+    if (!parsed) {
+        Drop();
+    }
+    return parsed;
 }
 
 std::optional<bool> CStandIn::OkCall(const CWireWriter& request) {
     const auto reply = Call(request);
-    std::uint32_t ok = 0;
-    if (!reply || !CWireReader(*reply).GetU32(ok)) {
-        return std::nullopt;
-    }
-    return ok != 0;
+    return reply ? Checked(wire::ReadAnswer(*reply)) : std::nullopt;
 }
 
 rapi::BOOL CStandIn::FindAllFiles(rapi::LPCWSTR pattern, rapi::DWORD flags, rapi::DWORD* count,
@@ -286,23 +296,19 @@ rapi::BOOL CStandIn::FindAllFiles(rapi::LPCWSTR pattern, rapi::DWORD flags, rapi
         return FALSE;
     }
     CWireReader reader(*reply);
-    std::uint32_t ok = 0;
-    std::uint32_t found = 0;
-    if (!reader.GetU32(ok) || !reader.GetU32(found) || ok == 0 || found > reader.Remaining() / 24) {
+    const std::optional<wire::ListingHead> head = Checked(wire::ReadListingHead(reader));
+    if (!head || !head->found) {
         return FALSE;
     }
-    auto listing = std::make_unique<rapi::CE_FIND_DATA[]>(found);
-    std::uint32_t kept = 0;
-    for (std::uint32_t i = 0; i < found; ++i) {
-        bool entryKept = false;
-        if (!wire::GetFindEntry(reader, listing[kept], entryKept)) {
-            return FALSE;
-        }
-        kept += entryKept ? 1 : 0;
+    auto listing = std::make_unique<rapi::CE_FIND_DATA[]>(head->count);
+    const std::optional<std::uint32_t> kept =
+        Checked(wire::ReadListingEntries(reader, head->count, listing.get()));
+    if (!kept) {
+        return FALSE;
     }
-    if (kept > 0) {
+    if (*kept > 0) {
         *entries = listing.get();
-        *count = kept;
+        *count = *kept;
         m_buffers.emplace(listing.get(), std::move(listing));
     }
     return TRUE;
@@ -322,11 +328,12 @@ rapi::HANDLE CStandIn::Open(rapi::LPCWSTR path, rapi::DWORD access, rapi::DWORD 
         return invalid;
     }
     const auto reply = Call(wire::CreateFileRequest(*text, access, share, disposition, attributes));
-    std::uint32_t id = 0;
-    if (!reply || !CWireReader(*reply).GetU32(id) || id == 0 || id == 0xFFFFFFFFu) {
+    const std::optional<std::uint32_t> id =
+        reply ? Checked(wire::ReadHandle(*reply)) : std::nullopt;
+    if (!id || *id == 0 || *id == 0xFFFFFFFFu) {
         return invalid;
     }
-    return reinterpret_cast<rapi::HANDLE>(static_cast<std::uintptr_t>(id));
+    return reinterpret_cast<rapi::HANDLE>(static_cast<std::uintptr_t>(*id));
 }
 
 std::uint32_t HandleId(rapi::HANDLE handle) {
@@ -346,15 +353,12 @@ rapi::BOOL CStandIn::Read(rapi::HANDLE file, void* buffer, rapi::DWORD size, rap
     while (done < size) {
         const std::uint32_t asked = std::min<std::uint32_t>(size - done, wire::kMaxReadBytes);
         const auto reply = Call(wire::ReadFileRequest(HandleId(file), asked));
-        if (!reply) {
+        const std::optional<wire::BlockReply> block =
+            reply ? Checked(wire::ReadBlock(*reply, asked)) : std::nullopt;
+        if (!block || !block->ok) {
             return FALSE;
         }
-        CWireReader reader(*reply);
-        std::uint32_t ok = 0;
-        std::string_view data;
-        if (!reader.GetU32(ok) || ok == 0 || !reader.GetBytesView(data, asked)) {
-            return FALSE;
-        }
+        const std::string_view data = block->data;
         std::memcpy(into + done, data.data(), data.size());
         done += static_cast<rapi::DWORD>(data.size());
         if (data.size() < asked) {
@@ -368,19 +372,12 @@ rapi::BOOL CStandIn::Read(rapi::HANDLE file, void* buffer, rapi::DWORD size, rap
 rapi::DWORD CStandIn::Size(rapi::HANDLE file, rapi::DWORD* high) {
     std::lock_guard lock(m_mutex);
     const auto reply = Call(wire::HandleRequest(Op::GetFileSize, HandleId(file)));
-    std::uint32_t low = kInvalidFileSize;
-    std::uint32_t upper = 0;
-    if (reply) {
-        CWireReader reader(*reply);
-        if (!reader.GetU32(low) || !reader.GetU32(upper)) {
-            low = kInvalidFileSize;
-            upper = 0;
-        }
-    }
+    const std::optional<wire::FileSizeReply> size =
+        reply ? Checked(wire::ReadFileSize(*reply)) : std::nullopt;
     if (high != nullptr) {
-        *high = upper;
+        *high = size ? size->high : 0;
     }
-    return low;
+    return size ? size->low : kInvalidFileSize;
 }
 
 rapi::BOOL CStandIn::Close(rapi::HANDLE file) {

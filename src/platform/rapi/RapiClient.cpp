@@ -24,7 +24,6 @@ constexpr int kRetryMs = 50;
 // The client reads ahead in the largest blocks a reply may carry, so that a copy in
 // small chunks does not pay one round trip per chunk.
 constexpr std::uint32_t kReadAheadBytes = wire::kMaxReadBytes;
-constexpr std::size_t kMaxFindEntries = 1000000;
 // Listing arrays from this size on get bulk memory.
 constexpr std::size_t kBulkListingBytes = 64 * 1024;
 constexpr const char* kLostProblem = "the connection to the handheld was lost";
@@ -277,11 +276,11 @@ std::optional<std::string_view> CRapiClient::ReceiveReply(Op op) {
         LoseConnection(kLostProblem);
         return std::nullopt;
     }
-    if (reply[0] != static_cast<char>(op)) {
+    const std::optional<std::string_view> fields = wire::ReplyFields(reply, op);
+    if (!fields) {
         LoseToMalformedReply();
-        return std::nullopt;
     }
-    return reply.substr(1);
+    return fields;
 }
 
 void CRapiClient::LoseConnection(const std::string& problem, LinkFault fault) {
@@ -303,13 +302,11 @@ std::optional<bool> CRapiClient::SimpleCall(const CWireWriter& request) {
     if (!reply) {
         return std::nullopt;
     }
-    CWireReader reader(*reply);
-    std::uint32_t ok = 0;
-    if (!reader.GetU32(ok)) {
+    const std::optional<bool> answer = wire::ReadAnswer(*reply);
+    if (!answer) {
         LoseToMalformedReply();
-        return std::nullopt;
     }
-    return ok != 0;
+    return answer;
 }
 
 BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FIND_DATA** entries) {
@@ -326,18 +323,15 @@ BOOL CRapiClient::FindAllFiles(LPCWSTR pattern, DWORD flags, DWORD* count, CE_FI
         return FALSE;
     }
     CWireReader reader(*reply);
-    std::uint32_t ok = 0;
-    std::uint32_t found = 0;
-    // Each entry takes at least 24 bytes, which bounds a believable count.
-    if (!reader.GetU32(ok) || !reader.GetU32(found) || found > kMaxFindEntries ||
-        found > reader.Remaining() / 24) {
+    const std::optional<wire::ListingHead> head = wire::ReadListingHead(reader);
+    if (!head) {
         LoseToMalformedReply();
         return FALSE;
     }
-    if (ok == 0) {
+    if (!head->found) {
         return FALSE;
     }
-    return found == 0 || ReadListing(reader, found, count, entries) ? TRUE : FALSE;
+    return head->count == 0 || ReadListing(reader, head->count, count, entries) ? TRUE : FALSE;
 }
 
 // Fills a listing array with the entries of a reply, leaving out names too long for a
@@ -349,19 +343,15 @@ bool CRapiClient::ReadListing(CWireReader& reader, std::uint32_t found, DWORD* c
     if (array == nullptr) {
         return false;
     }
-    std::uint32_t kept = 0;
-    for (std::uint32_t i = 0; i < found; ++i) {
-        bool entryKept = false;
-        if (!wire::GetFindEntry(reader, array[kept], entryKept)) {
-            LoseToMalformedReply();
-            return false;
-        }
-        kept += entryKept ? 1 : 0;
+    const std::optional<std::uint32_t> kept = wire::ReadListingEntries(reader, found, array);
+    if (!kept) {
+        LoseToMalformedReply();
+        return false;
     }
-    m_skippedFindEntries = found - kept;
-    if (kept > 0) {
+    m_skippedFindEntries = found - *kept;
+    if (*kept > 0) {
         m_findBuffers.emplace(array, std::move(listing));
-        *count = kept;
+        *count = *kept;
         *entries = array;
     }
     return true;
@@ -383,17 +373,17 @@ HANDLE CRapiClient::OpenForReading(LPCWSTR path, DWORD access, DWORD share, DWOR
     if (!reply) {
         return INVALID_HANDLE_VALUE;
     }
-    std::uint32_t id = 0;
+    const std::optional<std::uint32_t> id = wire::ReadHandle(*reply);
     // A handle that is already open cannot be handed out again.
-    if (!CWireReader(*reply).GetU32(id) || m_readAhead.count(id) != 0) {
+    if (!id || m_readAhead.count(*id) != 0) {
         LoseToMalformedReply();
         return INVALID_HANDLE_VALUE;
     }
-    if (id == 0 || id == 0xFFFFFFFFu) {
+    if (*id == 0 || *id == 0xFFFFFFFFu) {
         return INVALID_HANDLE_VALUE;
     }
-    m_readAhead[id] = ReadAhead{};
-    return HandleFromId(id);
+    m_readAhead[*id] = ReadAhead{};
+    return HandleFromId(*id);
 }
 
 // Asks for the handle's next block without waiting for it.
@@ -446,18 +436,17 @@ bool CRapiClient::SettleOutstandingRead() {
 // hands out nothing: short data after a failure must never pass for the end of the
 // file.
 bool CRapiClient::TakeReadReply(std::string_view reply, ReadAhead* ahead, bool intoFrame) {
-    CWireReader reader(reply);
-    std::uint32_t ok = 0;
-    std::string_view data;
-    if (!reader.GetU32(ok) || !reader.GetBytesView(data, kReadAheadBytes)) {
+    const std::optional<wire::BlockReply> block = wire::ReadBlock(reply, kReadAheadBytes);
+    if (!block) {
         LoseToMalformedReply();
         return false;
     }
     if (ahead == nullptr) {
         return true;  // the file was closed meanwhile
     }
-    ahead->failed = ok == 0;
-    ahead->endOfFile = ok != 0 && data.size() < kReadAheadBytes;
+    const std::string_view data = block->data;
+    ahead->failed = !block->ok;
+    ahead->endOfFile = block->ok && data.size() < kReadAheadBytes;
     if (ahead->failed) {
         ahead->pending = {};
     } else if (intoFrame) {
@@ -521,20 +510,17 @@ BOOL CRapiClient::Read(HANDLE file, void* buffer, DWORD size, DWORD* read) {
 DWORD CRapiClient::FileSize(HANDLE file, DWORD* high) {
     std::lock_guard lock(m_mutex);
     const auto reply = Call(wire::HandleRequest(Op::GetFileSize, HandleId(file)));
-    std::uint32_t low = INVALID_FILE_SIZE;
-    std::uint32_t upper = 0;
+    std::optional<wire::FileSizeReply> size;
     if (reply) {
-        CWireReader reader(*reply);
-        if (!reader.GetU32(low) || !reader.GetU32(upper)) {
+        size = wire::ReadFileSize(*reply);
+        if (!size) {
             LoseToMalformedReply();
-            low = INVALID_FILE_SIZE;
-            upper = 0;
         }
     }
     if (high != nullptr) {
-        *high = upper;
+        *high = size ? size->high : 0;
     }
-    return low;
+    return size ? size->low : INVALID_FILE_SIZE;
 }
 
 BOOL CRapiClient::Close(HANDLE file) {

@@ -153,6 +153,75 @@ bool GetFindEntry(CWireReader& reader, rapi::CE_FIND_DATA& entry, bool& kept) {
     return true;
 }
 
+std::optional<std::string_view> ReplyFields(std::string_view reply, Op op) {
+    if (reply.empty() || reply.front() != static_cast<char>(op)) {
+        return std::nullopt;
+    }
+    return reply.substr(1);
+}
+
+std::optional<bool> ReadAnswer(std::string_view fields) {
+    std::uint32_t ok = 0;
+    if (!CWireReader(fields).GetU32(ok)) {
+        return std::nullopt;
+    }
+    return ok != 0;
+}
+
+std::optional<std::uint32_t> ReadHandle(std::string_view fields) {
+    std::uint32_t handle = 0;
+    if (!CWireReader(fields).GetU32(handle)) {
+        return std::nullopt;
+    }
+    return handle;
+}
+
+std::optional<FileSizeReply> ReadFileSize(std::string_view fields) {
+    CWireReader reader(fields);
+    FileSizeReply size;
+    if (!reader.GetU32(size.low) || !reader.GetU32(size.high)) {
+        return std::nullopt;
+    }
+    return size;
+}
+
+std::optional<BlockReply> ReadBlock(std::string_view fields, std::uint32_t maxBytes) {
+    CWireReader reader(fields);
+    std::uint32_t ok = 0;
+    BlockReply block;
+    if (!reader.GetU32(ok) || !reader.GetBytesView(block.data, maxBytes)) {
+        return std::nullopt;
+    }
+    block.ok = ok != 0;
+    return block;
+}
+
+std::optional<ListingHead> ReadListingHead(CWireReader& reader) {
+    // Each entry takes at least 24 bytes, which bounds a believable count.
+    constexpr std::size_t kMinEntryBytes = 24;
+    std::uint32_t found = 0;
+    ListingHead head;
+    if (!reader.GetU32(found) || !reader.GetU32(head.count) || head.count > kMaxFindEntries ||
+        head.count > reader.Remaining() / kMinEntryBytes) {
+        return std::nullopt;
+    }
+    head.found = found != 0;
+    return head;
+}
+
+std::optional<std::uint32_t> ReadListingEntries(CWireReader& reader, std::uint32_t count,
+                                                rapi::CE_FIND_DATA* entries) {
+    std::uint32_t kept = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        bool entryKept = false;
+        if (!GetFindEntry(reader, entries[kept], entryKept)) {
+            return std::nullopt;
+        }
+        kept += entryKept ? 1 : 0;
+    }
+    return kept;
+}
+
 CWireWriter HelloRequest() {
     CWireWriter hello(Op::Hello);
     hello.PutU32(kGreetingMagic);

@@ -21,6 +21,8 @@ inline constexpr std::uint32_t kProtocolVersion = 1;
 inline constexpr std::uint32_t kMaxFrameBytes = 32u * 1024 * 1024;
 inline constexpr std::uint32_t kMaxReadBytes = 1024 * 1024;
 inline constexpr std::uint32_t kMaxNameUnits = 260;
+// A listing that claims more entries than this is no honest reply.
+inline constexpr std::uint32_t kMaxFindEntries = 1000000;
 
 enum class Op : std::uint8_t {
     Hello = 1,
@@ -128,6 +130,43 @@ std::optional<std::u16string> DevicePathArgument(const char16_t* path);
 
 // Fills one entry of a zero-filled listing array from a listing reply.
 bool GetFindEntry(CWireReader& reader, rapi::CE_FIND_DATA& entry, bool& kept);
+
+// The handheld's replies, read the same way by every client. Nothing means that the
+// reply broke the protocol: the client then ends the link, since nothing after it can
+// be trusted.
+
+// The fields of a reply to `op`, after its operation byte.
+std::optional<std::string_view> ReplyFields(std::string_view reply, Op op);
+// The yes or no of CloseHandle, DeleteFile and CreateDirectory.
+std::optional<bool> ReadAnswer(std::string_view fields);
+// CreateFile's handle; 0 or 0xFFFFFFFF when the file was not opened.
+std::optional<std::uint32_t> ReadHandle(std::string_view fields);
+
+struct FileSizeReply {
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+};
+std::optional<FileSizeReply> ReadFileSize(std::string_view fields);
+
+// A block of a file: whether the read succeeded, and its bytes (at most `maxBytes`, a
+// view into `fields`).
+struct BlockReply {
+    bool ok = false;
+    std::string_view data;
+};
+std::optional<BlockReply> ReadBlock(std::string_view fields, std::uint32_t maxBytes);
+
+// A listing's head: whether the folder was searched, and how many entries follow. A
+// count beyond kMaxFindEntries, or beyond what the reply's bytes can hold, is refused.
+struct ListingHead {
+    bool found = false;
+    std::uint32_t count = 0;
+};
+std::optional<ListingHead> ReadListingHead(CWireReader& reader);
+// Reads a listing's `count` entries into a zero-filled array with room for them all,
+// leaving out names too long for a record: how many were kept.
+std::optional<std::uint32_t> ReadListingEntries(CWireReader& reader, std::uint32_t count,
+                                                rapi::CE_FIND_DATA* entries);
 
 // Sends a frame (its length, then the body); false when the peer is gone.
 bool SendFrame(int fd, std::string_view body);

@@ -2,8 +2,8 @@
 
 #include "log/ActivityLog.h"
 #include "platform/Clock.h"
-#include "platform/MessageBox.h"
 #include "platform/UserName.h"
+#include "seams/MessageBox.h"
 
 namespace kiro {
 

@@ -9,10 +9,10 @@
 #include "log/ActivityLog.h"
 #include "platform/BusyScope.h"
 #include "platform/Clock.h"
-#include "platform/FileDialogs.h"
-#include "platform/MessageBox.h"
-#include "platform/TextPane.h"
 #include "platform/UserName.h"
+#include "seams/FileDialogs.h"
+#include "seams/MessageBox.h"
+#include "seams/TextPane.h"
 
 namespace kiro {
 

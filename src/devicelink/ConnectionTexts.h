@@ -3,7 +3,7 @@
 #include <string>
 
 #include "devicelink/DeviceLink.h"
-#include "platform/MessageBox.h"
+#include "seams/MessageBox.h"
 
 namespace kiro {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "devicelink/CopyStatus.h"
-#include "devicelink/DeviceControls.h"
 #include "devicelink/ExistingPcFile.h"
 #include "devicelink/FileKinds.h"
 #include "devicelink/RemoteApi.h"
-#include "platform/MessageBox.h"
+#include "seams/DeviceControls.h"
+#include "seams/MessageBox.h"
 
 namespace kiro {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "devicelink/ConnectState.h"
-#include "devicelink/DeviceControls.h"
 #include "devicelink/DeviceLink.h"
-#include "platform/TextPane.h"
+#include "seams/DeviceControls.h"
+#include "seams/TextPane.h"
 
 namespace kiro {
 

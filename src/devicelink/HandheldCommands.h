@@ -5,10 +5,10 @@
 #include <string>
 
 #include "devicelink/ConnectState.h"
-#include "devicelink/DeviceControls.h"
 #include "devicelink/DeviceLink.h"
-#include "platform/MessageBox.h"
-#include "platform/TextPane.h"
+#include "seams/DeviceControls.h"
+#include "seams/MessageBox.h"
+#include "seams/TextPane.h"
 
 namespace kiro {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "devicelink/DeviceControls.h"
+#include "seams/DeviceControls.h"
 
 namespace kiro {
 

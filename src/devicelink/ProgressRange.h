@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "devicelink/DeviceControls.h"
+#include "seams/DeviceControls.h"
 
 namespace kiro {
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "devicelink/CopyStatus.h"
-#include "devicelink/DeviceControls.h"
 #include "devicelink/ExistingPcFile.h"
 #include "devicelink/RemoteApi.h"
 #include "platform/AtomicFile.h"
+#include "seams/DeviceControls.h"
 
 namespace kiro {
 

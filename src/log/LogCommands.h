@@ -4,9 +4,9 @@
 #include <string>
 
 #include "log/ActivityLog.h"
-#include "platform/FileDialogs.h"
-#include "platform/MessageBox.h"
-#include "platform/ViewerLauncher.h"
+#include "seams/FileDialogs.h"
+#include "seams/MessageBox.h"
+#include "seams/ViewerLauncher.h"
 
 namespace kiro {
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "devicelink/DeviceControls.h"
 #include "devicelink/DeviceLink.h"
 #include "plot/PlotContent.h"
+#include "seams/DeviceControls.h"
 
 namespace kiro {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "devicelink/ConnectState.h"
-#include "devicelink/DeviceControls.h"
-#include "platform/MessageBox.h"
+#include "seams/DeviceControls.h"
+#include "seams/MessageBox.h"
 
 namespace kiro {
 

@@ -11,8 +11,8 @@
 #include "devicelink/DeviceLink.h"
 #include "log/ActivityLog.h"
 #include "platform/Clock.h"
-#include "platform/TextPane.h"
 #include "platform/UserName.h"
+#include "seams/TextPane.h"
 #include "transfer/TransferActions.h"
 
 namespace kiro {

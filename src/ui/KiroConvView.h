@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "devicelink/DeviceControls.h"
+#include "seams/DeviceControls.h"
 #include "settings/Settings.h"
 
 namespace kiro {

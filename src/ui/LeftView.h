@@ -6,8 +6,8 @@
 #include <string>
 
 #include "devicelink/ConnectState.h"
-#include "devicelink/DeviceControls.h"
-#include "platform/TextPane.h"
+#include "seams/DeviceControls.h"
+#include "seams/TextPane.h"
 
 namespace kiro {
 

@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "platform/FileDialogs.h"
 #include "plot/PlotContent.h"
 #include "plot/PlotLayout.h"
+#include "seams/FileDialogs.h"
 
 namespace kiro {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TextPane.h"
+#include "seams/TextPane.h"
 
 class wxFrame;
 

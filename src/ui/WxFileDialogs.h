@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileDialogs.h"
+#include "seams/FileDialogs.h"
 
 class wxWindow;
 

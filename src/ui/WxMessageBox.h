@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MessageBox.h"
+#include "seams/MessageBox.h"
 
 class wxWindow;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ViewerLauncher.h"
+#include "seams/ViewerLauncher.h"
 
 namespace kiro {
 

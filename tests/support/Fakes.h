@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "devicelink/DeviceControls.h"
-#include "platform/FileDialogs.h"
-#include "platform/MessageBox.h"
-#include "platform/TextPane.h"
+#include "seams/DeviceControls.h"
+#include "seams/FileDialogs.h"
+#include "seams/MessageBox.h"
+#include "seams/TextPane.h"
 
 namespace kiro::test {
 

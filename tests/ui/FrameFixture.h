@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "commands/CommandIds.h"
-#include "platform/FileDialogs.h"
+#include "seams/FileDialogs.h"
 #include "support/TempDir.h"
 #include "ui/KiroConvView.h"
 #include "ui/MainFrame.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "devicelink/DeviceLink.h"
-#include "platform/MessageBox.h"
+#include "seams/MessageBox.h"
 
 namespace kiro::cli {
 

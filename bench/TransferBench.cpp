@@ -27,6 +27,7 @@
 #include "ProcessTiming.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/MemoryControls.h"
+#include "devicelink/RapiRemoteApi.h"
 
 namespace fs = std::filesystem;
 using kiro::bench::Median;

@@ -32,7 +32,7 @@
 #include "FuzzCheck.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/MemoryControls.h"
-#include "devicelink/RemoteApi.h"
+#include "devicelink/RapiRemoteApi.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/WireCodec.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "log/ActivityLog.h"
-#include "platform/Clock.h"
-#include "platform/UserName.h"
+#include "seams/Clock.h"
 #include "seams/MessageBox.h"
+#include "seams/UserName.h"
 
 namespace kiro {
 

@@ -10,6 +10,7 @@
 #include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
 #include "platform/TimeText.h"
+#include "platform/UserName.h"
 
 namespace kiro {
 namespace {

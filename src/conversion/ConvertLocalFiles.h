@@ -8,11 +8,11 @@
 #include "conversion/ConvertFile.h"
 #include "log/ActivityLog.h"
 #include "platform/BusyScope.h"
-#include "platform/Clock.h"
-#include "platform/UserName.h"
+#include "seams/Clock.h"
 #include "seams/FileDialogs.h"
 #include "seams/MessageBox.h"
 #include "seams/TextPane.h"
+#include "seams/UserName.h"
 
 namespace kiro {
 

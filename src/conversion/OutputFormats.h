@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "conversion/DeviceFileRecord.h"
-#include "platform/Clock.h"
+#include "seams/Clock.h"
 
 namespace kiro {
 

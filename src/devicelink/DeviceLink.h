@@ -8,9 +8,9 @@
 #include "devicelink/CopyStatus.h"
 #include "devicelink/ExistingPcFile.h"
 #include "devicelink/FileKinds.h"
-#include "devicelink/RemoteApi.h"
 #include "seams/DeviceControls.h"
 #include "seams/MessageBox.h"
+#include "seams/RemoteApi.h"
 
 namespace kiro {
 

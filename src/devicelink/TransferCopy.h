@@ -6,9 +6,9 @@
 
 #include "devicelink/CopyStatus.h"
 #include "devicelink/ExistingPcFile.h"
-#include "devicelink/RemoteApi.h"
 #include "platform/AtomicFile.h"
 #include "seams/DeviceControls.h"
+#include "seams/RemoteApi.h"
 
 namespace kiro {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Clock.h"
+#include "seams/Clock.h"
 
 namespace kiro {
 

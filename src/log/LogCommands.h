@@ -6,20 +6,10 @@
 #include "log/ActivityLog.h"
 #include "seams/FileDialogs.h"
 #include "seams/MessageBox.h"
+#include "seams/NewLogFileDialog.h"
 #include "seams/ViewerLauncher.h"
 
 namespace kiro {
-
-// The "Create New Log File" dialog as the Log commands see it.
-class INewLogFileDialog {
-public:
-    virtual ~INewLogFileDialog() = default;
-    // Shows the dialog with the current and the new name both set to `currentName`;
-    // its "..." button uses `fileDialogs`. The new name when the user pressed OK,
-    // nothing otherwise.
-    virtual std::optional<std::string> AskNewLogName(const std::string& currentName,
-                                                     IFileDialogs& fileDialogs) = 0;
-};
 
 // The Save dialog behind the new-log-file dialog's "..." button: the chosen path, with
 // ".log" added when the name has no extension, or nothing when the user cancelled.

@@ -2,14 +2,9 @@
 
 #include <string>
 
-namespace kiro {
+#include "seams/UserName.h"
 
-// The name of the user the log lines are written for, injected so that tests can fix it.
-class IUserName {
-public:
-    virtual ~IUserName() = default;
-    virtual std::string Name() const = 0;
-};
+namespace kiro {
 
 // The account name of the effective user.
 class CSystemUserName final : public IUserName {

@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "settings/SettingsStore.h"
+#include "seams/FrameCloseSteps.h"
+#include "seams/SettingsStore.h"
 #include "settings/WindowPlacement.h"
 
 namespace kiro {
@@ -92,20 +93,6 @@ void SaveListViewSettings(ISettingsStore& store, int listType,
 // The stored placement, or nothing when it is missing or does not hold ten fields.
 std::optional<WindowPlacement> LoadWindowPlacement(const ISettingsStore& store);
 void SaveWindowPlacement(ISettingsStore& store, const WindowPlacement& placement);
-
-// What the frame does while it closes, step by step, in the order of the saves.
-class IFrameCloseSteps {
-public:
-    virtual ~IFrameCloseSteps() = default;
-    // The frame's settings, the target text read back from the target bar.
-    virtual FrameSettings PullSettings() = 0;
-    virtual void CloseLog() = 0;
-    virtual SplitterSettings CurrentSplitter() = 0;
-    // The window's placement now, or nothing when it cannot be had.
-    virtual std::optional<WindowPlacement> CurrentPlacement() = 0;
-    // Ends the connection to the handheld when one is up.
-    virtual void DisconnectIfConnected() = 0;
-};
 
 // Saves every frame setting in order: the six settings, then the log is closed, then
 // the splitter, then the placement (flags say only whether it was maximised), and last

@@ -10,6 +10,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
 #include "platform/TimeText.h"
+#include "platform/UserName.h"
 #include "platform/Utf16.h"
 #include "platform/WindowTexts.h"
 #include "transfer/TransferActions.h"

@@ -10,9 +10,9 @@
 #include "devicelink/ConnectState.h"
 #include "devicelink/DeviceLink.h"
 #include "log/ActivityLog.h"
-#include "platform/Clock.h"
-#include "platform/UserName.h"
+#include "seams/Clock.h"
 #include "seams/TextPane.h"
+#include "seams/UserName.h"
 #include "transfer/TransferActions.h"
 
 namespace kiro {

@@ -5,26 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "devicelink/ConnectState.h"
 #include "seams/DeviceControls.h"
-#include "seams/TextPane.h"
+#include "seams/LeftViewHost.h"
 
 namespace kiro {
-
-class CDeviceLink;
-
-// What the tree needs from the window around it to list a selected folder.
-class ILeftViewHost {
-public:
-    virtual ~ILeftViewHost() = default;
-    virtual ConnectState GetConnectState() const = 0;
-    virtual CDeviceLink& GetDeviceLink() = 0;
-    // The file list of the right pane; none while it does not exist.
-    virtual IFileList* GetFileList() = 0;
-    virtual ITextPane& GetStatusPane() = 0;
-    virtual void SetWindowTitle(const std::string& title) = 0;
-    virtual void HandleLostConnection() = 0;
-};
 
 // The left pane: the handheld's folders under one top item that stands for the device.
 // The device link fills it through DeviceTree(); a change of selection lists the

@@ -11,7 +11,7 @@
 #include "conversion/OutputFormats.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/HandheldCommands.h"
-#include "devicelink/RemoteApi.h"
+#include "devicelink/RapiRemoteApi.h"
 #include "log/ActivityLog.h"
 #include "log/LogCommands.h"
 #include "platform/Clock.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "settings/SettingsStore.h"
+#include "seams/SettingsStore.h"
 
 class wxConfigBase;
 class wxFileConfig;

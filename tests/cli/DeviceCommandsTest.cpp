@@ -5,6 +5,7 @@
 
 #include "cli/RunProgram.h"
 #include "devicelink/DeviceLink.h"
+#include "devicelink/RapiRemoteApi.h"
 #include "sim/SimProcess.h"
 #include "support/Fakes.h"
 

@@ -9,6 +9,8 @@
 #include "conversion/ConversionPipeline.h"
 #include "conversion/ConvertLocalFiles.h"
 #include "conversion/OutputNaming.h"
+#include "platform/Clock.h"
+#include "platform/UserName.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "devicelink/RemoteApi.h"
 #include "platform/rapi/RapiConstants.h"
+#include "seams/RemoteApi.h"
 
 namespace kiro::test {
 

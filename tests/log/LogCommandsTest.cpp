@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "platform/Clock.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 

@@ -13,6 +13,7 @@
 #include "devicelink/ConnectionTexts.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/MemoryControls.h"
+#include "devicelink/RapiRemoteApi.h"
 #include "platform/rapi/Rapi.h"
 #include "platform/rapi/RapiClient.h"
 #include "platform/rapi/RapiConstants.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/MemorySettingsStore.h"
 #include "support/Fakes.h"
 
 namespace kiro {

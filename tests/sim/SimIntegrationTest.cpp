@@ -4,6 +4,7 @@
 
 #include "devicelink/DeviceLink.h"
 #include "devicelink/MemoryControls.h"
+#include "devicelink/RapiRemoteApi.h"
 #include "sim/SimProcess.h"
 #include "support/Fakes.h"
 

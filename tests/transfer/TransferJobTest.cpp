@@ -5,6 +5,8 @@
 #include "conversion/ConvertFile.h"
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/MemoryControls.h"
+#include "platform/Clock.h"
+#include "platform/UserName.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "devicelink/DeviceLink.h"
+#include "devicelink/RapiRemoteApi.h"
 #include "seams/MessageBox.h"
 
 namespace kiro::cli {

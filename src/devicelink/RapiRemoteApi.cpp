@@ -1,4 +1,4 @@
-#include "devicelink/RemoteApi.h"
+#include "devicelink/RapiRemoteApi.h"
 
 #include "platform/rapi/Rapi.h"
 #include "platform/rapi/RapiConstants.h"

@@ -1,4 +1,4 @@
-#include "settings/SettingsStore.h"
+#include "settings/MemorySettingsStore.h"
 
 #include <charconv>
 

@@ -2,7 +2,7 @@
 
 #include "log/LogCommands.h"
 #include "platform/DisplayText.h"
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 
 namespace kiro {
 namespace {

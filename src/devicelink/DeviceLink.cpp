@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/MemoryControls.h"
 #include "devicelink/TransferCopy.h"
 #include "platform/Utf16.h"

@@ -1,6 +1,6 @@
 #include "devicelink/FolderSelection.h"
 
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 
 namespace kiro {
 

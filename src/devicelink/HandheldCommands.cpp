@@ -1,11 +1,11 @@
 #include "devicelink/HandheldCommands.h"
 
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/FileKinds.h"
 #include "platform/BusyScope.h"
 #include "platform/Utf16.h"
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 
 namespace kiro {
 

@@ -5,7 +5,7 @@
 #include <new>
 #include <string_view>
 
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
 #include "platform/rapi/BulkMemory.h"

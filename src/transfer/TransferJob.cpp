@@ -6,13 +6,13 @@
 
 #include "conversion/ConvertFile.h"
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
 #include "platform/TimeText.h"
 #include "platform/UserName.h"
 #include "platform/Utf16.h"
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 #include "transfer/TransferActions.h"
 #include "transfer/TransferTexts.h"
 

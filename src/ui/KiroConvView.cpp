@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "devicelink/MemoryControls.h"
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 #include "ui/WxText.h"
 
 namespace kiro {

@@ -4,7 +4,7 @@
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/PreviewPane.h"

@@ -7,7 +7,7 @@
 #include "commands/CommandIds.h"
 #include "commands/CommandPrompts.h"
 #include "conversion/OutputFormats.h"
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/MainFrame.h"

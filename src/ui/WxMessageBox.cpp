@@ -2,7 +2,7 @@
 
 #include <wx/msgdlg.h>
 
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 #include "ui/WxText.h"
 
 namespace kiro {

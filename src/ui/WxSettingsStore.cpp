@@ -6,7 +6,7 @@
 
 #include <limits>
 
-#include "platform/WindowTexts.h"
+#include "seams/WindowTexts.h"
 #include "ui/WxText.h"
 
 namespace kiro {

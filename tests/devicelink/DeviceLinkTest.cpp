@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/FileKinds.h"
 #include "devicelink/MemoryControls.h"

@@ -12,7 +12,7 @@
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/MemoryControls.h"
 #include "devicelink/ProgressRange.h"
 #include "platform/Utf16.h"

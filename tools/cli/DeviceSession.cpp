@@ -7,7 +7,7 @@
 #include "devicelink/MemoryControls.h"
 
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/Rapi.h"
 

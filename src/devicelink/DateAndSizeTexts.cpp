@@ -1,4 +1,4 @@
-#include "devicelink/DeviceText.h"
+#include "devicelink/DateAndSizeTexts.h"
 
 #include <algorithm>
 #include <charconv>

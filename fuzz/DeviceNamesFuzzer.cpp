@@ -16,9 +16,10 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
+#include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/DeviceLink.h"
-#include "devicelink/DeviceText.h"
 #include "devicelink/FileKinds.h"
+#include "devicelink/PathJoining.h"
 #include "platform/Utf16.h"
 #include "sim/SimFileSystem.h"
 

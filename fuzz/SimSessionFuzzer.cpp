@@ -36,7 +36,7 @@
 
 #include "FuzzCheck.h"
 #include "devicelink/DeviceLink.h"
-#include "devicelink/DeviceText.h"
+#include "devicelink/PathJoining.h"
 #include "platform/rapi/WireCodec.h"
 #include "sim/SimServer.h"
 

@@ -1,6 +1,6 @@
 #include "conversion/ConversionOutcome.h"
 
-#include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 namespace kiro {
 

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "conversion/OutputNaming.h"
-#include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
+#include "platform/FileChecks.h"
 
 namespace kiro {
 namespace {

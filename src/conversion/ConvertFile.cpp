@@ -8,6 +8,7 @@
 #include "conversion/OutputNaming.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
+#include "platform/FileChecks.h"
 #include "platform/RegularFile.h"
 #include "platform/TimeText.h"
 #include "platform/UserName.h"

@@ -4,6 +4,7 @@
 
 #include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 namespace kiro {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/MemoryControls.h"
+#include "devicelink/PathJoining.h"
 #include "devicelink/TransferCopy.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/RapiConstants.h"

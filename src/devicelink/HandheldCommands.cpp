@@ -1,8 +1,8 @@
 #include "devicelink/HandheldCommands.h"
 
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/FileKinds.h"
+#include "devicelink/PathJoining.h"
 #include "platform/BusyScope.h"
 #include "platform/Utf16.h"
 #include "seams/WindowTexts.h"

@@ -8,6 +8,7 @@
 #include "devicelink/DateAndSizeTexts.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
+#include "platform/FileChecks.h"
 #include "platform/rapi/BulkMemory.h"
 #include "platform/rapi/RapiConstants.h"
 

@@ -10,7 +10,9 @@
 #include "platform/AtomicFile.h"
 #include "platform/DisplayText.h"
 #include "platform/FileCalls.h"
+#include "platform/FileChecks.h"
 #include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 namespace kiro {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 namespace kiro {
 namespace {

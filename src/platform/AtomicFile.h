@@ -86,18 +86,7 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder);
 bool RenameReplacingOnly(const std::filesystem::path& from, const std::filesystem::path& to,
                          const FileIdentity& expected);
 
-// "NAME (N).EXT" beside `path`: the name a second file of the same name is kept under.
-std::filesystem::path NumberedName(const std::filesystem::path& path, int number);
-
-// True when both paths name regular files with the same bytes; `second`'s identity as
-// it was compared is stored in `secondIdentity`.
-bool SameContents(const std::filesystem::path& first, const std::filesystem::path& second,
-                  FileIdentity* secondIdentity);
-
 // Flushes a complete file to disk, with its folder entry; false (errno set) on failure.
 bool SyncFileToDisk(const std::filesystem::path& path);
-
-// True when the path names a file (not a folder) that can be opened for reading.
-bool IsReadableFile(const std::filesystem::path& path);
 
 }  // namespace kiro

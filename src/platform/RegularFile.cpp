@@ -3,7 +3,6 @@
 #include <fcntl.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/FileCalls.h"
 
@@ -33,10 +32,6 @@ std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& lin
 }
 
 }  // namespace
-
-std::string DescribeSystemError(int error) {
-    return error == kNotRegularFileError ? "not a regular file" : std::strerror(error);
-}
 
 int OpenRegularFileForReading(const std::filesystem::path& path, int& error) {
     const int fd = OpenFile(path, O_RDONLY | kOpenNonBlocking);

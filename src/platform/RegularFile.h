@@ -4,14 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/SystemError.h"
+
 namespace kiro {
-
-// A reason given where the system's reasons (errno values) are: the path names a FIFO, a
-// device, a socket or a dangling link. Beyond every errno value.
-inline constexpr int kNotRegularFileError = 100000;
-
-// The reason as the user reads it: the system's text, or "not a regular file".
-std::string DescribeSystemError(int error);
 
 // Opens a regular file, or a link to one, for reading. Never blocks: a FIFO or device is
 // refused with kNotRegularFileError before anything is read from it, a folder with EISDIR.

@@ -8,6 +8,7 @@
 
 #include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 namespace kiro {
 

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "platform/AtomicFile.h"
-#include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 namespace kiro {
 

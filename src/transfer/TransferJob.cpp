@@ -6,7 +6,7 @@
 
 #include "conversion/ConvertFile.h"
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DateAndSizeTexts.h"
+#include "devicelink/PathJoining.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileCalls.h"
 #include "platform/TimeText.h"

@@ -4,6 +4,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
+#include "platform/FileChecks.h"
 #include "platform/TimeText.h"
 #include "platform/UserName.h"
 #include "platform/VersionRecord.h"

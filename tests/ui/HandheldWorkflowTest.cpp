@@ -16,7 +16,7 @@
 #include "DialogTesting.h"
 #include "FrameFixture.h"
 #include "commands/CommandIds.h"
-#include "platform/AtomicFile.h"
+#include "platform/FileChecks.h"
 #include "sim/SimProcess.h"
 #include "transfer/TransferActions.h"
 #include "ui/LeftView.h"

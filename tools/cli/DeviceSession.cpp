@@ -7,7 +7,7 @@
 #include "devicelink/MemoryControls.h"
 
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DateAndSizeTexts.h"
+#include "devicelink/PathJoining.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/Rapi.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli/TerminalText.h"
-#include "platform/RegularFile.h"
+#include "platform/SystemError.h"
 
 namespace kiro::cli {
 

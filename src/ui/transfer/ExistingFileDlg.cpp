@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "platform/AtomicFile.h"
+#include "platform/FileChecks.h"
 #include "ui/WxText.h"
 
 namespace kiro {

@@ -253,14 +253,11 @@ FolderListing CDeviceLink::ReadFolderTree(const std::u16string& path, DWORD flag
     if (path.empty()) {
         return {ListingStatus::NoFolder};
     }
-    int skipped = 0;
-    FolderListing listing = FillFolderLevel(path, flags, tree, parent, skipped);
-    listing.skippedEntries = skipped;
-    return listing;
+    return FillFolderLevel(path, flags, tree, parent);
 }
 
 FolderListing CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD flags,
-                                           IDeviceTree& tree, TreeItem parent, int& skipped) {
+                                           IDeviceTree& tree, TreeItem parent) {
     const std::u16string pattern = path + u"*";
     if (pattern.size() > kMaxPathChars) {
         return {ListingStatus::Unreadable};  // deeper than a device path can reach
@@ -274,10 +271,11 @@ FolderListing CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD fla
         }
         return {ListingStatus::Unreadable};
     }
-    skipped += static_cast<int>(m_api.SkippedFindEntries());
+    FolderListing listing{ListingStatus::Listed, 0, static_cast<int>(m_api.SkippedFindEntries())};
     if (found.entries == nullptr) {
-        return {ListingStatus::Listed};
+        return listing;
     }
+    listing.entries = static_cast<int>(found.count);
     for (DWORD i = 0; i < found.count && m_bConnected == 1; ++i) {
         const CE_FIND_DATA& entry = found.entries[i];
         const std::u16string name = EntryName(entry);
@@ -287,10 +285,11 @@ FolderListing CDeviceLink::FillFolderLevel(const std::u16string& path, DWORD fla
             continue;
         }
         const TreeItem item = tree.InsertItem(label, kTreeImageFolder, kTreeImageFolder, parent);
-        FillFolderLevel(path + name + u"\\", kTreeFindFlags, tree, item, skipped);
+        listing.skippedEntries +=
+            FillFolderLevel(path + name + u"\\", kTreeFindFlags, tree, item).skippedEntries;
         tree.SortChildren(item);
     }
-    return {ListingStatus::Listed, static_cast<int>(found.count)};
+    return listing;
 }
 
 int CDeviceLink::FillFileList(const std::u16string& folder, IFileList& list) {

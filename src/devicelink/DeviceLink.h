@@ -159,9 +159,9 @@ private:
     // when the handheld is lost.
     bool NoticeLoss();
     bool CheckConnected();
-    // The level's listing; the levels below add their skipped entries to `skipped`.
+    // The level's listing, with the entries skipped here and in the levels below.
     FolderListing FillFolderLevel(const std::u16string& path, rapi::DWORD flags, IDeviceTree& tree,
-                                  TreeItem parent, int& skipped);
+                                  TreeItem parent);
     // Done or Refused by what the handheld answered, unless it was lost meanwhile.
     RemoteChange ChangeAnswered(bool done);
 

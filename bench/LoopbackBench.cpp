@@ -37,23 +37,6 @@ namespace {
 
 constexpr int kIdleClients = 50;
 
-pid_t StartSim(const fs::path& simPath, const fs::path& root, const std::string& socket,
-               const std::string& linkFile) {
-    std::vector<std::string> args = {simPath.string(), "--root",          root.string(), "--socket",
-                                     socket,           "--loopback-link", linkFile};
-    std::vector<char*> argv;
-    for (auto& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
-    for (int i = 0; i < 500 && !fs::exists(socket); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return pid;
-}
-
 int ConnectTo(std::uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -137,7 +120,10 @@ int main(int argc, char** argv) {
     }
     const std::string socket = (work / "h.sock").string();
     const std::string linkFile = (work / "link").string();
-    const pid_t sim = StartSim(tools / "kiroscan-sim", work / "handheld", socket, linkFile);
+    const pid_t sim = kiro::bench::StartListener(
+        {(tools / "kiroscan-sim").string(), "--root", (work / "handheld").string(), "--socket",
+         socket, "--loopback-link", linkFile},
+        socket);
     ::setenv("KIROSCAN_SOCKET", socket.c_str(), 1);
     unsigned port = 0;
     std::ifstream(linkFile) >> port;

@@ -35,7 +35,37 @@ std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& lin
 }  // namespace
 
 std::string DescribeSystemError(int error) {
-    return error == kNotRegularFileError ? "not a regular file" : std::strerror(error);
+    switch (error) {
+        case kNotRegularFileError:
+            return "not a regular file";
+        case kUntrustedLinkError:
+            return "a symbolic link of another user in a folder that everyone may write";
+        default:
+            return std::strerror(error);
+    }
+}
+
+bool FollowsOnlyTrustedLinks(const std::filesystem::path& path, int& error) {
+    // The system gives up on longer chains itself.
+    constexpr int kMaxLinks = 40;
+    std::filesystem::path at = path;
+    for (int followed = 0; followed < kMaxLinks; ++followed) {
+        const std::optional<FileIdentity> info = IdentityOf(at);
+        if (!info || !info->link) {
+            return true;
+        }
+        if (IsProtectedLink(at)) {
+            error = kUntrustedLinkError;
+            return false;
+        }
+        std::error_code unreadable;
+        const std::filesystem::path target = std::filesystem::read_symlink(at, unreadable);
+        if (unreadable) {
+            return true;  // opening it names the reason
+        }
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    return true;
 }
 
 int OpenRegularFileForReading(const std::filesystem::path& path, int& error) {

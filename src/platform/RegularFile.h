@@ -10,8 +10,16 @@ namespace kiro {
 // device, a socket or a dangling link. Beyond every errno value.
 inline constexpr int kNotRegularFileError = 100000;
 
-// The reason as the user reads it: the system's text, or "not a regular file".
+// A reason for a path that leads through a symbolic link which the protected-links rule
+// forbids following (see IsProtectedLink), whether or not the system applies that rule.
+inline constexpr int kUntrustedLinkError = 100001;
+
+// The reason as the user reads it: the system's text, or one of the two above.
 std::string DescribeSystemError(int error);
+
+// True when opening the path follows no link that the protected-links rule forbids: the
+// path itself, and each link it leads to in turn. False with kUntrustedLinkError otherwise.
+bool FollowsOnlyTrustedLinks(const std::filesystem::path& path, int& error);
 
 // Opens a regular file, or a link to one, for reading. Never blocks: a FIFO or device is
 // refused with kNotRegularFileError before anything is read from it, a folder with EISDIR.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/DisplayText.h"
 #include "platform/FileCalls.h"
 #include "platform/RegularFile.h"
 
@@ -105,7 +106,7 @@ const char* UnitTitle(SpectrumYUnit unit) {
 
 PlotSource PlotSourceFromBytes(const std::string& name, const unsigned char* bytes,
                                std::size_t size) {
-    PlotSource source{name, CDeviceSpectrum{}, {}};
+    PlotSource source{EscapeControlCharacters(name), CDeviceSpectrum{}, {}};
     const SpectrumLoadResult result = source.spectrum->Load(bytes, size);
     if (result != SpectrumLoadResult::Loaded) {
         source.reason = LoadFailureReason(name, result, source.spectrum->version);
@@ -115,7 +116,8 @@ PlotSource PlotSourceFromBytes(const std::string& name, const unsigned char* byt
 }
 
 PlotSource PlotSourceFromFile(const std::string& path) {
-    const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
+    // A name may hold any bytes; the picture's texts are UTF-8 without control characters.
+    const std::string name = EscapeControlCharacters(Utf8FromPath(PathFromUtf8(path).filename()));
     int error = 0;
     const int fd = OpenRegularFileForReading(PathFromUtf8(path), error);
     if (fd < 0) {

@@ -19,7 +19,8 @@ inline constexpr std::size_t kMaxOverlaidSpectra = 8;
 // No file is read beyond this for a preview: a spectrum file is 8 KB.
 inline constexpr std::size_t kMaxPreviewBytes = 1024 * 1024;
 
-// A file to plot: its spectrum, or the one-line reason why there is none.
+// A file to plot: its spectrum, or the one-line reason why there is none. The name is
+// kept as it is shown, with control characters and bytes that are not UTF-8 escaped.
 struct PlotSource {
     std::string name;
     std::optional<CDeviceSpectrum> spectrum;

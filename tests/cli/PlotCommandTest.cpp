@@ -50,6 +50,18 @@ TEST(PlotCommand, DrawsSvgAndPngOfTheAskedSizeAndNamesWhatItCouldNot) {
     EXPECT_EQ(picture.substr(1, 3), "PNG");
     EXPECT_EQ(PngSize(picture), std::make_pair(333u, 222u));
 
+    // A name of any bytes is drawn, and named escaped.
+    testdata::MakeLampSpectrum().WriteTo(dir / "l\xFF\x1B.scope_ks");
+    test::WriteFileBytes(dir / "n\xFF\x1B.txt", "not a spectrum");
+    const auto odd =
+        Cli({"plot", dir / "l\xFF\x1B.scope_ks", dir / "n\xFF\x1B.txt", "-o", dir / "odd\xFF.png"});
+    EXPECT_EQ(odd.exitStatus, 1) << odd.err;
+    EXPECT_EQ(odd.out,
+              "not plotted: n\\xFF\\x1B.txt is not a Kiro-SCAN spectrum file.\n"
+              "plotted 1 spectrum -> " +
+                  (dir / "odd\\xFF.png") + "\n");
+    EXPECT_EQ(ReadFileBytes(dir / "odd\xFF.png").substr(1, 3), "PNG");
+
     EXPECT_EQ(Cli({"plot", dir / "notes.txt", "-o", dir / "none.svg"}).exitStatus, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.svg"));
     EXPECT_EQ(Cli({"plot", dir / "lamp.scope_ks", "-o", dir / "x.gif"}).exitStatus, 2);

@@ -330,6 +330,22 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));
     EXPECT_FALSE(std::filesystem::exists(dir / "f1.scope"));
+
+    // A file read ahead before its output appeared is asked about, and after the Yes read
+    // again: what the user agreed to replace is made from the file as it is then.
+    const std::string ahead = WriteLamp("ahead.scope_ks");
+    PreparedConversion early = PrepareConversion(ahead, ahead, kFormatTab, clock);
+    ASSERT_TRUE(early.contentRead);
+    WriteFileBytes(dir / "ahead.scope", "appeared meanwhile");
+    messageBox.answers = {MessageAnswer::Yes};
+    messageBox.onShow = [&] { testdata::MakeDarkSpectrum().WriteTo(ahead); };
+    EXPECT_EQ(FinishConversion(std::move(early), ahead, ahead, kFormatTab,
+                               {OutputOverwrite::Ask, messageBox, log, clock, user}),
+              kConverted);
+    EXPECT_EQ(messageBox.shown.size(), 3u);
+    testdata::MakeDarkSpectrum().WriteTo(dir / "dark.scope_ks");
+    EXPECT_EQ(Convert(dir / "dark.scope_ks", kFormatTab), kConverted);
+    EXPECT_EQ(ReadFileBytes(dir / "ahead.scope"), ReadFileBytes(dir / "dark.scope"));
 }
 
 TEST(LocalConversionFailures, ALongListIsCutAndCounted) {

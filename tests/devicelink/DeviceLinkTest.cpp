@@ -81,7 +81,10 @@ TEST_F(DeviceLinkTest, EveryOperationIsInertWhileNotConnected) {
     EXPECT_EQ(link.FillFolderTree(u"\\", kTreeFindFlags, tree, 0), 0);
     EXPECT_EQ(link.FillFileList(u"\\", list), 0);
     EXPECT_EQ(list.GetItemCount(), 1) << "the list is not even emptied";
-    EXPECT_EQ(link.TransferFile(u"\\", u"a.scope_ks", "/tmp", "a.scope_ks", 4096, nullptr), 0);
+    const test::CTempDir pcDir;
+    EXPECT_EQ(
+        link.TransferFile(u"\\", u"a.scope_ks", pcDir.Path().string(), "a.scope_ks", 4096, nullptr),
+        0);
     EXPECT_EQ(link.DeleteDeviceFile(u"\\", u"a.scope_ks"), 0);
     EXPECT_EQ(link.CreateDeviceDirectory(u"\\New"), 0);
     EXPECT_TRUE(api.finds.empty() && api.opened.empty() && api.created.empty());
@@ -199,7 +202,9 @@ TEST_F(DeviceLinkTest, ALostHandheldEndsTheLinkUntilTheNextConnect) {
     const std::size_t callsSoFar = api.finds.size() + api.opened.size();
     EXPECT_EQ(link.FillFolderTree(u"\\", kTreeFindFlags, tree, 0), 0);
     EXPECT_EQ(link.FillFileList(u"\\Data", list), 0);
-    EXPECT_EQ(link.TransferFile(u"\\Data", u"a.scope_ks", "/tmp", "a.scope_ks", 4096, nullptr),
+    const test::CTempDir pcDir;
+    EXPECT_EQ(link.TransferFile(u"\\Data", u"a.scope_ks", pcDir.Path().string(), "a.scope_ks", 4096,
+                                nullptr),
               kTransferConnectionLost);
     EXPECT_EQ(link.DeleteDeviceFile(u"\\Data", u"a.scope_ks"), 0);
     EXPECT_EQ(link.CreateDeviceDirectory(u"\\Data\\New"), 0);

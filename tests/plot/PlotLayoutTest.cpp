@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -132,9 +133,15 @@ TEST(PlotLayout, NiceTicksAreRoundStepsInsideAnyRange) {
             << step;
         const std::vector<double> ticks = NiceTicks({a, b}, step);
         ASSERT_LE(ticks.size(), static_cast<std::size_t>(wanted) + 1);
+        const double largest = std::max(std::fabs(a), std::fabs(b));
         for (const double tick : ticks) {
             ASSERT_TRUE(tick >= a && tick <= b);
             ASSERT_NEAR(std::remainder(tick, step), 0.0, step * 1e-6);
+            // Each label reads back as its tick, so no two neighbours read alike.
+            const std::string label = FormatTickLabel(tick, step, largest);
+            double read = kNaN;
+            std::from_chars(label.data(), label.data() + label.size(), read);
+            ASSERT_NEAR(read, tick, step * 1e-3) << label << " for a step of " << step;
         }
     }
 }
@@ -200,6 +207,12 @@ TEST(SpectrumPlot, SelectionsBecomeOnePlotAnOverlayOrAReason) {
     const PlotContent one = SpectrumPlotContent({spectrum}, 1);
     ASSERT_TRUE(one.plot);
     EXPECT_EQ(one.plot->caption.rfind("lamp.scope_ks: scope, ", 0), 0u);
+    // A name of any bytes is drawn: the picture's texts must be UTF-8 without controls.
+    const PlotContent odd = SpectrumPlotContent(
+        {PlotSourceFromBytes("l\xFF\x1B\n.scope_ks", lamp.data(), lamp.size())}, 1);
+    ASSERT_TRUE(odd.plot);
+    EXPECT_EQ(odd.plot->caption.rfind("l\\xFF\\x1B\\n.scope_ks: scope, ", 0), 0u);
+    EXPECT_EQ(odd.plot->traces[0].label, "l\\xFF\\x1B\\n.scope_ks");
     EXPECT_EQ(one.plot->yTitle, "Counts");
     const PlotContent none = SpectrumPlotContent({notes}, 1);
     EXPECT_FALSE(none.plot);

@@ -10,6 +10,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/PlotCommand.h"
 #include "cli/TransferCommand.h"
+#include "cli/UsageError.h"
 #include "platform/DisplayText.h"
 #include "platform/ProgramVersion.h"
 #include "platform/Terminal.h"
@@ -63,6 +64,8 @@ int main(int systemArgc, char** systemArgv) {
                  "kiroconv-cli"};
     // "/My Documents" is a handheld folder, never an option.
     app.allow_windows_style_options(false);
+    // Set before the subcommands are added, which take it over.
+    app.failure_message(kiro::cli::EscapedFailureMessage);
     app.require_subcommand(1);
     app.set_version_flag("--version", kiro::VersionText("kiroconv-cli"));
     kiro::cli::ConvertOptions convertOptions;

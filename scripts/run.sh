@@ -10,7 +10,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh build
+# Only what this script runs: the window, the emulated handheld, the command line and the
+# screenshot program. scripts/test.sh builds the rest (tests and benchmarks) into the same folder.
+scripts/build.sh build --target kiroconv kiroscan-sim kiroconv-cli kiroconv_screenshots
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kiroconv-demo-XXXXXX")
 sim_pid=

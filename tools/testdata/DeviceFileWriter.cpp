@@ -133,7 +133,8 @@ double DyeMixAbsorbance(double nm) {
            0.30 * std::exp(-(nm - 340.0) / 22.0);
 }
 
-// Absorbance is a ratio of counts: where little light gets through, it is noisy.
+// Absorbance is a ratio of counts, ten spectra averaged: where little light gets through it
+// is noisy, capped so that the dim ends do not swamp a plot of the bands.
 double AbsorbanceSigma(double nm, double absorbance) {
     const double sample = std::max(ThroughBlank(nm) * std::pow(10.0, -absorbance), 1.0);
     return std::min(0.4343 * CountsSigma(sample) / sample / std::sqrt(10.0), 0.03);

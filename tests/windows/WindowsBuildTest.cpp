@@ -87,6 +87,10 @@ void WriteCorpus(const fs::path& folder) {
     fs::create_directories(folder);
     testdata::WriteSampleSpectra(folder);
     testdata::SpectrumFixture odd = testdata::MakeNoiseSpectrum(11);
+    // Dark-corrected, so that values of either sign and every size come up.
+    for (float& value : odd.values) {
+        value -= 100.0f;
+    }
     odd.values[0] = std::numeric_limits<float>::quiet_NaN();
     odd.values[1] = std::numeric_limits<float>::infinity();
     odd.values[2] = -std::numeric_limits<float>::infinity();

@@ -65,13 +65,17 @@ void AddOptions(CLI::App& app, Options& o) {
                    "With --loopback-link: this port (default: a free one)")
         ->needs(link);
     app.add_option("--refuse-delete", o.faults.refuseDeletePattern,
-                   "Fault: refuse to delete files whose names match this glob");
+                   "Fault: refuse to delete files whose names match this glob")
+        ->option_text("GLOB");
     app.add_option("--fail-read-after", o.failReadAfter,
-                   "Fault: fail reading any file past this many bytes");
+                   "Fault: each opened file gives its first BYTES bytes, then its reads fail")
+        ->option_text("BYTES");
     app.add_option("--drop-after", o.dropAfter,
-                   "Fault: drop the connection after this many requests");
+                   "Fault: drop the connection after this many requests")
+        ->option_text("REQUESTS");
     app.add_option("--greeting-delay", o.faults.greetingDelayMs,
-                   "Fault: answer a client's greeting only after this many milliseconds");
+                   "Fault: answer a client's greeting only after this many milliseconds")
+        ->option_text("MS");
     app.footer(
         "Examples:\n"
         "  kiroscan-sim --demo /tmp/handheld          # fill and serve a demo handheld\n"

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "conversion/DelimitedAsciiWriter.h"
 #include "conversion/JcampWriter.h"
@@ -157,40 +158,71 @@ std::string LineOf(const std::string& text, const std::string& needle) {
 // the first fault: nothing after it is taken.
 TEST(SpectrumReaders, DamagedFilesAreRefusedWithTheirFault) {
     const CDeviceSpectrum lamp = Loaded(testdata::MakeLampSpectrum());
-    const std::string tab = FormatDelimitedAscii(lamp, '\t');
     const std::string bench = FormatKiroBenchFile(lamp, kWritten);
     const std::string spc = Spc(lamp);
     const std::string jcamp = FormatJcampFile(lamp, "lamp");
-    const auto refusal = [](const std::string& name, const std::string& bytes) {
-        const SpectrumReading reading = Read(name, bytes);
-        EXPECT_FALSE(reading.spectrum) << name;
-        return reading.failure;
-    };
-    EXPECT_EQ(refusal("notes.txt", "two\tcolumns\r\n"), "not a spectrum file that KiroConv reads");
-    EXPECT_EQ(
-        refusal("x.scope", "1.0\t2.0\r\n3.0\t4.0\t5.0\r\n"),
-        "delimited text that KiroConv cannot read: line 2: not a wavelength, a tab and a value");
-    EXPECT_EQ(refusal("x.scope", "1.0,2.0\r\n\r\n3.0,4.0\r\n"),
-              "delimited text that KiroConv cannot read: line 3: a point after a blank line");
-    EXPECT_EQ(
-        refusal("x.scope", "+1.0\t2.0\r\n"),
-        "delimited text that KiroConv cannot read: line 1: not a wavelength, a tab and a value");
-    EXPECT_EQ(refusal("x.scope", "1\t2\r\n" + std::string(5000, '1') + "\t2\r\n"),
-              "delimited text that KiroConv cannot read: line 2: longer than 4096 bytes");
-    EXPECT_EQ(refusal("x.scope", std::string("1\t2\r\n3\t\0\r\n", 10)),
-              "delimited text that KiroConv cannot read: line 2: a NUL byte, which no text file "
-              "holds");
-    EXPECT_EQ(refusal("x.scope", "\r\n"), "delimited text without a single point");
-    EXPECT_NE(refusal("x.scope", std::string(kMaxSpectrumFileBytes + 1, '1')).find("larger than"),
-              std::string::npos);
-    // Enough for more points than any spectrum has: refused before they are all kept.
-    std::string many;
+    const std::string points = "##XYPOINTS=(XY..XY)\r\n";
+    const std::string twoBlocks = jcamp + "##TITLE=second block\r\n";
+    // The last point lost with the count mended: ##LASTX tells.
+    const std::string lostPoint =
+        Replaced(jcamp.substr(0, jcamp.rfind("\r\n", jcamp.rfind("##END") - 3) + 2) + "##END=\r\n",
+                 "##NPOINTS=2048", "##NPOINTS=2047");
+    std::string many;  // more points than any spectrum has
     for (std::size_t i = 0; i <= kMaxSpectrumPoints; ++i) {
         many += "1\t2\n";
     }
-    EXPECT_EQ(refusal("x.dark", many),
-              "delimited text that KiroConv cannot read: line 65537: more than 65536 points");
-
+    const auto patched = [&spc](std::size_t at, char byte) {
+        std::string copy = spc;
+        copy[at] = byte;
+        return copy;
+    };
+    const std::string text = "delimited text that KiroConv cannot read: ";
+    const std::string kb = "KiroBench data file that KiroConv cannot read: ";
+    const std::string jc = "JCAMP-DX file that KiroConv cannot read: ";
+    const std::string sp = "SPC file that KiroConv cannot read: ";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"notes.txt", "two\tcolumns\r\n", "not a spectrum file that KiroConv reads"},
+        {"x.scope", "1.0\t2.0\r\n3.0\t4.0\t5.0\r\n",
+         text + "line 2: not a wavelength, a tab and a value"},
+        {"x.scope", "1.0,2.0\r\n\r\n3.0,4.0\r\n", text + "line 3: a point after a blank line"},
+        {"x.scope", "+1.0\t2.0\r\n", text + "line 1: not a wavelength, a tab and a value"},
+        {"x.scope", "1\t2\r\n" + std::string(5000, '1') + "\t2\r\n",
+         text + "line 2: longer than 4096 bytes"},
+        {"x.scope", std::string("1\t2\r\n3\t\0\r\n", 10),
+         text + "line 2: a NUL byte, which no text file holds"},
+        {"x.scope", "\r\n", "delimited text without a single point"},
+        {"x.scope", std::string(kMaxSpectrumFileBytes + 1, '1'),
+         "larger than any spectrum file KiroConv reads (1024 KiB at most)"},
+        {"x.dark", many, text + "line 65537: more than 65536 points"},
+        {"x", bench.substr(0, bench.size() - 29),
+         kb + "line 2062: the file ends before \">>>>>End Spectral Data<<<<<\": it is cut short"},
+        {"x", Replaced(bench, "Spectra Averaged: 10", "Spectra Averaged: 70000"),
+         kb + "line 8: no number from 0 to 65535 after \"Spectra Averaged: \""},
+        {"x", bench + "more\r\n", kb + "line 2064: text after \">>>>>End Spectral Data<<<<<\""},
+        {"x", Replaced(jcamp, "##NPOINTS=2048", "##NPOINTS=2049"),
+         jc + "##NPOINTS is 2049, but the file holds 2048 points"},
+        {"x", Replaced(jcamp, points, "##XYDATA=(X++(Y..Y))\r\n"),
+         jc + LineOf(jcamp, points) +
+             ": ##XYDATA, a form KiroConv does not read; it reads ##XYPOINTS=(XY..XY)"},
+        {"x", Replaced(jcamp, "##XUNITS=NANOMETERS", "##XUNITS=1/CM"),
+         jc + "its x values are in \"1/CM\", not in nanometres"},
+        {"x", Replaced(jcamp, points, "##TITLE=again\r\n" + points),
+         jc + LineOf(jcamp, points) + ": ##TITLE a second time"},
+        {"x", twoBlocks,
+         jc + LineOf(twoBlocks, "##TITLE=second") + ": text after ##END, such as a second block"},
+        {"x", lostPoint, jc + "##LASTX is not the x of the last point"},
+        {"x.spc", spc.substr(0, 9000), "SPC file cut short: it ends after 9000 of 16928 bytes"},
+        {"x.spc", patched(7, '\x01'), sp + "it declares 16779264 points; 1 to 65536 are read"},
+        {"x", patched(3, 0x10), sp + "its Y values are integers, not floats"},
+        {"x.SPC", patched(1, 0x4C), sp + "an older or big-endian form of SPC"},
+        {"x.spc", patched(512, 0x10),
+         sp + "its first and last wavelength disagree with its X values"},
+    };
+    for (const auto& [name, bytes, failure] : cases) {
+        const SpectrumReading reading = Read(name, bytes);
+        EXPECT_FALSE(reading.spectrum) << failure;
+        EXPECT_EQ(reading.failure, failure);
+    }
     // Cut anywhere before its end, a KiroBench or JCAMP-DX file is refused.
     for (std::size_t cut = 37; cut < bench.size() - 29; cut += 997) {
         ASSERT_FALSE(Read("x.Master.scope", bench.substr(0, cut)).spectrum) << cut;
@@ -198,59 +230,6 @@ TEST(SpectrumReaders, DamagedFilesAreRefusedWithTheirFault) {
     for (std::size_t cut = 2; cut < jcamp.size() - 8; cut += 997) {
         ASSERT_FALSE(Read("x.jdx", jcamp.substr(0, cut)).spectrum) << cut;
     }
-    EXPECT_EQ(refusal("x", bench.substr(0, bench.size() - 29)),
-              "KiroBench data file that KiroConv cannot read: line 2062: the file ends before "
-              "\">>>>>End Spectral Data<<<<<\": it is cut short");
-    EXPECT_EQ(refusal("x", Replaced(bench, "Spectra Averaged: 10", "Spectra Averaged: 70000")),
-              "KiroBench data file that KiroConv cannot read: line 8: no number from 0 to 65535 "
-              "after \"Spectra Averaged: \"");
-    EXPECT_EQ(refusal("x", bench + "more\r\n"),
-              "KiroBench data file that KiroConv cannot read: line 2064: text after "
-              "\">>>>>End Spectral Data<<<<<\"");
-
-    const std::string points = "##XYPOINTS=(XY..XY)\r\n";
-    EXPECT_EQ(refusal("x", Replaced(jcamp, "##NPOINTS=2048", "##NPOINTS=2049")),
-              "JCAMP-DX file that KiroConv cannot read: ##NPOINTS is 2049, but the file holds "
-              "2048 points");
-    EXPECT_EQ(refusal("x", Replaced(jcamp, points, "##XYDATA=(X++(Y..Y))\r\n")),
-              "JCAMP-DX file that KiroConv cannot read: " + LineOf(jcamp, points) +
-                  ": ##XYDATA, a form KiroConv does not read; it reads ##XYPOINTS=(XY..XY)");
-    EXPECT_EQ(refusal("x", Replaced(jcamp, "##XUNITS=NANOMETERS", "##XUNITS=1/CM")),
-              "JCAMP-DX file that KiroConv cannot read: its x values are in \"1/CM\", not in "
-              "nanometres");
-    EXPECT_EQ(refusal("x", Replaced(jcamp, points, "##TITLE=again\r\n" + points)),
-              "JCAMP-DX file that KiroConv cannot read: " + LineOf(jcamp, points) +
-                  ": ##TITLE a second time");
-    const std::string twoBlocks = jcamp + "##TITLE=second block\r\n";
-    EXPECT_EQ(refusal("x", twoBlocks),
-              "JCAMP-DX file that KiroConv cannot read: " + LineOf(twoBlocks, "##TITLE=second") +
-                  ": text after ##END, such as a second block");
-    // The last point lost with the count mended: ##LASTX tells.
-    const std::size_t lastLine = jcamp.rfind("\r\n", jcamp.rfind("##END") - 3);
-    EXPECT_EQ(refusal("x", Replaced(jcamp.substr(0, lastLine + 2) + "##END=\r\n", "##NPOINTS=2048",
-                                    "##NPOINTS=2047")),
-              "JCAMP-DX file that KiroConv cannot read: ##LASTX is not the x of the last point");
-
-    EXPECT_EQ(refusal("x.spc", spc.substr(0, 9000)),
-              "SPC file cut short: it ends after 9000 of 16928 bytes");
-    std::string huge = spc;
-    huge[4] = huge[5] = huge[6] = huge[7] = '\xFF';
-    EXPECT_EQ(refusal("x.spc", huge),
-              "SPC file that KiroConv cannot read: it declares 4294967295 points; 1 to 65536 are "
-              "read");
-    std::string integers = spc;
-    integers[3] = 0x10;
-    EXPECT_EQ(refusal("x", integers),
-              "SPC file that KiroConv cannot read: its Y values are integers, not floats");
-    std::string bigEndian = spc;
-    bigEndian[1] = 0x4C;
-    EXPECT_EQ(refusal("x.SPC", bigEndian),
-              "SPC file that KiroConv cannot read: an older or big-endian form of SPC");
-    std::string damaged = spc;
-    damaged[512] ^= 0x10;
-    EXPECT_EQ(refusal("x.spc", damaged),
-              "SPC file that KiroConv cannot read: its first and last wavelength disagree with "
-              "its X values");
 }
 
 // What the files' own words say beyond the points: a folded title, comments, factors, a

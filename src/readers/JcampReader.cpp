@@ -90,7 +90,7 @@ private:
             }
         }
         if (!m_lines.Failed() && !m_ended) {
-            m_fault = "the file ends before ##END=: it is cut short";
+            m_fault = "the file ends before its ##END label: it is cut short";
         }
     }
 

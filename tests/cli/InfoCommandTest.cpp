@@ -95,6 +95,12 @@ TEST(InfoCommand, TextShowsTheHeaderWithControlCharactersAndBytesThatAreNotUtf8E
                   "channel: master\n"
                   "  values: min -2.25, max 1e+06, NaN or infinite: 2\n");
     EXPECT_EQ(Cli({"info"}).exitStatus, 2);
+    // A reason that quotes the file's bytes reaches the terminal escaped too.
+    test::WriteFileBytes(dir / "evil.jdx", "##TITLE=x\r\n##A\x1B[2J=1\r\n##A\x1B[2J=2\r\n");
+    EXPECT_EQ(Cli({"info", dir / "evil.jdx"}).out,
+              dir.Path().string() +
+                  "/evil.jdx: JCAMP-DX file that KiroConv cannot read: line 3: ##A\\x1B[2J a "
+                  "second time\n");
 }
 
 }  // namespace

@@ -204,7 +204,8 @@ std::string DescribeAsJson(const std::string& path, const SpectrumData& data) {
 
 std::string DescribeFailure(const std::string& path, const std::string& reason, bool json) {
     if (!json) {
-        return EscapeControlCharacters(path) + ": " + reason + "\n";
+        // The reason may quote the file's own bytes.
+        return EscapeControlCharacters(path) + ": " + EscapeControlCharacters(reason) + "\n";
     }
     CJsonObject object;
     object.String("file", path).String("error", reason);

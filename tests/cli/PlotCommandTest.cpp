@@ -68,36 +68,42 @@ std::map<std::string, Curve> CurvesOf(const std::string& svg) {
     return curves;
 }
 
-double DistanceToSegment(Vertex p, Vertex a, Vertex b) {
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double length = dx * dx + dy * dy;
-    const double t =
-        length == 0 ? 0 : std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length, 0.0, 1.0);
-    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+// The span a curve covers in each pixel column, from its vertices: the drawing keeps
+// every column's lowest and highest point as a vertex.
+std::map<long, std::pair<double, double>> ColumnSpans(const Curve& curve) {
+    std::map<long, std::pair<double, double>> spans;
+    for (const auto& run : curve) {
+        for (const Vertex& v : run) {
+            const auto column = static_cast<long>(std::floor(v.x));
+            const auto [at, added] = spans.try_emplace(column, v.y, v.y);
+            at->second = {std::min(at->second.first, v.y), std::max(at->second.second, v.y)};
+        }
+    }
+    return spans;
 }
 
-// Every vertex of each curve lies within a pixel of the other curve's line, both ways.
+// Column by column, each curve reaches as high and as low as the other within a pixel,
+// allowing a point to fall into the neighbouring column.
 bool WithinAPixel(const Curve& a, const Curve& b) {
-    const auto near = [](const Curve& from, const Curve& to) {
-        for (const auto& run : from) {
-            for (const Vertex& v : run) {
-                bool found = false;
-                for (const auto& line : to) {
-                    for (std::size_t i = 0; i < line.size() && !found; ++i) {
-                        const Vertex next = line[std::min(i + 1, line.size() - 1)];
-                        found = std::fabs(line[i].x - v.x) <= 2 &&
-                                DistanceToSegment(v, line[i], next) <= 1.0;
-                    }
+    const auto reaches = [](const Curve& from, const Curve& to) {
+        const auto mine = ColumnSpans(from);
+        const auto theirs = ColumnSpans(to);
+        for (const auto& [column, span] : mine) {
+            double low = std::numeric_limits<double>::infinity();
+            double high = -low;
+            for (long near = column - 1; near <= column + 1; ++near) {
+                if (const auto found = theirs.find(near); found != theirs.end()) {
+                    low = std::min(low, found->second.first);
+                    high = std::max(high, found->second.second);
                 }
-                if (!found) {
-                    return false;
-                }
+            }
+            if (low > span.first + 1.0 || high < span.second - 1.0) {
+                return false;
             }
         }
         return true;
     };
-    return !a.empty() && near(a, b) && near(b, a);
+    return !a.empty() && reaches(a, b) && reaches(b, a);
 }
 
 // Every format `convert` writes is plotted as the source is: the same two curves, counts

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the desktop program's window code and photographs it on a virtual display,
 # connected to an emulated handheld with its demo data: the main window in each of the
-# four list styles (main-*.png), the spectrum preview with the demo's absorbance spectrum
-# and with its scope, dark and reference overlaid (preview-*.png), the dialogs
-# (dialog-*.png) and the message boxes over the window (box-*.png), into build/screenshots/.
+# four list styles (main-*.png), the spectrum preview with the demo's absorbance spectrum,
+# with its scope, dark and reference overlaid, and with a scope and an absorbance on two
+# axes and a transmission left out (preview-*.png), the dialogs (dialog-*.png) and the
+# message boxes over the window (box-*.png), into build/screenshots/.
 # For review of texts, bars and pictures; nothing is compared automatically. Usage:
 #   scripts/screenshots.sh [BUILD_DIR]   (default build/)
 set -euo pipefail

@@ -1,6 +1,7 @@
 #include "plot/HandheldPlotSources.h"
 
 #include "devicelink/ConnectionTexts.h"
+#include "platform/DisplayText.h"
 #include "platform/Utf16.h"
 
 namespace kiro {
@@ -8,20 +9,22 @@ namespace kiro {
 namespace {
 
 PlotSource ReadOne(CDeviceLink& link, const std::u16string& folder, const std::string& name) {
+    const std::string shown = EscapeControlCharacters(name);
+    const std::string unreadable = shown + ": cannot be read from the Kiro-SCAN";
     const std::optional<std::u16string> wideName = Utf8ToUtf16(name);
     if (!wideName) {
-        return {name, std::nullopt, name + " cannot be read from the Kiro-SCAN."};
+        return {shown, {}, std::nullopt, unreadable};
     }
     const CDeviceLink::DeviceFileBytes file =
         link.ReadFileToMemory(folder, *wideName, kMaxPreviewBytes);
     if (file.result == kTransferConnectionLost) {
-        return {name, std::nullopt, kConnectionLostText};
+        return {shown, {}, std::nullopt, kConnectionLostText};
     }
     if (file.result == 0 && !link.IsConnected()) {
-        return {name, std::nullopt, "The Kiro-SCAN is not connected."};
+        return {shown, {}, std::nullopt, "The Kiro-SCAN is not connected."};
     }
     if (file.result < 0) {
-        return {name, std::nullopt, name + " cannot be read from the Kiro-SCAN."};
+        return {shown, {}, std::nullopt, unreadable};
     }
     return PlotSourceFromBytes(name, file.bytes.data(), file.bytes.size());
 }

@@ -5,6 +5,7 @@
 #include <wx/graphics.h>
 #include <wx/pen.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "ui/WxText.h"
@@ -32,34 +33,46 @@ void PaintText(wxGraphicsContext& gc, const PlotText& text) {
     }
 }
 
+void StrokeSegments(wxGraphicsContext& gc, const std::vector<PlotSegment>& segments) {
+    for (const PlotSegment& segment : segments) {
+        gc.StrokeLine(segment.from.x, segment.from.y, segment.to.x, segment.to.y);
+    }
+}
+
+wxGraphicsPen LinePen(wxGraphicsContext& gc, const wxColour& colour, bool dashed, double width) {
+    wxGraphicsPenInfo pen(colour);
+    pen.Width(width).Join(wxJOIN_ROUND);
+    // Counted in pen widths; the pen keeps its own copy.
+    wxDash dashes[kPlotDash.size()];
+    if (dashed) {
+        for (std::size_t i = 0; i < kPlotDash.size(); ++i) {
+            dashes[i] = static_cast<wxDash>(std::lround(kPlotDash[i] / std::max(width, 1.0)));
+        }
+        pen.Style(wxPENSTYLE_USER_DASH).Dashes(static_cast<int>(kPlotDash.size()), dashes);
+    }
+    return gc.CreatePen(pen);
+}
+
 void PaintGrid(wxGraphicsContext& gc, const PlotLayout& layout) {
     const PlotRect& area = layout.area;
     gc.SetPen(wxPen(wxColour(230, 230, 230)));
-    for (const PlotTick& tick : layout.xTicks) {
-        gc.StrokeLine(tick.position, area.top, tick.position, area.bottom);
-    }
-    for (const PlotTick& tick : layout.yTicks) {
-        gc.StrokeLine(area.left, tick.position, area.right, tick.position);
-    }
+    StrokeSegments(gc, layout.gridLines);
     gc.SetPen(wxPen(wxColour(51, 51, 51)));
-    for (const PlotTick& tick : layout.xTicks) {
-        gc.StrokeLine(tick.position, area.bottom, tick.position, area.bottom + 4);
-    }
-    for (const PlotTick& tick : layout.yTicks) {
-        gc.StrokeLine(area.left - 4, tick.position, area.left, tick.position);
-    }
+    StrokeSegments(gc, layout.tickMarks);
     gc.SetBrush(*wxTRANSPARENT_BRUSH);
     gc.DrawRectangle(area.left, area.top, area.Width(), area.Height());
+    for (const PlotAxisKey& key : layout.axisKeys) {
+        gc.SetPen(LinePen(gc, wxColour(51, 51, 51), key.dashed, layout.lineWidth));
+        gc.StrokeLine(key.line.from.x, key.line.from.y, key.line.to.x, key.line.to.y);
+    }
 }
 
 void PaintLines(wxGraphicsContext& gc, const PlotLayout& layout) {
     gc.PushState();
     gc.Clip(layout.area.left, layout.area.top, layout.area.Width(), layout.area.Height());
     for (const PlotLine& line : layout.lines) {
-        gc.SetPen(gc.CreatePen(
-            wxGraphicsPenInfo(ColourOf(kPlotPalette[line.colour % kPlotPalette.size()]))
-                .Width(1.25)
-                .Join(wxJOIN_ROUND)));
+        gc.SetPen(LinePen(gc, ColourOf(kPlotPalette[line.colour % kPlotPalette.size()]),
+                          line.dashed, layout.lineWidth));
         for (const std::vector<PlotPoint>& segment : line.segments) {
             wxGraphicsPath path = gc.CreatePath();
             path.MoveToPoint(segment.front().x, segment.front().y);
@@ -81,8 +94,12 @@ void PaintLegend(wxGraphicsContext& gc, const PlotLayout& layout) {
     gc.SetBrush(wxBrush(wxColour(255, 255, 255, 230)));
     gc.DrawRectangle(box.left, box.top, box.Width(), box.Height());
     for (const PlotLegendEntry& entry : layout.legend) {
-        gc.SetPen(wxPen(ColourOf(kPlotPalette[entry.colour % kPlotPalette.size()]), 2));
-        gc.StrokeLine(entry.swatchFrom.x, entry.swatchFrom.y, entry.swatchTo.x, entry.swatchTo.y);
+        if (entry.swatch) {
+            gc.SetPen(LinePen(gc, ColourOf(kPlotPalette[entry.colour % kPlotPalette.size()]),
+                              entry.dashed, 2.0));
+            gc.StrokeLine(entry.swatchFrom.x, entry.swatchFrom.y, entry.swatchTo.x,
+                          entry.swatchTo.y);
+        }
         PaintText(gc, entry.label);
     }
 }

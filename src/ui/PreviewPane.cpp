@@ -58,6 +58,7 @@ PlotLayout CSpectrumPreview::LayoutAt(double width, double height) const {
     if (m_zoom) {
         request.xView = m_zoom->x;
         request.yView = m_zoom->y;
+        request.y2View = m_zoom->y2;
     }
     return LayOutPlot(request);
 }

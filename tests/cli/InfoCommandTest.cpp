@@ -61,13 +61,14 @@ TEST(InfoCommand, JsonLinesAreValidAndCarryTheHeaderWhateverTheFileName) {
     EXPECT_EQ(python.out,
               "{\"boxcarSmoothing\": 3, \"dataMode\": 2, \"file\": \"" + path +
                   "/we\\\"\\\\\\u0001\\ufffd\\ufffd\\ufffd\\u00e9\\u009b\\n.transmission_ks\", "
-                  "\"firstWavelengthNm\": 200.0, \"integrationTimeMs\": 65535, \"kind\": "
+                  "\"firstWavelengthNm\": 200.0, \"format\": \"device\", \"integrationTimeMs\": "
+                  "65535, \"kind\": "
                   "\"transmission_ks\", \"lastWavelengthNm\": 1223.5, \"maxValue\": 1000000.0, "
                   "\"minValue\": -2.25, \"nonFiniteValues\": 2, \"points\": 2048, "
                   "\"referenceChannel\": 1, \"spectraAveraged\": 7, \"spectrumRole\": 3, "
                   "\"version\": 1, \"wlCoef1\": 0.5, \"wlCoef2\": 0.0, \"wlCoef3\": 0.0, "
-                  "\"wlIntercept\": 200.0, \"yUnit\": \"transmission\"}\n"
-                  "{\"error\": \"not a device spectrum file\", "
+                  "\"wlIntercept\": 200.0, \"yUnit\": \"transmission\", \"yUnitFromName\": false}\n"
+                  "{\"error\": \"not a spectrum file that KiroConv reads\", "
                   "\"file\": \"" +
                   path +
                   "/fake.scope_ks\"}\n{\"error\": \"not a device spectrum file: unknown "
@@ -94,6 +95,12 @@ TEST(InfoCommand, TextShowsTheHeaderWithControlCharactersAndBytesThatAreNotUtf8E
                   "channel: master\n"
                   "  values: min -2.25, max 1e+06, NaN or infinite: 2\n");
     EXPECT_EQ(Cli({"info"}).exitStatus, 2);
+    // A reason that quotes the file's bytes reaches the terminal escaped too.
+    test::WriteFileBytes(dir / "evil.jdx", "##TITLE=x\r\n##A\x1B[2J=1\r\n##A\x1B[2J=2\r\n");
+    EXPECT_EQ(Cli({"info", dir / "evil.jdx"}).out,
+              dir.Path().string() +
+                  "/evil.jdx: JCAMP-DX file that KiroConv cannot read: line 3: ##A\\x1B[2J a "
+                  "second time\n");
 }
 
 }  // namespace

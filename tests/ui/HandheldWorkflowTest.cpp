@@ -133,7 +133,7 @@ TEST_F(HandheldWorkflowTest, PreviewReadsHandheldFilesWithoutWritingToThePc) {
     SelectFiles({"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
     EXPECT_EQ(plotted(), 3u);
     SelectFiles({"notes.txt"});
-    EXPECT_EQ(preview.Content().text, "notes.txt is not a Kiro-SCAN spectrum file.");
+    EXPECT_EQ(preview.Content().text, "notes.txt: not a spectrum file that KiroConv reads.");
     EXPECT_TRUE(fs::is_empty(target.Path()));
 }
 

@@ -5,6 +5,7 @@
 
 #include "FrameFixture.h"
 #include "commands/CommandIds.h"
+#include "conversion/JcampWriter.h"
 #include "testdata/DeviceFileWriter.h"
 #include "ui/PreviewPane.h"
 #include "ui/WxText.h"
@@ -52,6 +53,13 @@ TEST_F(PreviewTest, PlotsOneOverlaysSeveralAndGivesAReasonForTheRest) {
     const std::string lamp = Sample("lamp.scope_ks", testdata::MakeLampSpectrum());
     const std::string dark = Sample("dark.dark_ks", testdata::MakeDarkSpectrum());
     const std::string absorbance = Sample("leaf.absorbance_ks", testdata::MakeAbsorbanceSpectrum());
+    const std::string transmission =
+        Sample("leaf.transmission_ks", testdata::MakeTransmissionSpectrum());
+    const std::string converted = m_home / "run.absorbance.jdx";
+    const std::vector<unsigned char> leaf = testdata::MakeAbsorbanceSpectrum(9).Bytes();
+    CDeviceSpectrum spectrum;
+    ASSERT_EQ(spectrum.Load(leaf.data(), leaf.size()), SpectrumLoadResult::Loaded);
+    WriteFileBytes(converted, FormatJcampFile(spectrum, "run"));
     const std::string notes = m_home / "notes.txt";
     WriteFileBytes(notes, "not a spectrum\r\n");
     CMainFrame& frame = OpenFrame();
@@ -60,16 +68,24 @@ TEST_F(PreviewTest, PlotsOneOverlaysSeveralAndGivesAReasonForTheRest) {
     Open({absorbance});
     EXPECT_TRUE(frame.IsPreviewShown());
     EXPECT_EQ(Plotted(), 1u);
-    EXPECT_EQ(Preview().Content().plot->yTitle, "Absorbance");
+    EXPECT_EQ(Preview().Content().plot->traces.at(0).unit, "Absorbance");
 
-    Open({lamp, dark, absorbance});
+    Open({lamp, dark});
+    EXPECT_EQ(Plotted(), 2u);
+    EXPECT_EQ(Preview().CurrentLayout()->legend.size(), 2u);
+
+    // Two units get an axis each; a file of a third is left out and named.
+    Open({lamp, absorbance, transmission, converted});
     EXPECT_EQ(Plotted(), 3u);
-    EXPECT_EQ(Preview().CurrentLayout()->legend.size(), 3u);
+    EXPECT_TRUE(Preview().CurrentLayout()->y2Range);
+    EXPECT_EQ(Preview().Content().plot->notes.at(0),
+              "Not drawn, as a picture shows two units at most: leaf.transmission_ks "
+              "(Transmission)");
 
     // No message box: an unexpected one fails the test.
     Open({notes});
     EXPECT_EQ(Plotted(), 0u);
-    EXPECT_EQ(Preview().Content().text, "notes.txt is not a Kiro-SCAN spectrum file.");
+    EXPECT_EQ(Preview().Content().text, "notes.txt: not a spectrum file that KiroConv reads.");
 
     frame.PreviewFiles({lamp});
     const PlotRange whole = Preview().CurrentLayout()->xRange;

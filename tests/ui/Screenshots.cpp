@@ -111,7 +111,9 @@ bool ShowRealHandheld(CMainFrame& frame) {
 }
 
 // The spectrum preview below the list, with the handheld's absorbance spectrum, then
-// its scope, dark and reference overlaid. The preview is put away again afterwards.
+// its scope, dark and reference overlaid, then the scope and the absorbance on two axes
+// with the transmission left out. The
+// preview is put away again afterwards.
 template <class Photograph>
 void PhotographPreview(CMainFrame& frame, const Photograph& photograph) {
     frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
@@ -121,6 +123,9 @@ void PhotographPreview(CMainFrame& frame, const Photograph& photograph) {
     photograph(&frame, "preview-absorbance");
     test::SelectListedFiles(frame, {"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
     photograph(&frame, "preview-overlay");
+    test::SelectListedFiles(frame,
+                            {"lamp.scope_ks", "dye-mix.absorbance_ks", "dye-mix.transmission_ks"});
+    photograph(&frame, "preview-units");
     frame.ProcessCommand(WxCommandId(kIdSpectrumPreview));
     test::SelectListedFiles(frame, {});
 }

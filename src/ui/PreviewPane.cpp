@@ -15,6 +15,17 @@
 
 namespace kiro {
 
+namespace {
+
+// Picture files are written with Cairo, which the Windows build does not have yet.
+#ifdef __WXMSW__
+constexpr bool kWritesPictureFiles = false;
+#else
+constexpr bool kWritesPictureFiles = true;
+#endif
+
+}  // namespace
+
 CSpectrumPreview::CSpectrumPreview(wxWindow* parent, IFileDialogs& dialogs)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(100, 100), wxBORDER_SUNKEN),
       m_dialogs(&dialogs) {
@@ -145,8 +156,9 @@ void CSpectrumPreview::OnContextMenu(wxContextMenuEvent& /*event*/) {
     menu.Append(WxCommandId(kIdPreviewSavePng), "Save as &PNG...");
     menu.Append(WxCommandId(kIdPreviewSaveSvg), "Save as &SVG...");
     const bool plotted = m_content.plot.has_value();
-    for (const int id : {kIdPreviewCopy, kIdPreviewSavePng, kIdPreviewSaveSvg}) {
-        menu.Enable(WxCommandId(id), plotted);
+    menu.Enable(WxCommandId(kIdPreviewCopy), plotted);
+    for (const int id : {kIdPreviewSavePng, kIdPreviewSaveSvg}) {
+        menu.Enable(WxCommandId(id), plotted && kWritesPictureFiles);
     }
     PopupMenu(&menu);
 }

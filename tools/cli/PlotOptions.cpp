@@ -5,8 +5,14 @@
 namespace kiro::cli {
 
 CLI::App* AddPlotCommand(CLI::App& app, PlotOptions& options) {
-    CLI::App* command = app.add_subcommand(
-        "plot", "Draw device spectrum files (up to 8 overlaid) into an SVG or PNG picture");
+#ifdef _WIN32
+    constexpr const char* kDescription =
+        "Draw device spectrum files into a picture (not available on Windows yet)";
+#else
+    constexpr const char* kDescription =
+        "Draw device spectrum files (up to 8 overlaid) into an SVG or PNG picture";
+#endif
+    CLI::App* command = app.add_subcommand("plot", kDescription);
     command->add_option("FILE", options.paths, "Device spectrum files on this PC")->required();
     command->add_option("-o,--output", options.output, "The picture to write: OUT.svg or OUT.png")
         ->required();

@@ -11,4 +11,4 @@ cmake --no-warn-unused-cli -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/min
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIROCONV_WERROR=ON -DKIROCONV_BENCH=OFF \
     -DKIROCONV_WXMSW_ROOT="$(scripts/windows-toolkit.sh)" >/dev/null
 nice cmake --build "$build_dir" -j2 --target kiroconv kiroconv-cli kiroconv_engine_tests \
-    kiroconv_rapi_standin
+    kiroconv_rapi_standin kiroconv_gui_tests kiroconv_screenshots

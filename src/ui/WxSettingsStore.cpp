@@ -77,15 +77,17 @@ void CWxSettingsStore::WriteString(std::string_view section, std::string_view na
 }
 
 #ifdef __WXMSW__
-std::unique_ptr<wxConfigBase> CreateRegistryConfig(const std::string& key) {
-    auto config = std::make_unique<wxRegConfig>(kApplicationTitle, kVendorName, ToWx(key),
-                                                wxString(), wxCONFIG_USE_LOCAL_FILE);
+std::unique_ptr<wxConfigBase> CreateRegistryConfig(const std::string& keyUnderSoftware) {
+    // The toolkit puts the key it is given under HKEY_CURRENT_USER\Software.
+    auto config =
+        std::make_unique<wxRegConfig>(kApplicationTitle, kVendorName, ToWx(keyUnderSoftware),
+                                      wxString(), wxCONFIG_USE_LOCAL_FILE);
     config->SetExpandEnvVars(false);
     return config;
 }
 
 std::unique_ptr<wxConfigBase> CreateUserConfig() {
-    return CreateRegistryConfig(kSettingsKey);
+    return CreateRegistryConfig(std::string(kVendorName) + "\\" + kApplicationTitle);
 }
 #else
 std::unique_ptr<wxConfigBase> CreateUserConfig() {

@@ -34,9 +34,11 @@ private:
 std::unique_ptr<wxConfigBase> CreateUserConfig();
 
 #ifdef __WXMSW__
+// The settings' key under HKEY_CURRENT_USER.
 inline constexpr const char* kSettingsKey = "Software\\Corvane Tech Software\\KiroConv";
-// The same settings under another key of HKEY_CURRENT_USER (tests use their own).
-std::unique_ptr<wxConfigBase> CreateRegistryConfig(const std::string& key);
+// The same settings under another key of HKEY_CURRENT_USER\Software, named from there
+// ("Vendor\\Program"; tests use keys of their own).
+std::unique_ptr<wxConfigBase> CreateRegistryConfig(const std::string& keyUnderSoftware);
 #endif
 
 }  // namespace kiro

@@ -20,6 +20,15 @@
 
 namespace kiro::test {
 
+#ifdef _WIN32
+namespace {
+
+// Each test's settings are a key below this one of HKEY_CURRENT_USER\Software.
+constexpr const char* kTestKeys = "KiroConv tests";
+
+}  // namespace
+#endif
+
 std::vector<std::string> CScriptedFileDialogs::OpenFiles(const std::string& title,
                                                          const std::string&, bool) {
     if (answers.empty()) {
@@ -33,7 +42,7 @@ std::vector<std::string> CScriptedFileDialogs::OpenFiles(const std::string& titl
 
 void CFrameFixture::SetUp() {
 #ifdef _WIN32
-    m_registryKey = "Software\\KiroConv tests\\" + m_home.Path().filename().string();
+    m_registryKey = std::string(kTestKeys) + "\\" + m_home.Path().filename().string();
 #else
     setenv("HOME", m_home.Path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", (m_home.Path() / ".config").c_str(), 1);
@@ -46,7 +55,11 @@ void CFrameFixture::TearDown() {
         CloseFrame();
     }
 #ifdef _WIN32
-    wxRegKey(wxRegKey::HKCU, wxString::FromUTF8(m_registryKey)).DeleteSelf();
+    wxRegKey(wxRegKey::HKCU, "Software\\" + wxString::FromUTF8(m_registryKey)).DeleteSelf();
+    wxRegKey tests(wxRegKey::HKCU, wxString("Software\\") + kTestKeys);
+    if (tests.Exists() && !tests.HasSubkeys() && !tests.HasValues()) {
+        tests.DeleteSelf();
+    }
 #endif
     EXPECT_TRUE(m_dialogs.answers.empty()) << "a file dialog expected but not shown";
 }

@@ -34,15 +34,7 @@ std::vector<std::string> AskDriver(const std::vector<std::string>& fields) {
     while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) {
         answer.pop_back();
     }
-    std::vector<std::string> words;
-    std::size_t start = 0;
-    for (std::size_t tab = answer.find('\t'); tab != std::string::npos;
-         tab = answer.find('\t', start)) {
-        words.push_back(answer.substr(start, tab - start));
-        start = tab + 1;
-    }
-    words.push_back(answer.substr(start));
-    return words;
+    return DriverFields(answer);
 }
 
 }  // namespace kiro::test

@@ -64,6 +64,9 @@ public:
     bool ConnectionLost() const { return m_bConnectionLost; }
     // What broke the connection, in words for a user, while ConnectionLost().
     const std::string& LossCause() const { return m_strLossCause; }
+    // Why the last Connect failed, as the remote API tells it.
+    rapi::LinkFault ConnectFault() const { return m_api.ConnectionFault(); }
+    std::string ConnectProblem() const { return m_api.ConnectionProblem(); }
     // Entries the last FillFileList or FillFolderTree left out because their names are
     // longer than a device name can be.
     int LastSkippedEntries() const { return m_nLastSkippedEntries; }

@@ -6,14 +6,13 @@
 #include <wx/stattext.h>
 
 #include "KiroConvVersion.h"
-#include "platform/VersionRecord.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxText.h"
 
 namespace kiro {
 
-CAboutDlg::CAboutDlg(wxWindow* parent, std::string_view versionRecord)
-    : m_strVersion(ReadFileVersion(versionRecord)) {
+CAboutDlg::CAboutDlg(wxWindow* parent, std::string versionText)
+    : m_strVersion(std::move(versionText)) {
     SetExtraStyle(GetExtraStyle() | wxDIALOG_EX_CONTEXTHELP);
     Create(parent, wxID_ANY, "About KiroConv");
     CreateControls();

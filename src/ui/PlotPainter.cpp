@@ -1,12 +1,14 @@
 #include "ui/PlotPainter.h"
 
 #include <wx/brush.h>
+#include <wx/dc.h>
 #include <wx/font.h>
 #include <wx/graphics.h>
 #include <wx/pen.h>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "ui/WxText.h"
 
@@ -18,18 +20,23 @@ wxColour ColourOf(const PlotColour& colour) {
     return wxColour(colour.red, colour.green, colour.blue);
 }
 
-void PaintText(wxGraphicsContext& gc, const PlotText& text) {
+// Texts are drawn with the device context: Windows' drawing back ends for antialiased
+// shapes measure and draw no text under wine (a zero-size box with GDI+, no font with
+// Direct2D), and the plain context draws them on every system.
+void PaintText(wxDC& dc, const PlotText& text) {
     const wxString label = ToWx(text.text);
-    wxDouble width = 0;
-    wxDouble height = 0;
-    gc.GetTextExtent(label, &width, &height);
+    wxCoord width = 0;
+    wxCoord height = 0;
+    dc.GetTextExtent(label, &width, &height);
     const double shift = text.align == TextAlign::Left     ? 0.0
-                         : text.align == TextAlign::Centre ? width / 2
+                         : text.align == TextAlign::Centre ? width / 2.0
                                                            : width;
     if (text.rotated) {
-        gc.DrawText(label, text.at.x - height / 2, text.at.y + shift, M_PI / 2);
+        dc.DrawRotatedText(label, static_cast<wxCoord>(std::lround(text.at.x - height / 2.0)),
+                           static_cast<wxCoord>(std::lround(text.at.y + shift)), 90.0);
     } else {
-        gc.DrawText(label, text.at.x - shift, text.at.y - height / 2);
+        dc.DrawText(label, static_cast<wxCoord>(std::lround(text.at.x - shift)),
+                    static_cast<wxCoord>(std::lround(text.at.y - height / 2.0)));
     }
 }
 
@@ -85,7 +92,7 @@ void PaintLines(wxGraphicsContext& gc, const PlotLayout& layout) {
     gc.PopState();
 }
 
-void PaintLegend(wxGraphicsContext& gc, const PlotLayout& layout) {
+void PaintLegendBox(wxGraphicsContext& gc, const PlotLayout& layout) {
     if (!layout.legendBox) {
         return;
     }
@@ -100,24 +107,31 @@ void PaintLegend(wxGraphicsContext& gc, const PlotLayout& layout) {
             gc.StrokeLine(entry.swatchFrom.x, entry.swatchFrom.y, entry.swatchTo.x,
                           entry.swatchTo.y);
         }
-        PaintText(gc, entry.label);
     }
 }
 
 }  // namespace
 
-void PaintPlot(wxGraphicsContext& gc, const PlotLayout& layout, const wxFont& font) {
-    gc.SetAntialiasMode(wxANTIALIAS_DEFAULT);
-    gc.SetBrush(*wxWHITE_BRUSH);
-    gc.SetPen(*wxTRANSPARENT_PEN);
-    gc.DrawRectangle(0, 0, layout.width, layout.height);
-    PaintGrid(gc, layout);
-    PaintLines(gc, layout);
-    gc.SetFont(font, *wxBLACK);
-    for (const PlotText& text : layout.texts) {
-        PaintText(gc, text);
+void PaintPlot(wxDC& dc, const PlotLayout& layout, const wxFont& font) {
+    {
+        const std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
+        gc->SetAntialiasMode(wxANTIALIAS_DEFAULT);
+        gc->SetBrush(*wxWHITE_BRUSH);
+        gc->SetPen(*wxTRANSPARENT_PEN);
+        gc->DrawRectangle(0, 0, layout.width, layout.height);
+        PaintGrid(*gc, layout);
+        PaintLines(*gc, layout);
+        PaintLegendBox(*gc, layout);
     }
-    PaintLegend(gc, layout);
+    dc.SetFont(font);
+    dc.SetTextForeground(*wxBLACK);
+    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    for (const PlotText& text : layout.texts) {
+        PaintText(dc, text);
+    }
+    for (const PlotLegendEntry& entry : layout.legend) {
+        PaintText(dc, entry.label);
+    }
 }
 
 }  // namespace kiro

@@ -7,6 +7,7 @@
 #include "devicelink/DeviceText.h"
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/FileKinds.h"
+#include "devicelink/HandheldCommands.h"
 #include "devicelink/MemoryControls.h"
 #include "platform/rapi/RapiConstants.h"
 #include "support/Fakes.h"
@@ -70,6 +71,27 @@ TEST_F(DeviceLinkTest, StartsAndEndsTheRemoteApiExactlyOncePerConnection) {
         closedByHand.Disconnect();
     }
     EXPECT_EQ(other.uninitCalls, 2);
+}
+
+// Without the remote API library (on Windows) Connect says what is missing, in the words
+// of the command line, instead of a general failure.
+TEST_F(DeviceLinkTest, ConnectWithoutTheRemoteApiLibrarySaysTheSoftwareIsMissing) {
+    test::CRecordingTextPane status;
+    CHandheldCommands commands(
+        {link, tree, list, messageBox, status, [](const std::string&) {}, [](bool) {}});
+    api.initResult = E_FAIL;
+    api.fault = LinkFault::NotInstalled;
+    api.problem = "the device-sync software is not installed (rapi.dll was not found)";
+    commands.OnConnect();
+    api.fault = LinkFault::None;
+    commands.OnConnect();
+    ASSERT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_EQ(messageBox.shown[0].text,
+              "The device-sync software is not installed (rapi.dll was not found).");
+    EXPECT_EQ(messageBox.shown[0].caption, "RAPI Connection Error");
+    EXPECT_EQ(messageBox.shown[0].owner, MessageOwner::MainWindow);
+    EXPECT_EQ(messageBox.shown[1].text, "General RAPI Connection Error");
+    EXPECT_EQ(commands.State(), ConnectState::NotConnected);
 }
 
 TEST_F(DeviceLinkTest, EveryOperationIsInertWhileNotConnected) {

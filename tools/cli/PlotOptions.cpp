@@ -5,8 +5,14 @@
 namespace kiro::cli {
 
 CLI::App* AddPlotCommand(CLI::App& app, PlotOptions& options) {
-    CLI::App* command = app.add_subcommand(
-        "plot", "Draw spectrum files (up to 8 overlaid) into an SVG or PNG picture");
+#ifdef _WIN32
+    constexpr const char* kDescription =
+        "Draw spectrum files into a picture (not available on Windows yet)";
+#else
+    constexpr const char* kDescription =
+        "Draw spectrum files (up to 8 overlaid) into an SVG or PNG picture";
+#endif
+    CLI::App* command = app.add_subcommand("plot", kDescription);
     command->add_option("FILE", options.paths,
                         "Spectrum files on this PC: the handheld's, or converted ones")
         ->required();

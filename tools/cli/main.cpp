@@ -19,6 +19,18 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+#ifdef _WIN32
+constexpr const char* kHelpFooter =
+    "The handheld commands reach the Kiro-SCAN through the remote API library (rapi.dll)\n"
+    "of its device-sync software. Handheld folders may be written with / or \\.\n\n"
+    "The licence: LICENSE.txt beside this program.";
+#else
+constexpr const char* kHelpFooter =
+    "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
+    "default path). Handheld folders may be written with / or \\.\n\n"
+    "The manual: man kiroconv-cli";
+#endif
+
 // The first word that is not an option names the subcommand (the program itself has
 // only options without values). Empty when it names one, else that word.
 std::string UnknownSubcommand(const CLI::App& app, int argc, char** argv) {
@@ -78,10 +90,7 @@ int main(int systemArgc, char** systemArgv) {
     CLI::App* transfer = kiro::cli::AddTransferCommand(app, transferOptions);
     kiro::cli::PlotOptions plotOptions;
     CLI::App* plot = kiro::cli::AddPlotCommand(app, plotOptions);
-    app.footer(
-        "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
-        "default path). Handheld folders may be written with / or \\.\n\n"
-        "The manual: man kiroconv-cli");
+    app.footer(kHelpFooter);
     if (const std::string word = UnknownSubcommand(app, argc, argv); !word.empty()) {
         return ReportUnknownSubcommand(app, word);
     }

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessTiming.h"
 #include "testdata/DeviceFileWriter.h"
 
 extern char** environ;
@@ -72,18 +73,8 @@ int main(int argc, char** argv) {
     const fs::path root = work / "handheld";
     const std::string socket = (work / "h.sock").string();
     fs::create_directories(root);
-    std::vector<std::string> simArgs = {(tools / "kiroscan-sim").string(), "--root", root.string(),
-                                        "--socket", socket};
-    std::vector<char*> argvSim;
-    for (auto& a : simArgs) {
-        argvSim.push_back(a.data());
-    }
-    argvSim.push_back(nullptr);
-    pid_t sim = 0;
-    posix_spawn(&sim, argvSim[0], nullptr, nullptr, argvSim.data(), environ);
-    for (int i = 0; i < 500 && !fs::exists(socket); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    const pid_t sim = kiro::bench::StartListener(
+        {(tools / "kiroscan-sim").string(), "--root", root.string(), "--socket", socket}, socket);
     ::setenv("KIROSCAN_SOCKET", socket.c_str(), 1);
     const std::string cli = (tools / "kiroconv-cli").string();
 

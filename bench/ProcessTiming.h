@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -42,6 +44,22 @@ inline double TimedRun(const std::vector<std::string>& args) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -seconds;
+}
+
+// Starts a program (kiroscan-sim) in the background and waits up to five seconds for the
+// socket it listens at to appear; its process id.
+inline pid_t StartListener(std::vector<std::string> args, const std::string& socket) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return pid;
 }
 
 inline double Median(std::vector<double> values) {

@@ -51,21 +51,6 @@ public:
     kiro::MessageAnswer Show(const kiro::MessageBoxRequest& r) override { return r.defaultAnswer; }
 };
 
-pid_t StartSim(const fs::path& simPath, const fs::path& root, const std::string& socket) {
-    std::vector<std::string> args = {simPath.string(), "--root", root.string(), "--socket", socket};
-    std::vector<char*> argv;
-    for (auto& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
-    for (int i = 0; i < 500 && !fs::exists(socket); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return pid;
-}
-
 void MakeHandheld(const fs::path& root) {
     fs::create_directories(root / "Many");
     std::ofstream big(root / "big.bin", std::ios::binary);
@@ -153,7 +138,9 @@ int main(int argc, char** argv) {
     MakeHandheld(handheld);
     fs::create_directories(pc);
     const std::string socket = (work / "h.sock").string();
-    const pid_t sim = StartSim(tools / "kiroscan-sim", handheld, socket);
+    const pid_t sim = kiro::bench::StartListener(
+        {(tools / "kiroscan-sim").string(), "--root", handheld.string(), "--socket", socket},
+        socket);
     ::setenv("KIROSCAN_SOCKET", socket.c_str(), 1);
 
     const std::vector<std::string> get = {cli, "get", "/", "big.bin", "--to", pc.string()};

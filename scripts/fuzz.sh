@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build_dir=build-fuzz
-targets=(fuzz_device_spectrum fuzz_rapi_client fuzz_sim_session fuzz_device_names)
+targets=(fuzz_device_spectrum fuzz_rapi_client fuzz_sim_session fuzz_device_names
+    fuzz_delimited_text fuzz_kirobench fuzz_spc fuzz_jcamp)
 
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DKIROCONV_FUZZ=ON >/dev/null
 cmake --build "$build_dir" -j2 --target "${targets[@]}"

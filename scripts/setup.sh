@@ -12,7 +12,7 @@ packages=(
     libwxgtk3.2-dev wx-common libx11-dev libcairo2-dev
     xvfb xauth openbox imagemagick xdg-utils
     scdoc librsvg2-bin dpkg-dev file man-db bash-completion lintian
-    desktop-file-utils appstream libxml2-utils shared-mime-info libfile-mimeinfo-perl
+    desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
 )
 
 "$(dirname "$0")/install-packages.sh" "${packages[@]}"

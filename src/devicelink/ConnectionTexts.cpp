@@ -1,11 +1,20 @@
 #include "devicelink/ConnectionTexts.h"
 
+#include <cctype>
+
 #include "devicelink/DeviceLink.h"
 #include "platform/rapi/Rapi.h"
 
 namespace kiro {
 
-MessageBoxRequest ConnectFailureMessage(ConnectOutcome outcome) {
+MessageBoxRequest ConnectFailureMessage(ConnectOutcome outcome, rapi::LinkFault fault,
+                                        const std::string& problem) {
+    if (fault == rapi::LinkFault::NotInstalled && !problem.empty()) {
+        std::string text = problem + ".";
+        text.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
+        return {text, "RAPI Connection Error", MessageButtons::Ok, MessageAnswer::Ok,
+                MessageOwner::MainWindow};
+    }
     switch (outcome) {
         case ConnectOutcome::TimedOut:
             return {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "devicelink/DeviceLink.h"
+#include "platform/rapi/LinkFault.h"
 #include "seams/MessageBox.h"
 
 namespace kiro {
@@ -10,8 +11,11 @@ namespace kiro {
 // The box the user sees when Connect fails, for each way it fails (time-out, general
 // failure, already initialised): its text, caption and owner. The time-out box
 // belongs to the main window with its own caption; the others are the application's
-// box.
-MessageBoxRequest ConnectFailureMessage(ConnectOutcome outcome);
+// box. A remote API library that is not installed (Windows) is said as the remote API
+// says it (`problem`), in a box like the time-out's.
+MessageBoxRequest ConnectFailureMessage(ConnectOutcome outcome,
+                                        rapi::LinkFault fault = rapi::LinkFault::None,
+                                        const std::string& problem = "");
 
 // Shown when the handheld goes away while connected.
 inline constexpr const char* kConnectionLostText = "The connection to the Kiro-SCAN was lost.";

@@ -101,6 +101,9 @@ public:
     bool ConnectionLost() const { return m_bConnectionLost; }
     // What broke the connection, in words for a user, while ConnectionLost().
     const std::string& LossCause() const { return m_strLossCause; }
+    // Why the last Connect failed, as the remote API tells it.
+    rapi::LinkFault ConnectFault() const { return m_api.ConnectionFault(); }
+    std::string ConnectProblem() const { return m_api.ConnectionProblem(); }
 
     // The selected folder as "\" or "\A\B" (wide and, for display, narrow). Returns 0
     // when not connected or when the path would exceed 259 characters.

@@ -47,7 +47,8 @@ void CHandheldCommands::Connect() {
         HandleLostConnection();
         return;
     }
-    m_window.messageBox.Show(ConnectFailureMessage(outcome));
+    m_window.messageBox.Show(ConnectFailureMessage(outcome, m_window.link.ConnectFault(),
+                                                   m_window.link.ConnectProblem()));
     m_window.setTitle(kNotConnectedTitle);
     m_hRootItem = m_window.tree.InsertItem(kRootItemLabel, kKindDisconnectedDevice,
                                            kKindDisconnectedDevice, 0);

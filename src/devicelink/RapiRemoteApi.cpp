@@ -49,6 +49,9 @@ bool CRapiRemoteApi::IsConnectionLost() {
 std::string CRapiRemoteApi::ConnectionProblem() {
     return rapi::LastConnectionProblem();
 }
+rapi::LinkFault CRapiRemoteApi::ConnectionFault() {
+    return rapi::LastConnectionFault();
+}
 DWORD CRapiRemoteApi::SkippedFindEntries() {
     return rapi::SkippedFindEntries();
 }

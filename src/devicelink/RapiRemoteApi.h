@@ -26,6 +26,7 @@ public:
     rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) override;
     bool IsConnectionLost() override;
     std::string ConnectionProblem() override;
+    rapi::LinkFault ConnectionFault() override;
     rapi::DWORD SkippedFindEntries() override;
 };
 

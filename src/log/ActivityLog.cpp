@@ -107,13 +107,21 @@ bool CActivityLog::Fail(int error) {
 bool CActivityLog::OpenForAppend() {
     CloseLog();
     m_error = 0;
-    // Never waits on a FIFO or device, and writes only to a regular file.
-    m_fd = OpenFile(PathFromUtf8(m_logFileName), O_WRONLY | O_APPEND | kOpenNonBlocking);
+    const std::filesystem::path logFile = PathFromUtf8(m_logFileName);
+    int error = 0;
+    if (!FollowsOnlyTrustedLinks(logFile, error)) {
+        return Fail(error);
+    }
+    // Never waits on a FIFO or device, and writes only to a regular file; a name that was
+    // no link just now is not followed should one have been put there since.
+    const std::optional<FileIdentity> named = IdentityOf(logFile);
+    const int noFollow = named && named->link ? 0 : kOpenNoFollow;
+    m_fd = OpenFile(logFile, O_WRONLY | O_APPEND | kOpenNonBlocking | noFollow);
     if (m_fd < 0) {
         return Fail(errno);
     }
     const std::optional<FileIdentity> info = IdentityOfOpenFile(m_fd);
-    const int error = !info ? errno : info->regular ? 0 : kNotRegularFileError;
+    error = !info ? errno : info->regular ? 0 : kNotRegularFileError;
     if (error != 0) {
         CloseLog();
         return Fail(error);
@@ -127,8 +135,12 @@ bool CActivityLog::StartNewLogFile() {
     if (PathFromUtf8(m_logFileName).filename().empty()) {
         return Fail(EISDIR);
     }
-    // Through a symbolic link the file it names is replaced and the link stays.
+    // Through a symbolic link the file it names is replaced and the link stays, unless the
+    // link may have been planted by another user.
     int error = 0;
+    if (!FollowsOnlyTrustedLinks(PathFromUtf8(m_logFileName), error)) {
+        return Fail(error);
+    }
     const std::optional<std::filesystem::path> replaceable =
         ReplaceableFileAt(PathFromUtf8(m_logFileName), error);
     if (!replaceable) {

@@ -128,6 +128,18 @@ std::optional<std::filesystem::path> ResolvedPath(const std::filesystem::path& p
     return std::filesystem::path(resolved.get());
 }
 
+bool IsProtectedLink(const std::filesystem::path& path) {
+    struct stat link {};
+    struct stat folder {};
+    const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : ".";
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode) ||
+        ::stat(parent.c_str(), &folder) != 0) {
+        return false;
+    }
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return shared && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid;
+}
+
 bool MayWrite(const std::filesystem::path& path) {
     return ::access(path.c_str(), W_OK) == 0;
 }
@@ -401,6 +413,11 @@ std::optional<std::filesystem::path> ResolvedPath(const std::filesystem::path& p
         return std::nullopt;
     }
     return resolved;
+}
+
+// Windows knows no sticky folders; who may create links there is the system's choice.
+bool IsProtectedLink(const std::filesystem::path&) {
+    return false;
 }
 
 bool MayWrite(const std::filesystem::path& path) {

@@ -58,6 +58,11 @@ std::optional<FileIdentity> IdentityBehind(const std::filesystem::path& path);
 std::optional<FileIdentity> IdentityOfOpenFile(int fd);
 // The file a link leads to, as an absolute path.
 std::optional<std::filesystem::path> ResolvedPath(const std::filesystem::path& path);
+// True when the path is a symbolic link that the protected-links rule forbids following:
+// it lies in a sticky folder that everyone may write (such as /tmp), and neither this user
+// nor the folder's owner owns it. Another user may have planted it there to lead our
+// writes elsewhere. Never true on Windows.
+bool IsProtectedLink(const std::filesystem::path& path);
 
 // True when this user may write the file.
 bool MayWrite(const std::filesystem::path& path);

@@ -33,6 +33,29 @@ std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& lin
 
 }  // namespace
 
+bool FollowsOnlyTrustedLinks(const std::filesystem::path& path, int& error) {
+    // The system gives up on longer chains itself.
+    constexpr int kMaxLinks = 40;
+    std::filesystem::path at = path;
+    for (int followed = 0; followed < kMaxLinks; ++followed) {
+        const std::optional<FileIdentity> info = IdentityOf(at);
+        if (!info || !info->link) {
+            return true;
+        }
+        if (IsProtectedLink(at)) {
+            error = kUntrustedLinkError;
+            return false;
+        }
+        std::error_code unreadable;
+        const std::filesystem::path target = std::filesystem::read_symlink(at, unreadable);
+        if (unreadable) {
+            return true;  // opening it names the reason
+        }
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    return true;
+}
+
 int OpenRegularFileForReading(const std::filesystem::path& path, int& error) {
     const int fd = OpenFile(path, O_RDONLY | kOpenNonBlocking);
     if (fd < 0) {

@@ -8,6 +8,10 @@
 
 namespace kiro {
 
+// True when opening the path follows no link that the protected-links rule forbids: the
+// path itself, and each link it leads to in turn. False with kUntrustedLinkError otherwise.
+bool FollowsOnlyTrustedLinks(const std::filesystem::path& path, int& error);
+
 // Opens a regular file, or a link to one, for reading. Never blocks: a FIFO or device is
 // refused with kNotRegularFileError before anything is read from it, a folder with EISDIR.
 // -1 and `error` set on failure.

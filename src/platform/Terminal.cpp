@@ -50,6 +50,42 @@ void CatchInterrupt(void (*handler)(int)) {
     std::signal(SIGINT, handler);
 }
 
+namespace {
+
+bool WriteAll(HANDLE handle, const std::string& text) {
+    DWORD written = 0;
+    return ::WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+}  // namespace
+
+bool WriteToStartingConsole(const std::string& text) {
+    // A window program has standard handles only when they were handed to it.
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output != nullptr && output != INVALID_HANDLE_VALUE &&
+        ::GetFileType(output) != FILE_TYPE_UNKNOWN) {
+        return WriteAll(output, text);
+    }
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        return false;
+    }
+    const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr);
+    bool shown = false;
+    if (console != INVALID_HANDLE_VALUE) {
+        const std::u16string wide = Utf8ToUtf16(text).value_or(u"");
+        DWORD written = 0;
+        // The prompt came back when the program started: begin on a line of its own.
+        shown = ::WriteConsoleW(console, L"\r\n", 2, &written, nullptr) &&
+                ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                                nullptr);
+        ::CloseHandle(console);
+    }
+    ::FreeConsole();
+    return shown;
+}
+
 #else
 
 void PrepareStandardStreams() {}
@@ -60,6 +96,11 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
+}
+
+bool WriteToStartingConsole(const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+           std::fflush(stdout) == 0;
 }
 
 void CatchInterrupt(void (*handler)(int)) {

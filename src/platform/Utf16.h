@@ -14,4 +14,8 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
 // For display only: unconvertible units become U+FFFD.
 std::string Utf16ToUtf8Lossy(std::u16string_view text);
 
+// The length of the well-formed UTF-8 sequence at the start of `text` (1 for ASCII), or
+// 0 when it starts with none: no overlong forms, no surrogates, nothing beyond U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view text);
+
 }  // namespace kiro

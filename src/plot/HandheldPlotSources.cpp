@@ -1,6 +1,7 @@
 #include "plot/HandheldPlotSources.h"
 
 #include "devicelink/ConnectionTexts.h"
+#include "platform/DisplayText.h"
 #include "platform/Utf16.h"
 
 namespace kiro {
@@ -8,9 +9,11 @@ namespace kiro {
 namespace {
 
 PlotSource ReadOne(CDeviceLink& link, const std::u16string& folder, const std::string& name) {
+    const std::string shown = EscapeControlCharacters(name);
+    const std::string unreadable = shown + ": cannot be read from the Kiro-SCAN";
     const std::optional<std::u16string> wideName = Utf8ToUtf16(name);
     if (!wideName) {
-        return {name, std::nullopt, name + " cannot be read from the Kiro-SCAN."};
+        return {shown, {}, std::nullopt, unreadable};
     }
     const CDeviceLink::DeviceFileBytes file =
         link.ReadFileToMemory(folder, *wideName, kMaxPreviewBytes);
@@ -18,11 +21,11 @@ PlotSource ReadOne(CDeviceLink& link, const std::u16string& folder, const std::s
         case CopyStatus::Copied:
             return PlotSourceFromBytes(name, file.bytes.data(), file.bytes.size());
         case CopyStatus::ConnectionLost:
-            return {name, std::nullopt, kConnectionLostText};
+            return {shown, {}, std::nullopt, kConnectionLostText};
         case CopyStatus::NotConnected:
-            return {name, std::nullopt, "The Kiro-SCAN is not connected."};
+            return {shown, {}, std::nullopt, "The Kiro-SCAN is not connected."};
         default:
-            return {name, std::nullopt, name + " cannot be read from the Kiro-SCAN."};
+            return {shown, {}, std::nullopt, unreadable};
     }
 }
 

@@ -56,9 +56,18 @@ struct PlotFont {
     double lineHeight = 16.0;
 };
 
-// One spectrum: its points in their order, and the name its legend entry shows.
+// Right-axis curves are dashed: on, off, in pixels.
+inline constexpr std::array<double, 2> kPlotDash{6.0, 3.0};
+
+// Below this many pixels on its shorter side a picture is a thumbnail: the curves and their
+// frame only, as a file manager shows it at 128 or 256 pixels.
+inline constexpr double kThumbnailSide = 200.0;
+
+// One spectrum: the name its legend entry shows, the unit of its values (its y axis's
+// title; spectra of one unit share an axis) and its points in their order.
 struct PlotTrace {
     std::string label;
+    std::string unit;
     std::vector<double> x;
     std::vector<double> y;
 };
@@ -66,15 +75,21 @@ struct PlotTrace {
 struct PlotRequest {
     double width = 640.0;
     double height = 400.0;
+    // The first unit met gets the left axis, the second the right one; spectra of any
+    // further unit are not drawn (SpectrumPlotContent leaves them out and says so).
     std::vector<PlotTrace> traces;
-    std::string caption;  // one line above the plot; may be empty
+    std::string caption;             // one line above the plot; may be empty
+    std::vector<std::string> notes;  // lines under the caption
     std::string xTitle = "Wavelength (nm)";
-    std::string yTitle;
     // A zoomed part of the data; the whole of it when empty.
     std::optional<PlotRange> xView;
     std::optional<PlotRange> yView;
+    std::optional<PlotRange> y2View;
     PlotFont font;
 };
+
+// The units of the traces, each once, in the order met: the axes' titles.
+std::vector<std::string> AxisUnits(const std::vector<PlotTrace>& traces);
 
 enum class TextAlign { Left, Centre, Right };
 
@@ -93,28 +108,53 @@ struct PlotTick {
     std::string label;
 };
 
+struct PlotSegment {
+    PlotPoint from;
+    PlotPoint to;
+};
+
 struct PlotLine {
     std::size_t colour = 0;  // index into kPlotPalette
+    bool dashed = false;     // drawn against the right axis
     // A polyline per run of finite values: missing or infinite values leave a gap.
     std::vector<std::vector<PlotPoint>> segments;
 };
 
+// A legend row: a swatch in its line's colour and style with the file's name, or a heading
+// without a swatch ("Left axis: Counts") when two axes are drawn.
 struct PlotLegendEntry {
     std::size_t colour = 0;
+    bool dashed = false;
+    bool swatch = true;
     PlotPoint swatchFrom;
     PlotPoint swatchTo;
     PlotText label;
 };
 
+// A short line beside an axis's title in the style of that axis's curves.
+struct PlotAxisKey {
+    PlotSegment line;
+    bool dashed = false;
+};
+
+// Everything a drawer needs, in pixels: it strokes the grid lines light, the tick marks and
+// the frame (the area's outline) and the axis keys dark, the lines in their colours clipped
+// to the area, the texts, then the legend over a white box. It decides nothing itself.
 struct PlotLayout {
     double width = 0.0;
     double height = 0.0;
     PlotFont font;
     PlotRect area;  // the data are drawn inside it; drawers clip to it
     PlotRange xRange;
-    PlotRange yRange;
+    PlotRange yRange;                  // the left axis
+    std::optional<PlotRange> y2Range;  // the right axis, when a second unit is drawn
     std::vector<PlotTick> xTicks;
     std::vector<PlotTick> yTicks;
+    std::vector<PlotTick> y2Ticks;
+    double lineWidth = 1.25;
+    std::vector<PlotSegment> gridLines;
+    std::vector<PlotSegment> tickMarks;
+    std::vector<PlotAxisKey> axisKeys;  // with two axes; drawn dark like the tick marks
     std::vector<PlotLine> lines;
     // Tick labels, axis titles, the caption and any note, ready to draw.
     std::vector<PlotText> texts;
@@ -129,6 +169,7 @@ PlotLayout LayOutPlot(const PlotRequest& request);
 struct PlotZoom {
     PlotRange x;
     PlotRange y;
+    std::optional<PlotRange> y2;
 };
 std::optional<PlotZoom> ZoomFromDrag(const PlotLayout& layout, PlotPoint from, PlotPoint to);
 

@@ -52,31 +52,41 @@ void DrawText(cairo_t* cr, const PlotText& text, const PlotFont& font) {
     cairo_restore(cr);
 }
 
+// Crisp one-pixel strokes: on the pixel's middle.
+double Crisp(double coordinate) {
+    return std::round(coordinate) + 0.5;
+}
+
+void StrokeSegments(cairo_t* cr, const std::vector<PlotSegment>& segments) {
+    for (const PlotSegment& segment : segments) {
+        cairo_move_to(cr, Crisp(segment.from.x), Crisp(segment.from.y));
+        cairo_line_to(cr, Crisp(segment.to.x), Crisp(segment.to.y));
+    }
+    cairo_stroke(cr);
+}
+
+void SetDash(cairo_t* cr, bool dashed) {
+    cairo_set_dash(cr, kPlotDash.data(), dashed ? static_cast<int>(kPlotDash.size()) : 0, 0.0);
+}
+
 void DrawGridAndTicks(cairo_t* cr, const PlotLayout& layout) {
     const PlotRect& area = layout.area;
     cairo_set_line_width(cr, 1.0);
     cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
-    for (const PlotTick& tick : layout.xTicks) {
-        cairo_move_to(cr, std::round(tick.position) + 0.5, area.top);
-        cairo_line_to(cr, std::round(tick.position) + 0.5, area.bottom);
-    }
-    for (const PlotTick& tick : layout.yTicks) {
-        cairo_move_to(cr, area.left, std::round(tick.position) + 0.5);
-        cairo_line_to(cr, area.right, std::round(tick.position) + 0.5);
-    }
-    cairo_stroke(cr);
+    StrokeSegments(cr, layout.gridLines);
     cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-    for (const PlotTick& tick : layout.xTicks) {
-        cairo_move_to(cr, std::round(tick.position) + 0.5, area.bottom);
-        cairo_line_to(cr, std::round(tick.position) + 0.5, area.bottom + 4);
-    }
-    for (const PlotTick& tick : layout.yTicks) {
-        cairo_move_to(cr, area.left - 4, std::round(tick.position) + 0.5);
-        cairo_line_to(cr, area.left, std::round(tick.position) + 0.5);
-    }
-    cairo_rectangle(cr, std::round(area.left) + 0.5, std::round(area.top) + 0.5,
-                    std::round(area.Width()), std::round(area.Height()));
+    StrokeSegments(cr, layout.tickMarks);
+    cairo_rectangle(cr, Crisp(area.left), Crisp(area.top), std::round(area.Width()),
+                    std::round(area.Height()));
     cairo_stroke(cr);
+    cairo_set_line_width(cr, layout.lineWidth);
+    for (const PlotAxisKey& key : layout.axisKeys) {
+        SetDash(cr, key.dashed);
+        cairo_move_to(cr, key.line.from.x, key.line.from.y);
+        cairo_line_to(cr, key.line.to.x, key.line.to.y);
+        cairo_stroke(cr);
+    }
+    SetDash(cr, false);
 }
 
 void DrawLines(cairo_t* cr, const PlotLayout& layout) {
@@ -84,10 +94,11 @@ void DrawLines(cairo_t* cr, const PlotLayout& layout) {
     cairo_rectangle(cr, layout.area.left, layout.area.top, layout.area.Width(),
                     layout.area.Height());
     cairo_clip(cr);
-    cairo_set_line_width(cr, 1.25);
+    cairo_set_line_width(cr, layout.lineWidth);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     for (const PlotLine& line : layout.lines) {
         SetColour(cr, kPlotPalette[line.colour % kPlotPalette.size()]);
+        SetDash(cr, line.dashed);
         for (const std::vector<PlotPoint>& segment : line.segments) {
             cairo_move_to(cr, segment.front().x, segment.front().y);
             for (std::size_t i = 1; i < segment.size(); ++i) {
@@ -112,10 +123,14 @@ void DrawLegend(cairo_t* cr, const PlotLayout& layout) {
     cairo_stroke(cr);
     cairo_set_line_width(cr, 2.0);
     for (const PlotLegendEntry& entry : layout.legend) {
-        SetColour(cr, kPlotPalette[entry.colour % kPlotPalette.size()]);
-        cairo_move_to(cr, entry.swatchFrom.x, entry.swatchFrom.y);
-        cairo_line_to(cr, entry.swatchTo.x, entry.swatchTo.y);
-        cairo_stroke(cr);
+        if (entry.swatch) {
+            SetColour(cr, kPlotPalette[entry.colour % kPlotPalette.size()]);
+            SetDash(cr, entry.dashed);
+            cairo_move_to(cr, entry.swatchFrom.x, entry.swatchFrom.y);
+            cairo_line_to(cr, entry.swatchTo.x, entry.swatchTo.y);
+            cairo_stroke(cr);
+            SetDash(cr, false);
+        }
         cairo_set_source_rgb(cr, 0, 0, 0);
         DrawText(cr, entry.label, layout.font);
     }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/rapi/LinkFault.h"
 #include "platform/rapi/RapiTypes.h"
 
 namespace kiro {
@@ -29,8 +30,10 @@ public:
     // Not a remote API function: true once the connection to the handheld has broken,
     // until CeRapiUninit. A call the handheld merely refuses does not count.
     virtual bool IsConnectionLost() = 0;
-    // Why the connection broke, in words for a user ("" when not known).
+    // Why the connection broke or could not be made, in words for a user ("" when not
+    // known), and its kind.
     virtual std::string ConnectionProblem() { return ""; }
+    virtual rapi::LinkFault ConnectionFault() { return rapi::LinkFault::None; }
     // How many entries the last CeFindAllFiles left out for names too long to hold.
     virtual rapi::DWORD SkippedFindEntries() { return 0; }
 };

@@ -6,14 +6,13 @@
 #include <wx/stattext.h>
 
 #include "KiroConvVersion.h"
-#include "platform/VersionRecord.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxText.h"
 
 namespace kiro {
 
-CAboutDlg::CAboutDlg(wxWindow* parent, std::string_view versionRecord)
-    : m_strVersion(ReadFileVersion(versionRecord)) {
+CAboutDlg::CAboutDlg(wxWindow* parent, std::string versionText)
+    : m_strVersion(std::move(versionText)) {
     SetExtraStyle(GetExtraStyle() | wxDIALOG_EX_CONTEXTHELP);
     Create(parent, wxID_ANY, "About KiroConv");
     CreateControls();
@@ -33,9 +32,11 @@ void CAboutDlg::CreateControls() {
 
     auto* top = new wxBoxSizer(wxHORIZONTAL);
     top->Add(new wxStaticBitmap(this, wxID_ANY, LoadSvgBundle("kiroconv.svg", 32)));
-    const std::string nameBlock = std::string(version::kCompanyName) + "\n" +
-                                  std::string(version::kFileDescription) + "\n" +
-                                  std::string(version::kProductName);
+    // Appended in turn: g++ 12 wrongly sees an out-of-bounds copy in the chained "+" of
+    // these constants when the toolkit's headers are precompiled.
+    std::string nameBlock(version::kCompanyName);
+    nameBlock.append("\n").append(version::kFileDescription).append("\n");
+    nameBlock.append(version::kProductName);
     auto* name = new wxStaticText(this, wxID_ANY, ToWx(nameBlock), wxDefaultPosition, dlu(105, -1),
                                   wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
     top->Add(name, wxSizerFlags(1).Border(wxLEFT, gap));

@@ -1,7 +1,7 @@
 #include "ui/KiroConvApp.h"
 
 #include <wx/cmdline.h>
-#include <wx/fileconf.h>
+#include <wx/config.h>
 #include <wx/stdpaths.h>
 
 #include "commands/CommandIds.h"

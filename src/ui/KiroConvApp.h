@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class wxFileConfig;
+class wxConfigBase;
 
 namespace kiro {
 
@@ -33,7 +33,7 @@ public:
     CWxSettingsStore& GetSettingsStore() { return *m_store; }
 
 private:
-    std::unique_ptr<wxFileConfig> m_config;
+    std::unique_ptr<wxConfigBase> m_config;
     std::unique_ptr<CWxSettingsStore> m_store;
     std::vector<std::string> m_filesToPreview;
 };

@@ -115,6 +115,7 @@ void CKiroConvView::OnInitialUpdate(ISettingsStore& store, wxImageList& smallIma
 }
 
 void CKiroConvView::InsertColumns(const std::array<int, kColumnCount>& widths) {
+    m_detailsWidths = widths;
     for (int column = 0; column < kColumnCount; ++column) {
         InsertColumn(column, kHeadings[static_cast<std::size_t>(column)], wxLIST_FORMAT_LEFT,
                      widths[static_cast<std::size_t>(column)]);
@@ -133,6 +134,9 @@ void CKiroConvView::SetStyleType(int styleType) {
         return;
     }
     if (styleType != GetStyleType()) {
+        if (GetStyleType() == kListDetails) {
+            m_detailsWidths = ColumnWidthsInDetails();
+        }
         SetSingleStyle(kStyleFlags[static_cast<std::size_t>(styleType)]);
     }
     GivePictures();
@@ -206,44 +210,34 @@ void CKiroConvView::AddRows() {
 }
 
 void CKiroConvView::AddRowsInDetails() {
-    // Every text set in Details is measured for the toolkit's column auto-size, which
-    // this list never uses and which is most of the time of a large fill. So the items
-    // go in while the list shows List, get their cells when the columns are put back
-    // in Details, and get their texts in List again.
-    std::array<int, kColumnCount> widths{};
-    for (int column = 0; column < kColumnCount; ++column) {
-        widths[static_cast<std::size_t>(column)] = GetColumnWidth(column);
-    }
-    SetSingleStyle(wxLC_LIST);
+    // Column texts exist only while the list shows Details: the Windows list refuses them
+    // in the other styles.
     AddRows();
-    SetSingleStyle(wxLC_REPORT);
-    for (int column = kColumnCount - 1; column >= 1; --column) {
-        DeleteColumn(column);
-    }
-    for (int column = 1; column < kColumnCount; ++column) {
-        InsertColumn(column, kHeadings[static_cast<std::size_t>(column)], wxLIST_FORMAT_LEFT,
-                     widths[static_cast<std::size_t>(column)]);
-    }
-    SetSingleStyle(wxLC_LIST);
     for (std::size_t index = 0; index < m_rows.size(); ++index) {
         for (int column = 1; column < kColumnCount; ++column) {
             SetItem(static_cast<long>(index), column,
                     ToWx(m_rows[index]->texts[static_cast<std::size_t>(column)]));
         }
     }
-    SetSingleStyle(wxLC_REPORT);
-    GivePictures();
+}
+
+std::array<int, CKiroConvView::kColumnCount> CKiroConvView::ColumnWidthsInDetails() const {
+    std::array<int, kColumnCount> widths{};
+    for (int column = 0; column < kColumnCount; ++column) {
+        widths[static_cast<std::size_t>(column)] = GetColumnWidth(column);
+    }
+    return widths;
 }
 
 void CKiroConvView::SaveSettings() {
     if (m_store == nullptr) {
         return;
     }
-    std::array<int, kColumnCount> widths{};
-    for (int column = 0; column < kColumnCount; ++column) {
-        widths[static_cast<std::size_t>(column)] = GetColumnWidth(column);
-    }
-    SaveListViewSettings(*m_store, GetStyleType(), widths);
+    // Outside Details the Windows list answers every column's width with the width of
+    // its List column: the widths are those the columns had when Details was left.
+    SaveListViewSettings(
+        *m_store, GetStyleType(),
+        GetStyleType() == kListDetails ? ColumnWidthsInDetails() : m_detailsWidths);
     m_store = nullptr;
 }
 

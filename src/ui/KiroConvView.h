@@ -63,6 +63,7 @@ private:
     void AddRows();
     void AddRowsInDetails();
     void GivePictures();
+    std::array<int, kColumnCount> ColumnWidthsInDetails() const;
     void SaveSettings();
 
     ISettingsStore* m_store = nullptr;
@@ -74,6 +75,8 @@ private:
     bool m_rowsPending = false;
     // Some items were shown outside the Details style and lack their sub-item texts there.
     bool m_itemsLackColumns = false;
+    // The columns' widths as Details last showed them.
+    std::array<int, kColumnCount> m_detailsWidths{};
     std::unique_ptr<IFileList> m_fileList;
 };
 

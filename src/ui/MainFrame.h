@@ -191,7 +191,7 @@ private:
     IFileDialogs* m_fileDialogs = &m_ownFileDialogs;
     std::unique_ptr<CDeviceLink> m_deviceLink;
     CStatusBarPane m_statusPane{*this};
-    CWxViewerLauncher m_viewer;
+    CWxViewerLauncher m_viewer{this};
     CWxNewLogFileDialog m_newLogFileDialog{this};
     CHelpBook m_helpBook{this};
     std::unique_ptr<CHandheldCommands> m_handheld;

@@ -13,8 +13,14 @@ namespace kiro {
 
 namespace {
 
+// The handheld's files and every format `convert` writes; the text formats by the
+// suffixes that give their unit.
 constexpr const char* kSpectrumFileFilter =
-    "Kiro-SCAN spectrum files (*.*_ks)|*.*_ks|All files (*)|*";
+    "Spectrum files|*.*_ks;*.scope;*.dark;*.reference;*.absorbance;*.transmission;*.spc;*.jdx|"
+    "Kiro-SCAN spectrum files (*.*_ks)|*.*_ks|"
+    "Converted spectra (text, KiroBench, SPC, JCAMP-DX)|"
+    "*.scope;*.dark;*.reference;*.absorbance;*.transmission;*.spc;*.jdx|"
+    "All files (*)|*";
 
 }  // namespace
 

@@ -2,13 +2,13 @@
 
 #include "plot/PlotLayout.h"
 
-class wxGraphicsContext;
+class wxDC;
 class wxFont;
 
 namespace kiro {
 
-// Draws the engine's plot layout, antialiased, the same picture Cairo draws into files.
-// `font` is the one the layout's text metrics were taken from.
-void PaintPlot(wxGraphicsContext& gc, const PlotLayout& layout, const wxFont& font);
+// Draws the engine's plot layout on `dc`, shapes antialiased, the same picture Cairo
+// draws into files. `font` is the one the layout's text metrics were taken from.
+void PaintPlot(wxDC& dc, const PlotLayout& layout, const wxFont& font);
 
 }  // namespace kiro

@@ -15,6 +15,17 @@
 
 namespace kiro {
 
+namespace {
+
+// Picture files are written with Cairo, which the Windows build does not have yet.
+#ifdef __WXMSW__
+constexpr bool kWritesPictureFiles = false;
+#else
+constexpr bool kWritesPictureFiles = true;
+#endif
+
+}  // namespace
+
 CSpectrumPreview::CSpectrumPreview(wxWindow* parent, IFileDialogs& dialogs)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(100, 100), wxBORDER_SUNKEN),
       m_dialogs(&dialogs) {
@@ -58,6 +69,7 @@ PlotLayout CSpectrumPreview::LayoutAt(double width, double height) const {
     if (m_zoom) {
         request.xView = m_zoom->x;
         request.yView = m_zoom->y;
+        request.y2View = m_zoom->y2;
     }
     return LayOutPlot(request);
 }
@@ -80,13 +92,13 @@ void CSpectrumPreview::OnPaint(wxPaintEvent& /*event*/) {
         dc.DrawText(ToWx(m_content.text), 10, 10);
         return;
     }
-    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
-    PaintPlot(*gc, *layout, GetFont());
+    PaintPlot(dc, *layout, GetFont());
     if (!m_note.empty()) {
-        gc->SetFont(GetFont(), *wxRED);
-        gc->DrawText(ToWx(m_note), 10, layout->height - GetCharHeight() - 4);
+        dc.SetTextForeground(*wxRED);
+        dc.DrawText(ToWx(m_note), 10, static_cast<int>(layout->height) - GetCharHeight() - 4);
     }
     if (m_dragFrom) {
+        const std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
         gc->SetPen(wxPen(wxColour(60, 60, 60), 1, wxPENSTYLE_SHORT_DASH));
         gc->SetBrush(wxBrush(wxColour(60, 120, 200, 40)));
         const wxRect rect(*m_dragFrom, m_dragTo);
@@ -145,24 +157,28 @@ void CSpectrumPreview::OnContextMenu(wxContextMenuEvent& /*event*/) {
     menu.Append(WxCommandId(kIdPreviewSavePng), "Save as &PNG...");
     menu.Append(WxCommandId(kIdPreviewSaveSvg), "Save as &SVG...");
     const bool plotted = m_content.plot.has_value();
-    for (const int id : {kIdPreviewCopy, kIdPreviewSavePng, kIdPreviewSaveSvg}) {
-        menu.Enable(WxCommandId(id), plotted);
+    menu.Enable(WxCommandId(kIdPreviewCopy), plotted);
+    for (const int id : {kIdPreviewSavePng, kIdPreviewSaveSvg}) {
+        menu.Enable(WxCommandId(id), plotted && kWritesPictureFiles);
     }
     PopupMenu(&menu);
 }
 
-void CSpectrumPreview::CopyPicture() {
+wxBitmap CSpectrumPreview::Picture() const {
     const std::optional<PlotLayout> layout = CurrentLayout();
-    if (!layout || !wxTheClipboard->Open()) {
+    wxBitmap bitmap(GetClientSize(), 24);
+    if (layout) {
+        wxMemoryDC dc(bitmap);
+        PaintPlot(dc, *layout, GetFont());
+    }
+    return bitmap;
+}
+
+void CSpectrumPreview::CopyPicture() {
+    if (!m_content.plot || !wxTheClipboard->Open()) {
         return;
     }
-    wxBitmap bitmap(GetClientSize());
-    {
-        wxMemoryDC dc(bitmap);
-        std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
-        PaintPlot(*gc, *layout, GetFont());
-    }
-    wxTheClipboard->SetData(new wxBitmapDataObject(bitmap));
+    wxTheClipboard->SetData(new wxBitmapDataObject(Picture()));
     wxTheClipboard->Close();
 }
 

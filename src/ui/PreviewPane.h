@@ -27,6 +27,9 @@ public:
 
     void SetFileDialogs(IFileDialogs& dialogs) { m_dialogs = &dialogs; }
 
+    // The plot as the pane shows it, without the zoom rectangle and note.
+    wxBitmap Picture() const;
+
     // The context menu's commands.
     void CopyPicture();
     void SaveAs(bool svg);

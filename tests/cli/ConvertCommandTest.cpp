@@ -1,6 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "cli/RunProgram.h"
+#include "cli/TerminalProgress.h"
+#include "platform/DisplayText.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"
 
@@ -55,10 +62,50 @@ TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
     // The log is the engine's, which also decides what may be one (a regular file, or a
     // link to one); an unusable log is refused with the command's own words before any work.
     testdata::MakeLampSpectrum().WriteTo(empty / "lamp.scope_ks");
-    run = Cli({"convert", "--log", "/dev/null", empty / "lamp.scope_ks"});
+    ASSERT_TRUE(test::MakeFifo(empty / "pipe"));
+    std::filesystem::create_symlink("pipe", empty / "log\xFF");
+    run = Cli({"convert", "--log", empty / "log\xFF", empty / "lamp.scope_ks"});
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.err, "kiroconv-cli: cannot open the log file /dev/null: not a regular file\n");
-    EXPECT_EQ(test::ListNames(empty.Path()), std::vector<std::string>{"lamp.scope_ks"});
+    EXPECT_EQ(run.err, "kiroconv-cli: cannot open the log file " + (empty / "log\\xFF") +
+                           ": not a regular file\n");
+    EXPECT_EQ(test::ListNames(empty.Path()),
+              (std::vector<std::string>{"lamp.scope_ks", "log\xFF", "pipe"}));
+}
+
+// The progress line shows names as every other line does: none can drive the terminal,
+// and a long one is cut between characters.
+TEST(TerminalProgress, ShowsNamesEscapedOnATerminal) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    std::FILE* terminal = std::fopen(::ptsname(master), "w");
+    ASSERT_NE(terminal, nullptr);
+    std::string accents;
+    for (int i = 0; i < 60; ++i) {
+        accents += "\xC3\xA9";
+    }
+    {
+        cli::CTerminalProgress progress(terminal);
+        progress.Show(1, 2, "a\x1B]0;title\a\xFF.scope_ks");
+        progress.ShowBar(
+            "b\xC2\x9B"
+            "2J.scope_ks",
+            0.5);
+        progress.Show(2, 2, "x" + accents);  // the 78th byte falls inside an "é"
+    }
+    std::fclose(terminal);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    std::string shown;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(master);
+    EXPECT_NE(shown.find("[1/2] a\\x1B]0;title\\x07\\xFF.scope_ks"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("50% b\\u009B2J.scope_ks"), std::string::npos) << shown;
+    std::erase(shown, '\r');
+    EXPECT_EQ(EscapeControlCharacters(shown), shown) << "no control, every character whole";
 }
 
 TEST(ConvertCommand, AFifoIsRefusedAtOnceWhetherNamedOrFoundInAFolder) {
@@ -99,6 +146,17 @@ TEST(CommandLines, NameTheirVersionTheWordTheyDidNotKnowAndAFolderTheyCouldNotMa
     EXPECT_NE(unknown.err.find("\"teleport\" is not a subcommand; the subcommands are convert, "),
               std::string::npos)
         << unknown.err;
+    // What the user typed is quoted with its control characters escaped, in both programs.
+    for (const auto& [program, args] :
+         {std::pair{KIROCONV_CLI_PATH, std::vector<std::string>{"convert", "--format",
+                                                                "\x1B[2J\a\r\xFF", "x.scope_ks"}},
+          {KIROSCAN_SIM_PATH, {"--root", "r", "--drop-after", "\x1B[2J\a\r\xFF"}}}) {
+        const auto run = test::RunProgram(program, args, {}, kNoHang);
+        EXPECT_EQ(run.exitStatus, 2) << program;
+        EXPECT_NE(run.err.find("\\x1B[2J\\x07\\r\\xFF"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find_first_of("\x1B\a\r\xFF"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Run with --help for more information.\n"), std::string::npos);
+    }
 
     test::CTempDir dir;
     test::WriteFileBytes(dir / "file", "x");

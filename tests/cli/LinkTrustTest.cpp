@@ -18,12 +18,13 @@ namespace fs = std::filesystem;
 constexpr uid_t kNobody = 65534;
 
 // A program run with the default socket place under `runtime` (no KIROSCAN_SOCKET),
-// as the user nobody when asked.
+// as the user nobody when asked, in this user's own group: only its user tells it apart.
 std::vector<std::string> Command(const std::string& runtime, bool asNobody,
                                  std::vector<std::string> program) {
     std::vector<std::string> args = {"-u", "KIROSCAN_SOCKET", "XDG_RUNTIME_DIR=" + runtime};
     if (asNobody) {
-        args.insert(args.end(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        args.insert(args.end(), {"setpriv", "--reuid=nobody",
+                                 "--regid=" + std::to_string(::getegid()), "--clear-groups"});
     }
     args.insert(args.end(), program.begin(), program.end());
     return args;
@@ -75,6 +76,60 @@ TEST(LinkTrust, RefusesAHandheldOfAnotherUser) {
     run = test::RunProgram(KIROCONV_CLI_PATH, {"tree"},
                            {"KIROSCAN_SOCKET=" + (squat / "kiroscan.sock").string()});
     EXPECT_EQ(run.exitStatus, 0) << "root names it explicitly: " << run.err;
+}
+
+// The handheld takes over only a socket of its own user that nothing listens on, and on
+// its way out removes only the socket it made. Anything else at its path stays as it was,
+// and the handheld says why it does not start.
+TEST(LinkTrust, TheHandheldReplacesOnlyAStaleSocketOfItsOwn) {
+    test::CTempDir dir;
+    fs::create_directory(dir / "root");
+    const auto serve = [&](const std::string& socket) {
+        return test::RunProgram(KIROSCAN_SIM_PATH, {"--root", dir / "root", "--socket", socket}, {},
+                                std::chrono::seconds(10));
+    };
+    test::WriteFileBytes(dir / "file", "mine");
+    ::chmod((dir / "file").c_str(), 0600);
+    fs::create_symlink(dir / "file", dir / "link");
+    test::CSimProcess live({}, false);
+    for (const auto& [path, reason] :
+         {std::pair{dir / "file",
+                    "refusing to replace the socket " + (dir / "file") + ": it is not a socket"},
+          {dir / "link",
+           "refusing to replace the socket " + (dir / "link") + ": it is a symbolic link"},
+          {live.SocketPath(), "another handheld already listens at " + live.SocketPath()}}) {
+        const auto run = serve(path);
+        EXPECT_EQ(run.exitStatus, 1) << path;
+        EXPECT_EQ(run.err, "kiroscan-sim: " + reason + "\n");
+    }
+    EXPECT_EQ(test::ReadFileBytes(dir / "file"), "mine");
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    EXPECT_TRUE(test::WaitForListener(live.SocketPath())) << "the live handheld still serves";
+
+    const std::string own = dir / "own.sock";
+    ASSERT_TRUE(test::MakeStaleSocket(own));
+    {
+        test::CRunningProgram sim(KIROSCAN_SIM_PATH, {"--root", dir / "root", "--socket", own});
+        ASSERT_TRUE(test::WaitForListener(own));
+        // Someone else's file put in its place meanwhile is not the handheld's to remove.
+        fs::rename(dir / "file", own);
+        sim.Signal(SIGTERM);
+        std::string rest;
+        EXPECT_EQ(sim.Wait(rest), 0) << sim.ErrorOutput();
+    }
+    EXPECT_EQ(test::ReadFileBytes(own), "mine");
+
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to leave a socket of another user";
+    }
+    const std::string theirs = dir / "theirs.sock";
+    ASSERT_TRUE(test::MakeStaleSocket(theirs));
+    ASSERT_EQ(::lchown(theirs.c_str(), kNobody, kNobody), 0);
+    const auto run = serve(theirs);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "kiroscan-sim: refusing the socket " + theirs +
+                           ": it belongs to another user, nobody (uid 65534)\n");
+    EXPECT_TRUE(fs::exists(theirs));
 }
 
 // A per-user folder that others may write is refused by the handheld and the client.

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <sstream>
+
 #include "cli/RunProgram.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"
@@ -25,6 +31,131 @@ std::pair<unsigned, unsigned> PngSize(const std::string& png) {
     return {at(16), at(20)};
 }
 
+struct Vertex {
+    double x;
+    double y;
+};
+// The curves of an SVG picture by their stroke colour, each a polyline per run between
+// gaps: the paths in the first two colours of the palette at the curves' width (the
+// legend's swatches are wider).
+using Curve = std::vector<std::vector<Vertex>>;
+
+std::map<std::string, Curve> CurvesOf(const std::string& svg) {
+    std::map<std::string, Curve> curves;
+    for (std::size_t at = svg.find("<path "); at != std::string::npos;
+         at = svg.find("<path ", at + 1)) {
+        const std::string path = svg.substr(at, svg.find("/>", at) - at);
+        const std::size_t colour = path.find(";stroke:rgb(");
+        const bool palette =
+            path.find("stroke:rgb(12.156863%,46.666667%,70.588235%)") != std::string::npos ||
+            path.find("stroke:rgb(83.921569%,15.294118%,15.686275%)") != std::string::npos;
+        if (!palette || path.find("stroke-width:1.25;") == std::string::npos) {
+            continue;
+        }
+        Curve& curve = curves[path.substr(colour, path.find(')', colour) - colour)];
+        std::istringstream data(path.substr(path.find(" d=\"") + 4));
+        std::string word;
+        while (data >> word && word != "\"") {
+            Vertex vertex{};
+            if (word == "M") {
+                curve.emplace_back();
+            }
+            if ((word == "M" || word == "L") && data >> vertex.x >> vertex.y) {
+                curve.back().push_back(vertex);
+            }
+        }
+    }
+    return curves;
+}
+
+// The span a curve covers in each pixel column, from its vertices: the drawing keeps
+// every column's lowest and highest point as a vertex.
+std::map<long, std::pair<double, double>> ColumnSpans(const Curve& curve) {
+    std::map<long, std::pair<double, double>> spans;
+    for (const auto& run : curve) {
+        for (const Vertex& v : run) {
+            const auto column = static_cast<long>(std::floor(v.x));
+            const auto [at, added] = spans.try_emplace(column, v.y, v.y);
+            at->second = {std::min(at->second.first, v.y), std::max(at->second.second, v.y)};
+        }
+    }
+    return spans;
+}
+
+// Column by column, each curve reaches as high and as low as the other within a pixel,
+// allowing a point to fall into the neighbouring column.
+bool WithinAPixel(const Curve& a, const Curve& b) {
+    const auto reaches = [](const Curve& from, const Curve& to) {
+        const auto mine = ColumnSpans(from);
+        const auto theirs = ColumnSpans(to);
+        for (const auto& [column, span] : mine) {
+            double low = std::numeric_limits<double>::infinity();
+            double high = -low;
+            for (long near = column - 1; near <= column + 1; ++near) {
+                if (const auto found = theirs.find(near); found != theirs.end()) {
+                    low = std::min(low, found->second.first);
+                    high = std::max(high, found->second.second);
+                }
+            }
+            if (low > span.first + 1.0 || high < span.second - 1.0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return !a.empty() && reaches(a, b) && reaches(b, a);
+}
+
+// Every format `convert` writes is plotted as the source is: the same two curves, counts
+// on the left axis and absorbance on the right, a missing value still a gap. `info`
+// describes each.
+TEST(PlotCommand, EveryConvertedFormatDrawsTheSourcesCurvesWithinAPixel) {
+    test::CTempDir dir;
+    testdata::SpectrumFixture lamp = testdata::MakeLampSpectrum();
+    lamp.values[700] = std::numeric_limits<float>::quiet_NaN();
+    lamp.WriteTo(dir / "lamp.scope_ks");
+    testdata::MakeAbsorbanceSpectrum().WriteTo(dir / "leaf.absorbance_ks");
+    ASSERT_EQ(
+        Cli({"plot", dir / "lamp.scope_ks", dir / "leaf.absorbance_ks", "-o", dir / "source.svg"})
+            .exitStatus,
+        0);
+    const std::map<std::string, Curve> source = CurvesOf(ReadFileBytes(dir / "source.svg"));
+    ASSERT_EQ(source.size(), 2u);
+    EXPECT_EQ(source.begin()->second.size() + std::next(source.begin())->second.size(), 3u)
+        << "the missing value splits the lamp's curve";
+
+    const std::vector<std::pair<std::string, std::vector<std::string>>> formats = {
+        {"tab", {"lamp.scope", "leaf.absorbance"}},
+        {"comma", {"lamp.scope", "leaf.absorbance"}},
+        {"kirobench", {"lamp.Master.scope", "leaf.Master.absorbance"}},
+        {"spc", {"lamp.scope.spc", "leaf.absorbance.spc"}},
+        {"jcamp", {"lamp.scope.jdx", "leaf.absorbance.jdx"}},
+    };
+    for (const auto& [format, outputs] : formats) {
+        SCOPED_TRACE(format);
+        ASSERT_EQ(Cli({"convert", "--overwrite", "-f", format, dir / "lamp.scope_ks",
+                       dir / "leaf.absorbance_ks"})
+                      .exitStatus,
+                  0);
+        const auto plot =
+            Cli({"plot", dir / outputs[0], dir / outputs[1], "-o", dir / (format + ".svg")});
+        ASSERT_EQ(plot.exitStatus, 0) << plot.out << plot.err;
+        const std::map<std::string, Curve> drawn = CurvesOf(ReadFileBytes(dir / (format + ".svg")));
+        ASSERT_EQ(drawn.size(), 2u);
+        for (const auto& [colour, curve] : source) {
+            ASSERT_TRUE(drawn.count(colour));
+            EXPECT_EQ(drawn.at(colour).size(), curve.size());
+            EXPECT_TRUE(WithinAPixel(drawn.at(colour), curve)) << colour;
+        }
+        const auto info = Cli({"info", dir / outputs[0], dir / outputs[1]});
+        EXPECT_EQ(info.exitStatus, 0) << info.out;
+        EXPECT_NE(info.out.find("(counts"), std::string::npos) << info.out;
+        EXPECT_NE(info.out.find("(absorbance"), std::string::npos) << info.out;
+        EXPECT_NE(info.out.find("2048 points"), std::string::npos) << info.out;
+        EXPECT_NE(info.out.find("NaN or infinite: 1"), std::string::npos) << info.out;
+    }
+}
+
 TEST(PlotCommand, DrawsSvgAndPngOfTheAskedSizeAndNamesWhatItCouldNot) {
     test::CTempDir dir;
     testdata::MakeLampSpectrum().WriteTo(dir / "lamp.scope_ks");
@@ -43,18 +174,41 @@ TEST(PlotCommand, DrawsSvgAndPngOfTheAskedSizeAndNamesWhatItCouldNot) {
     const auto png = Cli({"plot", dir / "notes.txt", dir / "lamp.scope_ks", "-o", dir / "lamp.PNG",
                           "--size", "333x222"});
     EXPECT_EQ(png.exitStatus, 1) << "a file was not plotted";
-    EXPECT_NE(png.out.find("not plotted: notes.txt is not a Kiro-SCAN spectrum file."),
+    EXPECT_NE(png.out.find("not plotted: notes.txt: not a spectrum file that KiroConv reads"),
               std::string::npos);
     const std::string picture = ReadFileBytes(dir / "lamp.PNG");
     ASSERT_GT(picture.size(), 24u);
     EXPECT_EQ(picture.substr(1, 3), "PNG");
     EXPECT_EQ(PngSize(picture), std::make_pair(333u, 222u));
 
+    // A name of any bytes is drawn, and named escaped.
+    testdata::MakeLampSpectrum().WriteTo(dir / "l\xFF\x1B.scope_ks");
+    test::WriteFileBytes(dir / "n\xFF\x1B.txt", "not a spectrum");
+    const auto odd =
+        Cli({"plot", dir / "l\xFF\x1B.scope_ks", dir / "n\xFF\x1B.txt", "-o", dir / "odd\xFF.png"});
+    EXPECT_EQ(odd.exitStatus, 1) << odd.err;
+    EXPECT_EQ(odd.out,
+              "not plotted: n\\xFF\\x1B.txt: not a spectrum file that KiroConv reads\n"
+              "plotted 1 spectrum -> " +
+                  (dir / "odd\\xFF.png") + "\n");
+    EXPECT_EQ(ReadFileBytes(dir / "odd\xFF.png").substr(1, 3), "PNG");
+
     EXPECT_EQ(Cli({"plot", dir / "notes.txt", "-o", dir / "none.svg"}).exitStatus, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.svg"));
     EXPECT_EQ(Cli({"plot", dir / "lamp.scope_ks", "-o", dir / "x.gif"}).exitStatus, 2);
     EXPECT_EQ(Cli({"plot", dir / "lamp.scope_ks", "-o", dir / "x.svg", "--size", "9x9"}).exitStatus,
               2);
+
+    // A third unit has no axis: refused, naming the units, and nothing is drawn.
+    testdata::MakeTransmissionSpectrum().WriteTo(dir / "leaf.transmission_ks");
+    const auto three = Cli({"plot", dir / "lamp.scope_ks", dir / "leaf.absorbance_ks",
+                            dir / "leaf.transmission_ks", "-o", dir / "three.svg"});
+    EXPECT_EQ(three.exitStatus, 1);
+    EXPECT_EQ(three.err,
+              "plot: The files hold 3 units: counts (lamp.scope_ks), absorbance "
+              "(leaf.absorbance_ks) and transmission (leaf.transmission_ks); a picture shows at "
+              "most two, on a left and a right axis. Nothing was drawn.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "three.svg"));
 }
 
 }  // namespace

@@ -197,7 +197,7 @@ TEST_F(ConvertFileTest, ProducesTheSameBytesUnderACommaDecimalLocale) {
     const std::string inGerman = convertBoth();
     std::setlocale(LC_ALL, previous.c_str());
     EXPECT_EQ(inGerman, inC);
-    EXPECT_NE(inC.find("339.83\t524.389\r\n"), std::string::npos);
+    EXPECT_NE(inC.find("339.83\t98.216\r\n"), std::string::npos);
 }
 
 TEST_F(ConvertFileTest, BatchConvertsAllAndListsEveryFileThatFailedInOneBox) {
@@ -338,6 +338,23 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));
     EXPECT_FALSE(std::filesystem::exists(dir / "f1.scope"));
+
+    // A file read ahead before its output appeared is asked about, and after the Yes read
+    // again: what the user agreed to replace is made from the file as it is then.
+    const std::string ahead = WriteLamp("ahead.scope_ks");
+    PreparedConversion early = PrepareConversion(ahead, ahead, OutputFormat::Tab, clock);
+    ASSERT_TRUE(early.contentRead);
+    WriteFileBytes(dir / "ahead.scope", "appeared meanwhile");
+    messageBox.answers = {MessageAnswer::Yes};
+    messageBox.onShow = [&] { testdata::MakeDarkSpectrum().WriteTo(ahead); };
+    EXPECT_EQ(FinishConversion(std::move(early), ahead, ahead, OutputFormat::Tab,
+                               {OutputOverwrite::Ask, messageBox, log, clock, user})
+                  .status,
+              ConversionStatus::Converted);
+    EXPECT_EQ(messageBox.shown.size(), 3u);
+    testdata::MakeDarkSpectrum().WriteTo(dir / "dark.scope_ks");
+    EXPECT_EQ(Convert(dir / "dark.scope_ks", OutputFormat::Tab), kConverted);
+    EXPECT_EQ(ReadFileBytes(dir / "ahead.scope"), ReadFileBytes(dir / "dark.scope"));
 }
 
 TEST(LocalConversionFailures, ALongListIsCutAndCounted) {

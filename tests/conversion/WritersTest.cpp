@@ -83,7 +83,7 @@ TEST(DelimitedAscii, EachCalibrationGetsItsOwnWavelengthsWhenSpectraAlternate) {
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2048);
         EXPECT_EQ(std::count(text.begin(), text.end(), separator), 2048);
         EXPECT_TRUE(text.ends_with("\r\n"));
-        EXPECT_EQ(lines[0], std::string("339.83") + separator + "524.389");
+        EXPECT_EQ(lines[0], std::string("339.83") + separator + "98.216");
     }
 }
 
@@ -191,6 +191,7 @@ Number ParseJcampNumber(const std::string& text) {
     Number value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << '"' << text << '"';
+    EXPECT_EQ(text.find('e'), std::string::npos) << "the exponent letter is E: " << text;
     return value;
 }
 
@@ -289,8 +290,8 @@ TEST(Jcamp, WritesTheRequiredLabelsInOrderWithTheYUnitsOfTheSpcFile) {
             EXPECT_EQ(file.labels.back().first, "END");
         }
     }
-    const JcampFile file = ParseJcamp(FormatJcampFile(Loaded(fixture), "line\nbreak $$x"));
-    EXPECT_EQ(file.Label("TITLE"), "line\\nbreak $ $x") << "one line, no comment in it";
+    const JcampFile file = ParseJcamp(FormatJcampFile(Loaded(fixture), "line\nbreak $$x$$$y"));
+    EXPECT_EQ(file.Label("TITLE"), "line\\nbreak $ $x$ $ $y") << "one line, no comment in it";
     EXPECT_EQ(file.Label("JCAMP-DX"), "5.01");
     EXPECT_EQ(file.Label("DATA TYPE"), "UV/VIS SPECTRUM");
     EXPECT_EQ(file.Label("XUNITS"), "NANOMETERS");

@@ -7,6 +7,7 @@
 #include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/FileKinds.h"
+#include "devicelink/HandheldCommands.h"
 #include "devicelink/MemoryControls.h"
 #include "platform/rapi/RapiConstants.h"
 #include "support/Fakes.h"
@@ -72,6 +73,27 @@ TEST_F(DeviceLinkTest, StartsAndEndsTheRemoteApiExactlyOncePerConnection) {
     EXPECT_EQ(other.uninitCalls, 2);
 }
 
+// Without the remote API library (on Windows) Connect says what is missing, in the words
+// of the command line, instead of a general failure.
+TEST_F(DeviceLinkTest, ConnectWithoutTheRemoteApiLibrarySaysTheSoftwareIsMissing) {
+    test::CRecordingTextPane status;
+    CHandheldCommands commands(
+        {link, tree, list, messageBox, status, [](const std::string&) {}, [](bool) {}});
+    api.initResult = E_FAIL;
+    api.fault = LinkFault::NotInstalled;
+    api.problem = "the device-sync software is not installed (rapi.dll was not found)";
+    commands.OnConnect();
+    api.fault = LinkFault::None;
+    commands.OnConnect();
+    ASSERT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_EQ(messageBox.shown[0].text,
+              "The device-sync software is not installed (rapi.dll was not found).");
+    EXPECT_EQ(messageBox.shown[0].caption, "RAPI Connection Error");
+    EXPECT_EQ(messageBox.shown[0].owner, MessageOwner::MainWindow);
+    EXPECT_EQ(messageBox.shown[1].text, "General RAPI Connection Error");
+    EXPECT_EQ(commands.State(), ConnectState::NotConnected);
+}
+
 TEST_F(DeviceLinkTest, EveryOperationIsInertWhileNotConnected) {
     api.AddFile(u"\\a.scope_ks", "x");
     list.InsertItem("keep", 4);
@@ -81,7 +103,10 @@ TEST_F(DeviceLinkTest, EveryOperationIsInertWhileNotConnected) {
     EXPECT_EQ(link.FillFolderTree(u"\\", kTreeFindFlags, tree, 0), 0);
     EXPECT_EQ(link.FillFileList(u"\\", list), 0);
     EXPECT_EQ(list.GetItemCount(), 1) << "the list is not even emptied";
-    EXPECT_EQ(link.TransferFile(u"\\", u"a.scope_ks", "/tmp", "a.scope_ks", 4096, nullptr), 0);
+    const test::CTempDir pcDir;
+    EXPECT_EQ(
+        link.TransferFile(u"\\", u"a.scope_ks", pcDir.Path().string(), "a.scope_ks", 4096, nullptr),
+        0);
     EXPECT_EQ(link.DeleteDeviceFile(u"\\", u"a.scope_ks"), 0);
     EXPECT_EQ(link.CreateDeviceDirectory(u"\\New"), 0);
     EXPECT_TRUE(api.finds.empty() && api.opened.empty() && api.created.empty());
@@ -198,7 +223,9 @@ TEST_F(DeviceLinkTest, ALostHandheldEndsTheLinkUntilTheNextConnect) {
     const std::size_t callsSoFar = api.finds.size() + api.opened.size();
     EXPECT_EQ(link.FillFolderTree(u"\\", kTreeFindFlags, tree, 0), 0);
     EXPECT_EQ(link.FillFileList(u"\\Data", list), 0);
-    EXPECT_EQ(link.TransferFile(u"\\Data", u"a.scope_ks", "/tmp", "a.scope_ks", 4096, nullptr),
+    const test::CTempDir pcDir;
+    EXPECT_EQ(link.TransferFile(u"\\Data", u"a.scope_ks", pcDir.Path().string(), "a.scope_ks", 4096,
+                                nullptr),
               kTransferConnectionLost);
     EXPECT_EQ(link.DeleteDeviceFile(u"\\Data", u"a.scope_ks"), 0);
     EXPECT_EQ(link.CreateDeviceDirectory(u"\\Data\\New"), 0);

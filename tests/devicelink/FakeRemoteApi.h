@@ -42,6 +42,8 @@ public:
     rapi::BOOL CeDeleteFile(rapi::LPCWSTR path) override;
     rapi::BOOL CeCreateDirectory(rapi::LPCWSTR path, void* security) override;
     bool IsConnectionLost() override { return connectionLost; }
+    std::string ConnectionProblem() override { return problem; }
+    rapi::LinkFault ConnectionFault() override { return fault; }
 
     // Breaks the connection: every remote call fails from now on, until CeRapiUninit.
     void LoseConnection() { connectionLost = true; }
@@ -52,6 +54,8 @@ public:
     std::set<std::u16string> failingFinds;  // patterns whose search fails
     int callsBeforeLoss = -1;  // remote calls that succeed before the connection breaks once
     bool connectionLost = false;
+    rapi::LinkFault fault = rapi::LinkFault::None;
+    std::string problem;
 
     // Record.
     int initCalls = 0;

@@ -156,12 +156,13 @@ std::string Kind(const std::string& path) {
 
 TEST_F(LogCommandsTest, APathThatNamesNoRegularFileIsRefusedAndLeftAsItWas) {
     const std::string fifo = dir / "fifo.log", dangling = dir / "dangling.log",
-                      device = dir / "device.log";
+                      socket = dir / "socket.log";
     ASSERT_TRUE(test::MakeFifo(fifo));
     std::filesystem::create_symlink(dir / "nowhere.log", dangling);
-    std::filesystem::create_symlink("/dev/null", device);
+    ASSERT_TRUE(test::MakeStaleSocket(dir / "h.sock"));
+    std::filesystem::create_symlink("h.sock", socket);
     log.SetLogEvents(1);
-    for (const std::string& name : {fifo, dangling, device}) {
+    for (const std::string& name : {fifo, dangling, socket}) {
         const std::string before = Kind(name);
         log.SetLogFileName(name);
         name == dangling ? commands.OnClearLog() : commands.OpenLogAtStartup();
@@ -173,7 +174,7 @@ TEST_F(LogCommandsTest, APathThatNamesNoRegularFileIsRefusedAndLeftAsItWas) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "nowhere.log"));
     EXPECT_EQ(test::ListNames(dir.Path()),
-              (std::vector<std::string>{"dangling.log", "device.log", "fifo.log"}));
+              (std::vector<std::string>{"dangling.log", "fifo.log", "h.sock", "socket.log"}));
 }
 
 // The link stays; the file it names is continued, and replaced by a new log.
@@ -196,6 +197,44 @@ TEST_F(LogCommandsTest, ALinkToARegularFileIsWrittenThroughAndKept) {
     EXPECT_EQ(ReadFileBytes(target), Header("3/8/2026 at 07:00:00") + "after clearing\r\n");
     EXPECT_EQ(test::ListNames(dir / "logs"), std::vector<std::string>{"real.log"});
     EXPECT_EQ(messageBox.shown.size(), 1u) << LastMessage();  // only Clear's question
+}
+
+// In a sticky folder that everyone may write, another user's link may have been planted to
+// lead the log onto a file of ours: it is not followed, directly or from a link of our own,
+// whether or not the system protects such links. The folder owner's link is followed.
+TEST_F(LogCommandsTest, ALinkThatAnotherUserPlantedInASharedFolderIsNotFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a link to another user";
+    }
+    const std::filesystem::path shared = dir / "shared";
+    std::filesystem::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    const std::string victim = dir / "victim.txt";
+    WriteFileBytes(victim, "precious");
+    const std::string planted = shared / "LogFile.log";
+    std::filesystem::create_symlink(victim, planted);
+    ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
+    std::filesystem::create_symlink(planted, dir / "mine.log");
+    log.SetLogEvents(1);
+    for (const std::string& name : {planted, dir / "mine.log"}) {
+        log.SetLogFileName(name);
+        messageBox.answers = {MessageAnswer::Yes};
+        commands.OnClearLog();
+        commands.OpenLogAtStartup();
+        EXPECT_EQ(LastMessage(), "Cannot open the log file " + name +
+                                     ": a symbolic link of another user in a folder that "
+                                     "everyone may write.\nNothing is logged until a log file "
+                                     "is set again from the Log menu.");
+        EXPECT_FALSE(log.IsOpen()) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(victim), "precious");
+    ASSERT_EQ(::lchown(planted.c_str(), 0, 0), 0);
+    commands.OpenLogAtStartup();
+    EXPECT_TRUE(log.IsOpen());
+    log.WriteLogEntry("through the folder owner's link\n");
+    EXPECT_EQ(ReadFileBytes(victim),
+              "precious"
+              "through the folder owner's link\r\n");
 }
 
 #endif

@@ -4,6 +4,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
+#include "platform/DisplayText.h"
 #include "platform/FileChecks.h"
 #include "platform/TimeText.h"
 #include "platform/UserName.h"
@@ -21,6 +22,21 @@ TEST(PlatformText, TimeStampsPadTheirFieldsAndNamesAreCutAtACharacterBoundary) {
     EXPECT_EQ(TruncateUtf8(fourByte, 199), std::string(197, 'a'));
     EXPECT_EQ(TruncateUtf8(std::string(197, 'a') + "\xC3\xA9", 199).size(), 199u);
     EXPECT_FALSE(CSystemUserName().Name().empty());
+}
+
+// Whatever bytes a name holds, its shown form is one line of well-formed UTF-8 without
+// controls, and text that needs no escape stays as it is.
+TEST(PlatformText, NamesAreShownWithControlsAndBytesThatAreNotUtf8Escaped) {
+    EXPECT_EQ(EscapeControlCharacters("a\n\r\t\x1B[2J\x7F\\x"), "a\\n\\r\\t\\x1B[2J\\x7F\\x");
+    EXPECT_EQ(EscapeControlCharacters("\xC2\x80\xC2\x9B\xC2\x9F\xC2\xA0\xC3\xA9"),
+              "\\u0080\\u009B\\u009F\xC2\xA0\xC3\xA9");
+    // A stray byte, a cut sequence, overlong forms, a surrogate and a code point beyond
+    // U+10FFFF, each byte on its own; the valid characters around them stay.
+    EXPECT_EQ(EscapeControlCharacters(
+                  "\xFF\xE2\x82|\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF0\x9F\x94\xAC"),
+              "\\xFF\\xE2\\x82|"
+              "\\xC0\\xAF\\xE0\\x80\\xAF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80\xF0\x9F\x94\xAC");
+    EXPECT_EQ(EscapeControlCharacters(std::string("nul\0end", 7)), "nul\\x00end");
 }
 
 TEST(AtomicFile, ReplacesOnlyWhenComplete) {
@@ -80,6 +96,28 @@ TEST(AtomicFile, NeverReplacesAFileItDidNotSee) {
     EXPECT_EQ(test::ReadFileBytes(dir / "out (3).txt"), "third");
     EXPECT_EQ(NumberedName("/a/run1.scope_ks", 2), "/a/run1 (2).scope_ks");
     EXPECT_EQ(NumberedName("/a/README", 12), "/a/README (12)");
+}
+
+// "The same bytes" spares a question only when every byte is the same, however long.
+TEST(AtomicFile, SameContentsComparesEveryByte) {
+    test::CTempDir dir;
+    std::string bytes(300 * 1024, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    }
+    test::WriteFileBytes(dir / "a", bytes);
+    test::WriteFileBytes(dir / "same", bytes);
+    FileIdentity seen;
+    EXPECT_TRUE(SameContents(dir / "a", dir / "same", &seen));
+    EXPECT_EQ(seen.size, static_cast<std::int64_t>(bytes.size()));
+    for (const std::size_t at : {std::size_t{0}, std::size_t{64 * 1024}, bytes.size() - 1}) {
+        std::string other = bytes;
+        other[at] = static_cast<char>(other[at] ^ 1);
+        test::WriteFileBytes(dir / "other", other);
+        EXPECT_FALSE(SameContents(dir / "a", dir / "other", nullptr)) << "differs at " << at;
+    }
+    test::WriteFileBytes(dir / "longer", bytes + "x");
+    EXPECT_FALSE(SameContents(dir / "a", dir / "longer", nullptr));
 }
 
 const std::string kFileVersionPath = "\\StringFileInfo\\040904b0\\FileVersion";

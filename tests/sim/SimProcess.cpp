@@ -35,7 +35,7 @@ bool WaitForListener(const std::string& socketPath) {
 }
 
 CSimProcess::CSimProcess(const std::vector<std::string>& extraArgs, bool demo)
-    : m_socket((m_dir.Path() / "h.sock").string()) {
+    : m_socket((m_dir.Path() / "h.sock").string()), m_root(m_dir.Path() / "handheld") {
     std::vector<std::string> args = {demo ? "--demo" : "--root", Root().string(), "--socket",
                                      m_socket};
     if (!demo) {

@@ -2,7 +2,12 @@
 
 #include <stdlib.h>
 #ifndef _WIN32
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #endif
 
 #include <algorithm>
@@ -70,6 +75,21 @@ bool MakeFifo(const std::filesystem::path& path) {
     return false;
 #else
     return ::mkfifo(path.c_str(), 0600) == 0;
+#endif
+}
+
+bool MakeStaleSocket(const std::filesystem::path& path) {
+#ifdef _WIN32
+    (void)path;
+    return false;
+#else
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
 #endif
 }
 

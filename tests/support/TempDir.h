@@ -25,6 +25,9 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 // A FIFO at path; false where the system has none (Windows).
 bool MakeFifo(const std::filesystem::path& path);
+// A socket file at path that nothing listens on, as a program that died leaves it; false
+// where the system has none (Windows).
+bool MakeStaleSocket(const std::filesystem::path& path);
 // Names of the entries of a directory, sorted.
 std::vector<std::string> ListNames(const std::filesystem::path& folder);
 

@@ -5,19 +5,29 @@
 #include <wx/choice.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
-
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
+#ifdef _WIN32
+#include <wx/msw/registry.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
+#include "platform/FileCalls.h"
 #include "ui/LeftView.h"
 #include "ui/ResourceFiles.h"
 #include "ui/transfer/TargetBar.h"
 
 namespace kiro::test {
+
+#ifdef _WIN32
+namespace {
+
+// Each test's settings are a key below this one of HKEY_CURRENT_USER\Software.
+constexpr const char* kTestKeys = "KiroConv tests";
+
+}  // namespace
+#endif
 
 std::vector<std::string> CScriptedFileDialogs::OpenFiles(const std::string& title,
                                                          const std::string&, bool) {
@@ -31,8 +41,12 @@ std::vector<std::string> CScriptedFileDialogs::OpenFiles(const std::string& titl
 }
 
 void CFrameFixture::SetUp() {
+#ifdef _WIN32
+    m_registryKey = std::string(kTestKeys) + "\\" + m_home.Path().filename().string();
+#else
     setenv("HOME", m_home.Path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", (m_home.Path() / ".config").c_str(), 1);
+#endif
     RegisterHelpBook();
 }
 
@@ -40,13 +54,28 @@ void CFrameFixture::TearDown() {
     if (m_frame != nullptr) {
         CloseFrame();
     }
+#ifdef _WIN32
+    wxRegKey(wxRegKey::HKCU, "Software\\" + wxString::FromUTF8(m_registryKey)).DeleteSelf();
+    wxRegKey tests(wxRegKey::HKCU, wxString("Software\\") + kTestKeys);
+    if (tests.Exists() && !tests.HasSubkeys() && !tests.HasValues()) {
+        tests.DeleteSelf();
+    }
+#endif
     EXPECT_TRUE(m_dialogs.answers.empty()) << "a file dialog expected but not shown";
 }
 
+std::unique_ptr<wxConfigBase> CFrameFixture::OpenSettings() const {
+#ifdef _WIN32
+    return CreateRegistryConfig(m_registryKey);
+#else
+    return CreateUserConfig();
+#endif
+}
+
 CMainFrame& CFrameFixture::OpenFrame() {
-    m_config = CreateUserConfig();
+    m_config = OpenSettings();
     m_store = std::make_unique<CWxSettingsStore>(*m_config);
-    m_frame = new CMainFrame(*m_store, wxStandardPaths::Get().GetDocumentsDir().utf8_string());
+    m_frame = new CMainFrame(*m_store, Utf8FromPath(m_home.Path()));
     m_frame->SetFileDialogs(m_dialogs);
     m_frame->ShowAtStartup();
     Idle();
@@ -123,9 +152,65 @@ bool CFrameFixture::Listed(const std::string& label) {
     return std::find(labels.begin(), labels.end(), label) != labels.end();
 }
 
-void CFrameFixture::WriteConfigFile(const std::string& text) const {
+std::map<std::string, std::string> ParseSettingsText(const std::string& text) {
+    std::map<std::string, std::string> values;
+    std::string section;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t equals = line.find('=');
+        if (line.starts_with('[') && line.ends_with(']')) {
+            section = line.substr(1, line.size() - 2);
+        } else if (equals != std::string::npos) {
+            values[section + "/" + line.substr(0, equals)] = line.substr(equals + 1);
+        }
+    }
+    return values;
+}
+
+void CFrameFixture::WriteSettings(const std::string& text) const {
+#ifdef _WIN32
+    const std::unique_ptr<wxConfigBase> settings = OpenSettings();
+    for (const auto& [path, value] : ParseSettingsText(text)) {
+        long number = 0;
+        const wxString entry = "/" + wxString::FromUTF8(path);
+        if (wxString::FromUTF8(value).ToLong(&number)) {
+            settings->Write(entry, number);
+        } else {
+            settings->Write(entry, wxString::FromUTF8(value));
+        }
+    }
+    settings->Flush();
+#else
     std::filesystem::create_directories(m_home.Path() / ".config");
-    WriteFileBytes(ConfigFilePath(), text);
+    WriteFileBytes(m_home.Path() / ".config/KiroConv.conf", text);
+#endif
+}
+
+std::map<std::string, std::string> CFrameFixture::StoredSettings() const {
+    const std::unique_ptr<wxConfigBase> settings = OpenSettings();
+    std::map<std::string, std::string> values;
+    wxString section;
+    long sectionCookie = 0;
+    for (bool more = settings->GetFirstGroup(section, sectionCookie); more;
+         more = settings->GetNextGroup(section, sectionCookie)) {
+        settings->SetPath("/" + section);
+        wxString name;
+        long cookie = 0;
+        for (bool entry = settings->GetFirstEntry(name, cookie); entry;
+             entry = settings->GetNextEntry(name, cookie)) {
+            wxString value;
+            if (settings->GetEntryType(name) == wxConfigBase::Type_Integer) {
+                value << settings->ReadLong(name, 0);
+            } else {
+                settings->Read(name, &value);
+            }
+            values[(section + "/" + name).utf8_string()] = value.utf8_string();
+        }
+        settings->SetPath("/");
+    }
+    return values;
 }
 
 wxTreeItemId DeviceItem(CMainFrame& frame) {
@@ -161,68 +246,6 @@ void SelectListedFiles(CMainFrame& frame, const std::vector<std::string>& names)
         const bool wanted = std::find(names.begin(), names.end(), label) != names.end();
         list.SetItemState(item, wanted ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
     }
-}
-
-namespace {
-
-// The values of a window property of 32-bit items (windows, cardinals); none if unset.
-std::vector<unsigned long> WindowProperty(Display* display, Window window, const char* name,
-                                          Atom itemType) {
-    const Atom property = XInternAtom(display, name, True);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    std::vector<unsigned long> values;
-    if (property != None &&
-        XGetWindowProperty(display, window, property, 0, 4096, False, itemType, &type, &format,
-                           &count, &remaining, &data) == Success &&
-        format == 32) {
-        const auto* items = reinterpret_cast<const unsigned long*>(data);
-        values.assign(items, items + count);
-    }
-    XFree(data);
-    return values;
-}
-
-bool WaitOnDisplayFor(double seconds, const std::function<bool(Display*)>& done) {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return false;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done(display) && std::chrono::steady_clock::now() < deadline) {
-        wxMilliSleep(20);
-    }
-    const bool found = done(display);
-    XCloseDisplay(display);
-    return found;
-}
-
-}  // namespace
-
-bool WaitForWindowManager(double seconds) {
-    // A window manager names its check window on the root.
-    return WaitOnDisplayFor(seconds, [](Display* display) {
-        return WindowProperty(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK",
-                              XA_WINDOW)
-                   .size() == 1;
-    });
-}
-
-bool WaitForWindowOf(int pid, double seconds) {
-    return WaitOnDisplayFor(seconds, [pid](Display* display) {
-        for (const unsigned long window :
-             WindowProperty(display, DefaultRootWindow(display), "_NET_CLIENT_LIST", XA_WINDOW)) {
-            const std::vector<unsigned long> owner =
-                WindowProperty(display, window, "_NET_WM_PID", XA_CARDINAL);
-            if (owner.size() == 1 && owner[0] == static_cast<unsigned long>(pid)) {
-                return true;
-            }
-        }
-        return false;
-    });
 }
 
 }  // namespace kiro::test

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <wx/fileconf.h>
+#include <wx/config.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 #include <wx/treebase.h>
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,8 +40,10 @@ public:
     std::deque<std::vector<std::string>> answers;
 };
 
-// A main window as the program makes it, with its own temporary HOME, so that its
-// settings file starts empty and can be read after each close.
+// A main window as the program makes it, with settings of its own that start empty and
+// can be read after each close: a settings file under a temporary HOME on Linux, a
+// registry key of the test's own on Windows. Its documents folder, the target folder of
+// a first run, is a temporary folder too.
 class CFrameFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -81,19 +84,33 @@ protected:
     bool Listed(const std::string& label);
     std::string StatusText() { return m_frame->GetStatusBar()->GetStatusText(0).utf8_string(); }
 
-    std::string ConfigFilePath() const { return m_home / ".config/KiroConv.conf"; }
-    std::string ConfigFileText() const { return ReadFileBytes(ConfigFilePath()); }
-    // Writes a settings file before the window opens.
-    void WriteConfigFile(const std::string& text) const;
+    // Stores settings given as the settings file's text ("[Section]" lines, "Name=value"
+    // lines) before the window opens; on Windows a value that is a number is stored as one.
+    void WriteSettings(const std::string& text) const;
+    // Every stored value as text, by "Section/Name".
+    std::map<std::string, std::string> StoredSettings() const;
+    std::string Stored(const std::string& sectionAndName) const {
+        const auto settings = StoredSettings();
+        const auto found = settings.find(sectionAndName);
+        return found == settings.end() ? "" : found->second;
+    }
 
     CTempDir m_home;
     CScriptedFileDialogs m_dialogs;
     CMainFrame* m_frame = nullptr;
 
 private:
-    std::unique_ptr<wxFileConfig> m_config;
+    std::unique_ptr<wxConfigBase> OpenSettings() const;
+
+    std::unique_ptr<wxConfigBase> m_config;
     std::unique_ptr<CWxSettingsStore> m_store;
+#ifdef _WIN32
+    std::string m_registryKey;
+#endif
 };
+
+// A settings file's text as values by "Section/Name".
+std::map<std::string, std::string> ParseSettingsText(const std::string& text);
 
 // The handheld's item of the folder tree (the tree's own root is hidden).
 wxTreeItemId DeviceItem(CMainFrame& frame);
@@ -107,5 +124,11 @@ void SelectListedFiles(CMainFrame& frame, const std::vector<std::string>& names)
 bool WaitForWindowManager(double seconds);
 // Waits up to `seconds` for the window manager to take on a window of process `pid`.
 bool WaitForWindowOf(int pid, double seconds);
+#ifdef _WIN32
+// The titles of the visible top-level windows of a process, and closing them as the user
+// does.
+std::vector<std::string> VisibleWindowTitlesOf(int pid);
+void CloseWindowsOf(int pid);
+#endif
 
 }  // namespace kiro::test

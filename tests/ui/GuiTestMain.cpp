@@ -50,8 +50,10 @@ void kiro::test::SetModalAnswerer(std::function<int(wxDialog*)> answer,
 }
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
     // A desktop settings daemon is not there to answer; without this GTK may hang.
     setenv("GSETTINGS_BACKEND", "memory", 1);
+#endif
     testing::InitGoogleTest(&argc, argv);
     wxApp::SetInstance(new CGuiTestApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {

@@ -14,11 +14,7 @@ protected:
         ASSERT_TRUE(WaitForWindowManager(0)) << "placement tests need a window manager";
     }
 
-    std::string StoredPlacement() {
-        const std::string text = ConfigFileText();
-        const std::size_t at = text.find("WindowPos=");
-        return at == std::string::npos ? "" : text.substr(at + 10, text.find('\n', at) - at - 10);
-    }
+    std::string StoredPlacement() { return Stored("MainWindowSize/WindowPos"); }
     // Waits until the window manager has put the window there.
     static bool ShownAt(CMainFrame& frame, const wxRect& rect) {
         return IdleUntil([&] { return frame.GetRect() == rect; }, 2);
@@ -28,17 +24,17 @@ protected:
 TEST_F(PlacementTest, ClosesKeepTheNormalRectangleAndUnusablePlacementsAreNotObeyed) {
     const wxSize firstStart = OpenFrame().GetSize();
     CloseFrame();
-    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,10,10\n");
+    WriteSettings("[MainWindowSize]\nWindowPos=0,1,10,10\n");
     EXPECT_EQ(OpenFrame().GetSize(), firstStart);
     CloseFrame();
-    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,9000,9000,9600,9400\n");
+    WriteSettings("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,9000,9000,9600,9400\n");
     CMainFrame& offScreen = OpenFrame();
     const wxRect screen = wxDisplay(0u).GetClientArea();
     EXPECT_TRUE(IdleUntil([&] { return screen.Contains(offScreen.GetRect()); }, 2));
     EXPECT_EQ(offScreen.GetSize(), wxSize(600, 400));
     CloseFrame();
 
-    WriteConfigFile("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,10,10,610,410\n");
+    WriteSettings("[MainWindowSize]\nWindowPos=0,1,-1,-1,-1,-1,10,10,610,410\n");
     CMainFrame& frame = OpenFrame();
     EXPECT_TRUE(ShownAt(frame, {10, 10, 600, 400}))
         << frame.GetRect().x << "," << frame.GetRect().y << " " << frame.GetRect().width << "x"

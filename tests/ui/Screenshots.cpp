@@ -3,7 +3,8 @@
 // boxes, and photographs them (ImageMagick's import) into OUTDIR/*.png, for a look at texts, bars
 // and pictures. When a handheld answers at $KIROSCAN_SOCKET the window connects to it
 // for real; otherwise a made-up folder is shown. Run it on a virtual display:
-// scripts/screenshots.sh.
+// scripts/screenshots.sh. The Windows build's runs under wine, where kiroconv_wine_driver
+// starts its handheld and takes the photographs (scripts/screenshots.sh --windows).
 #include <wx/app.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
@@ -12,7 +13,9 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#ifndef _WIN32
 #include <signal.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -32,11 +35,14 @@
 #include "devicelink/DeviceLink.h"
 #include "devicelink/FileKinds.h"
 #include "platform/Utf16.h"
+#include "sim/SimProcess.h"
+#include "support/DriverRequests.h"
 #include "ui/AboutDlg.h"
 #include "ui/KiroConvApp.h"
 #include "ui/KiroConvView.h"
 #include "ui/LeftView.h"
 #include "ui/PreviewPane.h"
+#include "ui/WxText.h"
 #include "ui/devicelink/CreateDirDlg.h"
 #include "ui/log/NewLogFileDlg.h"
 #include "ui/transfer/ExistingFileDlg.h"
@@ -91,9 +97,63 @@ void ShowDemoHandheld(CMainFrame& frame) {
 
 void Settle();
 
-// Connects to the handheld at $KIROSCAN_SOCKET and lists My Documents, as a user would.
+// The user's folder of spectra, as the system names such a folder.
+#ifdef _WIN32
+const std::string kUserFolder = "C:\\Users\\user\\Documents\\Spectra";
+#else
+const std::string kUserFolder = "/home/user/Spectra";
+#endif
+
+std::string UserFile(const std::string& name) {
+    return kUserFolder + (kUserFolder.front() == '/' ? "/" : "\\") + name;
+}
+
+#ifdef _WIN32
+// Under wine the driver starts the handheld, and can end it.
+std::unique_ptr<test::CSimProcess> g_handheld;
+std::unique_ptr<test::CSocketEnvironment> g_handheldPlace;
+
+bool HandheldReachable() {
+    g_handheld = std::make_unique<test::CSimProcess>();
+    if (!g_handheld->Running()) {
+        return false;
+    }
+    g_handheldPlace = std::make_unique<test::CSocketEnvironment>(g_handheld->SocketPath());
+    return true;
+}
+
+bool EndHandheld() {
+    g_handheld->Kill();
+    return true;
+}
+
+bool TakePhotograph(const wxRect& rect, const std::string& file) {
+    const std::vector<std::string> answer =
+        test::AskDriver({"photograph", std::to_string(rect.x), std::to_string(rect.y),
+                         std::to_string(rect.width), std::to_string(rect.height), file});
+    return !answer.empty() && answer.front() == "ok";
+}
+#else
+bool HandheldReachable() {
+    return std::getenv("KIROSCAN_SOCKET") != nullptr;
+}
+
+bool EndHandheld() {
+    const char* handheldPid = std::getenv("KIROSCAN_SIM_PID");
+    return handheldPid != nullptr && ::kill(std::atoi(handheldPid), SIGKILL) == 0;
+}
+
+bool TakePhotograph(const wxRect& rect, const std::string& file) {
+    const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +
+                                std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
+                                std::to_string(rect.y) + " +repage '" + file + "'";
+    return std::system(command.c_str()) == 0;
+}
+#endif
+
+// Connects to the emulated handheld and lists My Documents, as a user would.
 bool ShowRealHandheld(CMainFrame& frame) {
-    if (std::getenv("KIROSCAN_SOCKET") == nullptr) {
+    if (!HandheldReachable()) {
         return false;
     }
     frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
@@ -111,7 +171,9 @@ bool ShowRealHandheld(CMainFrame& frame) {
 }
 
 // The spectrum preview below the list, with the handheld's absorbance spectrum, then
-// its scope, dark and reference overlaid. The preview is put away again afterwards.
+// its scope, dark and reference overlaid, then the scope and the absorbance on two axes
+// with the transmission left out. The
+// preview is put away again afterwards.
 template <class Photograph>
 void PhotographPreview(CMainFrame& frame, const Photograph& photograph) {
     frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
@@ -121,6 +183,9 @@ void PhotographPreview(CMainFrame& frame, const Photograph& photograph) {
     photograph(&frame, "preview-absorbance");
     test::SelectListedFiles(frame, {"lamp.scope_ks", "dark.dark_ks", "reference.reference_ks"});
     photograph(&frame, "preview-overlay");
+    test::SelectListedFiles(frame,
+                            {"lamp.scope_ks", "dye-mix.absorbance_ks", "dye-mix.transmission_ks"});
+    photograph(&frame, "preview-units");
     frame.ProcessCommand(WxCommandId(kIdSpectrumPreview));
     test::SelectListedFiles(frame, {});
 }
@@ -162,7 +227,7 @@ void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
     }
     {
         CNewLogFileDlg dialog(&frame, frame.GetFileDialogs());
-        dialog.m_strCurrentLogName = "/home/user/Spectra/LogFile.log";
+        dialog.m_strCurrentLogName = UserFile("LogFile.log");
         dialog.m_strNewLogName = dialog.m_strCurrentLogName;
         show(dialog, "dialog-new-log-file");
     }
@@ -176,7 +241,7 @@ void PhotographDialogs(CMainFrame& frame, const Photograph& photograph) {
     }
     {
         ExistingFileQuestion question;
-        question.path = "/home/user/Spectra/leaf-01.sample_ks";
+        question.path = UserFile("leaf-01.sample_ks");
         question.existingSize = 8254;
         question.existingDate = "12/5/2026  5:47:05 PM";
         question.newSize = 8254;
@@ -195,9 +260,8 @@ void PhotographTransferMidJob(CMainFrame& frame, const Photograph& photograph) {
     dialog.InitDialog();
     dialog.Show();
     dynamic_cast<wxStaticText&>(*dialog.FindWindow(CTransferDlg::kIdStatus))
-        .SetLabel(
-            "Copying \\My Documents\\leaf.absorbance_ks to "
-            "/home/user/Spectra\\leaf.absorbance_ks");
+        .SetLabel(ToWx("Copying \\My Documents\\leaf.absorbance_ks to " + kUserFolder +
+                       "\\leaf.absorbance_ks"));
     auto& file = dynamic_cast<wxGauge&>(*dialog.FindWindow(CTransferDlg::kIdFileProgress));
     file.SetRange(3);
     file.SetValue(2);
@@ -240,7 +304,7 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     box("box-connect-failed",
         [&] { messageBox.Show(ConnectFailureMessage(ConnectOutcome::GeneralFailure)); });
     box("box-overwrite", [&] {
-        messageBox.Show({"File /home/user/Spectra/lamp.txt exists.  Overwrite?",
+        messageBox.Show({"File " + UserFile("lamp.txt") + " exists.  Overwrite?",
                          "File Overwrite Warning", MessageButtons::YesNo, MessageAnswer::Yes,
                          MessageOwner::MainWindow});
     });
@@ -250,10 +314,9 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     });
     box("box-local-files-not-converted", [&] {
         const std::vector<LocalConversion> conversions = {
-            {"/home/user/Spectra/notes.txt", {ConversionStatus::NotDeviceSpectrum, 0, ""}},
-            {"/home/user/Spectra/lamp.scope_ks",
-             {ConversionStatus::OutputCannotBeCreated, ENOSPC, ""}},
-            {"/home/user/Spectra/nir.method_ks", {ConversionStatus::KindNotConvertible, 0, ""}}};
+            {UserFile("notes.txt"), {ConversionStatus::NotDeviceSpectrum, 0, ""}},
+            {UserFile("lamp.scope_ks"), {ConversionStatus::OutputCannotBeCreated, ENOSPC, ""}},
+            {UserFile("nir.method_ks"), {ConversionStatus::KindNotConvertible, 0, ""}}};
         messageBox.Show({FormatLocalConversionFailures(conversions), "", MessageButtons::Ok,
                          MessageAnswer::Ok, MessageOwner::Application});
     });
@@ -267,8 +330,7 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     test::SelectListedFiles(frame, {});
     box("box-delete-nothing-selected", [&] { frame.ProcessCommand(WxCommandId(kIdDeleteFiles)); });
     // The handheld goes away; the next listing finds it gone.
-    const char* handheldPid = std::getenv("KIROSCAN_SIM_PID");
-    if (handheldPid != nullptr && ::kill(std::atoi(handheldPid), SIGKILL) == 0) {
+    if (EndHandheld()) {
         wxMilliSleep(200);
         CLeftView& tree = *frame.GetTreeView();
         const wxTreeItemId last = tree.GetLastChild(test::DeviceItem(frame));
@@ -293,7 +355,7 @@ public:
         });
         test::WaitForWindowManager(10);
         InitResources();
-        auto* frame = new CMainFrame(GetSettingsStore(), "/home/user/Spectra");
+        auto* frame = new CMainFrame(GetSettingsStore(), kUserFolder);
         frame->ShowAtStartup();
         Settle();
         const bool realHandheld = ShowRealHandheld(*frame);
@@ -304,12 +366,7 @@ public:
         // Photographs what is on the screen over the window, without waiting for events:
         // a message box runs its own loop.
         const auto snap = [&failures, &out](wxWindow* window, const std::string& name) {
-            const wxRect rect = window->GetScreenRect();
-            const std::string command = "import -window root -crop " + std::to_string(rect.width) +
-                                        "x" + std::to_string(rect.height) + "+" +
-                                        std::to_string(rect.x) + "+" + std::to_string(rect.y) +
-                                        " +repage '" + out + "/" + name + ".png'";
-            failures += std::system(command.c_str()) != 0;
+            failures += !TakePhotograph(window->GetScreenRect(), out + "/" + name + ".png");
         };
         const auto photograph = [&snap](wxWindow* window, const std::string& name) {
             Settle();
@@ -356,6 +413,8 @@ private:
 wxIMPLEMENT_APP_NO_MAIN(CScreenshotApp);
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
     setenv("GSETTINGS_BACKEND", "memory", 1);
+#endif
     return wxEntry(argc, argv);
 }

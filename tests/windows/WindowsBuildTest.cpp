@@ -18,6 +18,7 @@
 #include "sim/SimProcess.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"
+#include "windows/WineSupport.h"
 
 namespace kiro {
 namespace {
@@ -25,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::ProgramResult;
 using test::ReadFileBytes;
+using test::WinePath;
 
 // A fresh wine prefix starts slowly; a hang still fails the test.
 constexpr std::chrono::milliseconds kWineLimit{180000};
@@ -33,15 +35,6 @@ const std::vector<std::string> kFormats = {"tab", "comma", "kirobench", "spc", "
 std::string WindowsBuild() {
     const char* folder = std::getenv("KIROCONV_WINDOWS_BUILD");
     return folder == nullptr ? "" : folder;
-}
-
-// The same file as a Windows program under wine names it.
-std::string WinePath(const fs::path& path) {
-    std::string text = "Z:" + fs::absolute(path).string();
-    for (char& c : text) {
-        c = c == '/' ? '\\' : c;
-    }
-    return text;
 }
 
 std::string WithoutCarriageReturns(std::string text) {
@@ -57,15 +50,21 @@ protected:
         }
     }
 
-    // kiroconv-cli.exe under wine; `library` puts the stand-in remote API library on its
-    // search path, as the device-sync software puts the real one.
+    // A kiroconv-cli.exe under wine (the build's own unless `program` names another);
+    // `library` puts the stand-in remote API library into the system folder, as the
+    // device-sync software puts the real one.
     ProgramResult RunWindows(const std::vector<std::string>& args, bool library = true,
-                             const std::string& linkFile = "") const {
-        std::vector<std::string> command = {WindowsBuild() + "/tools/kiroconv-cli.exe"};
+                             const std::string& linkFile = "", std::string program = "") const {
+        if (program.empty()) {
+            program = WindowsBuild() + "/tools/kiroconv-cli.exe";
+        }
+        std::vector<std::string> command = {program};
         command.insert(command.end(), args.begin(), args.end());
         std::vector<std::string> environment = {"WINEDEBUG=-all"};
         if (library) {
-            environment.push_back("WINEPATH=" + WinePath(WindowsBuild() + "/tools/rapi-standin"));
+            test::InstallStandInLibrary(WindowsBuild());
+        } else {
+            test::RemoveStandInLibrary();
         }
         if (!linkFile.empty()) {
             environment.push_back("KIROSCAN_LINK_FILE=" + WinePath(linkFile));
@@ -87,6 +86,10 @@ void WriteCorpus(const fs::path& folder) {
     fs::create_directories(folder);
     testdata::WriteSampleSpectra(folder);
     testdata::SpectrumFixture odd = testdata::MakeNoiseSpectrum(11);
+    // Dark-corrected, so that values of either sign and every size come up.
+    for (float& value : odd.values) {
+        value -= 100.0f;
+    }
     odd.values[0] = std::numeric_limits<float>::quiet_NaN();
     odd.values[1] = std::numeric_limits<float>::infinity();
     odd.values[2] = -std::numeric_limits<float>::infinity();
@@ -251,8 +254,15 @@ TEST_F(WindowsBuildTest, ListsCopiesMovesAndLogsThroughTheLoadedLibraryAsLinuxDo
     EXPECT_NE(linuxAfter.out.find("lamp.scope_ks"), std::string::npos);
 }
 
+// A rapi.dll beside the program is never loaded: only the system folder's counts.
 TEST_F(WindowsBuildTest, WithoutTheLibraryItSaysWhatIsMissingAndStillConverts) {
-    const ProgramResult list = RunWindows({"ls", "/"}, false);
+    test::CSimProcess handheld({"--loopback-link", (dir.Path() / "link").string()});
+    const fs::path planted = dir.Path() / "planted";
+    fs::create_directories(planted);
+    fs::copy_file(WindowsBuild() + "/tools/kiroconv-cli.exe", planted / "kiroconv-cli.exe");
+    fs::copy_file(WindowsBuild() + "/tools/rapi-standin/rapi.dll", planted / "rapi.dll");
+    const ProgramResult list = RunWindows({"ls", "/"}, false, (dir.Path() / "link").string(),
+                                          (planted / "kiroconv-cli.exe").string());
     EXPECT_EQ(list.exitStatus, 1);
     EXPECT_NE(list.err.find("the device-sync software is not installed (rapi.dll was not found)"),
               std::string::npos)

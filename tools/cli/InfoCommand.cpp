@@ -4,26 +4,26 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "cli/JsonText.h"
-#include "conversion/DeviceFileReader.h"
 #include "conversion/LineFormatter.h"
 #include "conversion/OutputNaming.h"
-#include "conversion/YUnits.h"
 #include "platform/DisplayText.h"
+#include "readers/SpectrumFileReader.h"
 
 namespace kiro::cli {
 namespace {
 
 struct ValueSummary {
-    float min = NAN;  // NaN while no value is a finite number
-    float max = NAN;
+    double min = NAN;  // NaN while no value is a finite number
+    double max = NAN;
     std::size_t nonFinite = 0;
 };
 
-ValueSummary Summarize(const CDeviceSpectrum& spectrum) {
+ValueSummary Summarize(const std::vector<double>& values) {
     ValueSummary summary;
-    for (const float value : spectrum.values) {
+    for (const double value : values) {
         if (!std::isfinite(value)) {
             ++summary.nonFinite;
         } else if (std::isnan(summary.min)) {
@@ -36,12 +36,31 @@ ValueSummary Summarize(const CDeviceSpectrum& spectrum) {
     return summary;
 }
 
-std::string Shortest(float value) {
+// A value that a float holds exactly is shown in the float's shortest form ("3401.6072",
+// not "3401.607177734375"): the binary formats store floats.
+bool IsFloat(double value) {
+    return std::fabs(value) <= std::numeric_limits<float>::max() &&
+           static_cast<double>(static_cast<float>(value)) == value;
+}
+
+std::string Shortest(double value) {
     if (std::isnan(value)) {
         return "none";
     }
     char buffer[32];
-    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
+    char* const end =
+        IsFloat(value)
+            ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value)).ptr
+            : std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+void AppendJsonValue(std::string& out, double value) {
+    if (IsFloat(value)) {
+        AppendJsonNumber(out, static_cast<float>(value));
+    } else {
+        AppendJsonNumber(out, value);
+    }
 }
 
 std::string TwoDecimals(double value) {
@@ -50,24 +69,51 @@ std::string TwoDecimals(double value) {
     return text;
 }
 
-std::string DescribeAsText(const std::string& path, const CDeviceSpectrum& spectrum) {
-    const ValueSummary values = Summarize(spectrum);
-    const SpectrumYUnit unit = YUnitOf(spectrum);
-    std::string text = EscapeControlCharacters(path) + "\n";
-    text += "  kind: " + EscapeControlCharacters(SplitSourcePath(path).kind) + ", version " +
-            std::to_string(spectrum.version) + ", role " + std::to_string(spectrum.spectrumRole) +
-            ", data mode " + std::to_string(spectrum.dataMode) + " (" +
-            std::string(YUnitName(unit)) + ")\n";
-    text += "  calibration: intercept " + Shortest(spectrum.wlIntercept) + ", coefficients " +
-            Shortest(spectrum.wlCoef1) + " " + Shortest(spectrum.wlCoef2) + " " +
-            Shortest(spectrum.wlCoef3) + "\n";
-    text += "  wavelength: " + TwoDecimals(spectrum.WavelengthAt(0)) + " to " +
-            TwoDecimals(spectrum.WavelengthAt(kSpectrumPointCount - 1)) + " nm, " +
-            std::to_string(kSpectrumPointCount) + " points\n";
-    text += "  integration time: " + std::to_string(spectrum.integrationTimeMs) +
-            " ms, averaged: " + std::to_string(spectrum.spectraAveraged) +
-            ", boxcar: " + std::to_string(spectrum.boxcarSmoothing) +
-            ", reference channel: " + (spectrum.referenceChannel == 1 ? "master" : "none") + "\n";
+// "role 3, data mode 1 (absorbance)", "role 2 (counts)", "(counts, by its name)".
+std::string RoleAndUnit(const SpectrumData& data) {
+    std::string text;
+    if (data.spectrumRole) {
+        text += ", role " + std::to_string(*data.spectrumRole);
+    }
+    if (data.dataMode) {
+        text += ", data mode " + std::to_string(*data.dataMode);
+    }
+    return text + " (" + std::string(YUnitName(data.unit)) +
+           (data.unitFromName ? ", by its name)" : ")");
+}
+
+std::string HeadLine(const std::string& path, const SpectrumData& data) {
+    if (data.format == SpectrumFormat::Device) {
+        return "  kind: " + EscapeControlCharacters(SplitSourcePath(path).kind) + ", version " +
+               std::to_string(data.version.value_or(0)) + RoleAndUnit(data) + "\n";
+    }
+    std::string text = "  format: " + std::string(SpectrumFormatDescription(data.format)) +
+                       RoleAndUnit(data) + "\n";
+    if (!data.title.empty()) {
+        text += "  title: " + EscapeControlCharacters(data.title) + "\n";
+    }
+    if (!data.written.empty()) {
+        text += "  written: " + EscapeControlCharacters(data.written) + "\n";
+    }
+    return text;
+}
+
+std::string DescribeAsText(const std::string& path, const SpectrumData& data) {
+    const ValueSummary values = Summarize(data.values);
+    std::string text = EscapeControlCharacters(path) + "\n" + HeadLine(path, data);
+    if (const auto& c = data.calibration) {
+        text += "  calibration: intercept " + Shortest(c->intercept) + ", coefficients " +
+                Shortest(c->coef1) + " " + Shortest(c->coef2) + " " + Shortest(c->coef3) + "\n";
+    }
+    text += "  wavelength: " + TwoDecimals(data.wavelengths.front()) + " to " +
+            TwoDecimals(data.wavelengths.back()) + " nm, " + std::to_string(data.values.size()) +
+            " points\n";
+    if (const auto& a = data.acquisition) {
+        text += "  integration time: " + std::to_string(a->integrationTimeMs) +
+                " ms, averaged: " + std::to_string(a->spectraAveraged) +
+                ", boxcar: " + std::to_string(a->boxcarSmoothing) +
+                ", reference channel: " + (a->referenceChannel == 1 ? "master" : "none") + "\n";
+    }
     text += "  values: min " + Shortest(values.min) + ", max " + Shortest(values.max) +
             ", NaN or infinite: " + std::to_string(values.nonFinite) + "\n";
     return text;
@@ -86,9 +132,24 @@ public:
         }
         return *this;
     }
+    // A spectrum's value, in the float's form when a float holds it.
+    CJsonObject& SpectrumValue(const char* name, double value) {
+        Name(name);
+        AppendJsonValue(m_text, value);
+        return *this;
+    }
+    template <typename Value>
+    CJsonObject& Number(const char* name, const std::optional<Value>& value) {
+        return value ? Number(name, *value) : *this;
+    }
     CJsonObject& String(const char* name, std::string_view value) {
         Name(name);
         AppendJsonString(m_text, value);
+        return *this;
+    }
+    CJsonObject& Bool(const char* name, bool value) {
+        Name(name);
+        m_text += value ? "true" : "false";
         return *this;
     }
     std::string Line() const { return m_text + "}\n"; }
@@ -102,35 +163,49 @@ private:
     std::string m_text = "{";
 };
 
-std::string DescribeAsJson(const std::string& path, const CDeviceSpectrum& spectrum) {
-    const ValueSummary values = Summarize(spectrum);
+std::string DescribeAsJson(const std::string& path, const SpectrumData& data) {
+    const ValueSummary values = Summarize(data.values);
     CJsonObject object;
-    object.String("file", path)
-        .String("kind", SplitSourcePath(path).kind)
-        .Number("version", spectrum.version)
-        .Number("spectrumRole", spectrum.spectrumRole)
-        .Number("dataMode", spectrum.dataMode)
-        .String("yUnit", YUnitName(YUnitOf(spectrum)))
-        .Number("wlIntercept", spectrum.wlIntercept)
-        .Number("wlCoef1", spectrum.wlCoef1)
-        .Number("wlCoef2", spectrum.wlCoef2)
-        .Number("wlCoef3", spectrum.wlCoef3)
-        .Number("firstWavelengthNm", spectrum.WavelengthAt(0))
-        .Number("lastWavelengthNm", spectrum.WavelengthAt(kSpectrumPointCount - 1))
-        .Number("points", kSpectrumPointCount)
-        .Number("integrationTimeMs", spectrum.integrationTimeMs)
-        .Number("spectraAveraged", spectrum.spectraAveraged)
-        .Number("boxcarSmoothing", spectrum.boxcarSmoothing)
-        .Number("referenceChannel", spectrum.referenceChannel)
-        .Number("minValue", values.min)
-        .Number("maxValue", values.max)
+    object.String("file", path).String("format", SpectrumFormatName(data.format));
+    if (data.format == SpectrumFormat::Device) {
+        object.String("kind", SplitSourcePath(path).kind);
+    }
+    object.Number("version", data.version)
+        .Number("spectrumRole", data.spectrumRole)
+        .Number("dataMode", data.dataMode)
+        .String("yUnit", YUnitName(data.unit))
+        .Bool("yUnitFromName", data.unitFromName);
+    if (!data.title.empty()) {
+        object.String("title", data.title);
+    }
+    if (!data.written.empty()) {
+        object.String("written", data.written);
+    }
+    if (const auto& c = data.calibration) {
+        object.Number("wlIntercept", c->intercept)
+            .Number("wlCoef1", c->coef1)
+            .Number("wlCoef2", c->coef2)
+            .Number("wlCoef3", c->coef3);
+    }
+    object.Number("firstWavelengthNm", data.wavelengths.front())
+        .Number("lastWavelengthNm", data.wavelengths.back())
+        .Number("points", data.values.size());
+    if (const auto& a = data.acquisition) {
+        object.Number("integrationTimeMs", a->integrationTimeMs)
+            .Number("spectraAveraged", a->spectraAveraged)
+            .Number("boxcarSmoothing", a->boxcarSmoothing)
+            .Number("referenceChannel", a->referenceChannel);
+    }
+    object.SpectrumValue("minValue", values.min)
+        .SpectrumValue("maxValue", values.max)
         .Number("nonFiniteValues", values.nonFinite);
     return object.Line();
 }
 
 std::string DescribeFailure(const std::string& path, const std::string& reason, bool json) {
     if (!json) {
-        return EscapeControlCharacters(path) + ": " + reason + "\n";
+        // The reason may quote the file's own bytes.
+        return EscapeControlCharacters(path) + ": " + EscapeControlCharacters(reason) + "\n";
     }
     CJsonObject object;
     object.String("file", path).String("error", reason);
@@ -140,18 +215,26 @@ std::string DescribeFailure(const std::string& path, const std::string& reason, 
 }  // namespace
 
 CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options) {
-    CLI::App* command =
-        app.add_subcommand("info", "Show the header and values of device spectrum files");
+    CLI::App* command = app.add_subcommand(
+        "info", "Show what spectrum files hold: the handheld's, or converted ones");
     command->add_flag("--json", options.json, "One JSON object per line, for scripts");
-    command->add_option("FILE", options.paths, "Device spectrum files on this PC")->required();
+    command->add_option("FILE", options.paths, "Spectrum files on this PC")->required();
     command->footer(
-        "For each file: its kind, version and wavelength calibration, the wavelength range,\n"
-        "the acquisition settings, and the smallest and largest value with the count of\n"
-        "NaN or infinite ones. A file that is not a device spectrum gets a line saying why.\n"
-        "With --json each file is one object; such a file has \"file\" and \"error\" only.\n"
+        "Reads the handheld's spectrum files (*_ks) and every file convert writes: KiroBench,\n"
+        "SPC and JCAMP-DX files, known by their headers, and tab- or comma-delimited text,\n"
+        "whose unit its name gives (.scope, .dark, .reference: counts; .absorbance;\n"
+        ".transmission; also after .Master).\n"
+        "For each file: its kind and version (a handheld file) or format, the unit of its\n"
+        "values, whatever of the handheld's header it carries (role, data mode, calibration,\n"
+        "acquisition settings; a title or the date it was written), the wavelength range and\n"
+        "the number of points, and the smallest and largest value with the count of NaN or\n"
+        "infinite ones. A file that is none of these gets a line saying why.\n"
+        "With --json each file is one object with \"file\" and \"format\" (device, tab, comma,\n"
+        "kirobench, spc or jcamp); a file that could not be read has \"file\" and \"error\" only.\n"
         "Exit status: 0 when every file was read, 1 when any was not, 2 for a usage error.\n\n"
         "Examples:\n"
         "  kiroconv-cli info run1.absorbance_ks\n"
+        "  kiroconv-cli info run1.absorbance.jdx run1.absorbance.spc\n"
         "  kiroconv-cli info --json ~/spectra/*_ks");
     return command;
 }
@@ -159,14 +242,14 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options) {
 int RunInfo(const InfoOptions& options) {
     bool allRead = true;
     for (const std::string& path : options.paths) {
-        const SpectrumFileRead read = ReadSpectrumFile(path);
+        const SpectrumReading read = ReadAnySpectrumFile(path);
         std::string text;
-        if (!read.Loaded()) {
+        if (!read.spectrum) {
             allRead = false;
-            text = DescribeFailure(path, DescribeSpectrumFileRead(read), options.json);
+            text = DescribeFailure(path, read.failure, options.json);
         } else {
-            text = options.json ? DescribeAsJson(path, read.spectrum)
-                                : DescribeAsText(path, read.spectrum);
+            text = options.json ? DescribeAsJson(path, *read.spectrum)
+                                : DescribeAsText(path, *read.spectrum);
         }
         std::fwrite(text.data(), 1, text.size(), stdout);
     }

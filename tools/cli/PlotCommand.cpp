@@ -47,6 +47,12 @@ int RunPlot(const PlotOptions& options) {
     if (options.paths.size() > kMaxOverlaidSpectra) {
         std::printf("only the first %zu files are plotted\n", kMaxOverlaidSpectra);
     }
+    // Two units share a picture on a left and a right axis; more would need a third.
+    if (const std::string refusal = UnitsRefusal(sources); !refusal.empty()) {
+        std::fprintf(stderr, "plot: %s Nothing was drawn.\n",
+                     EscapeControlCharacters(refusal).c_str());
+        return 1;
+    }
     PlotContent content = SpectrumPlotContent(sources, options.paths.size());
     if (!content.plot) {
         std::fprintf(stderr, "plot: nothing to draw\n");

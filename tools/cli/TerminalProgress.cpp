@@ -4,6 +4,7 @@
 
 #include "platform/DisplayText.h"
 #include "platform/Terminal.h"
+#include "platform/UserName.h"
 
 namespace kiro::cli {
 namespace {
@@ -37,11 +38,9 @@ void CTerminalProgress::Draw(const std::string& line) {
     if (!m_enabled) {
         return;
     }
-    // The line carries a file name, which must not drive the terminal.
-    std::string shown = EscapeControlCharacters(line);
-    if (shown.size() > kMaxLineWidth) {
-        shown.resize(kMaxLineWidth);
-    }
+    // The line carries a file name, which must not drive the terminal; it is cut between
+    // characters, never inside one.
+    std::string shown = TruncateUtf8(EscapeControlCharacters(line), kMaxLineWidth);
     const std::size_t width = shown.size();
     if (width < m_lastWidth) {
         shown.append(m_lastWidth - width, ' ');

@@ -158,8 +158,11 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
         "output is kept). Experiment and log files are copied but never converted. A\n"
         "handheld file is deleted only after its complete copy is on the PC, never when\n"
         "its copy was skipped (--existing). Ctrl-C cancels after the current file.\n"
-        "Exit status: 0 when every file was handled as asked, 1 when any copy was\n"
-        "skipped or any copy, conversion or deletion failed, 2 for a usage error.\n\n"
+        "Exit status: 0 when every file was handled as asked; 1 when the handheld could\n"
+        "not be reached or was lost, the folder or a name is not on the handheld, a copy\n"
+        "was skipped for want of --existing, an output was kept for want of --overwrite,\n"
+        "a copy, conversion or deletion failed, the job was cancelled, or the log could\n"
+        "not be written; 2 for a usage error.\n\n"
         "Examples:\n"
         "  kiroconv-cli transfer -a copy-convert --to ~/spectra \"/My Documents\" lamp.scope_ks\n"
         "  kiroconv-cli transfer -a move-convert -f spc --log LogFile.log --to . /Data a.dark_ks");

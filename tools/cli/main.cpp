@@ -10,6 +10,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/PlotCommand.h"
 #include "cli/TransferCommand.h"
+#include "cli/UsageError.h"
 #include "platform/DisplayText.h"
 #include "platform/ProgramVersion.h"
 #include "platform/Terminal.h"
@@ -17,6 +18,18 @@
 namespace {
 
 constexpr int kUsageError = 2;
+
+#ifdef _WIN32
+constexpr const char* kHelpFooter =
+    "The handheld commands reach the Kiro-SCAN through the remote API library (rapi.dll)\n"
+    "of its device-sync software. Handheld folders may be written with / or \\.\n\n"
+    "The licence: LICENSE.txt beside this program.";
+#else
+constexpr const char* kHelpFooter =
+    "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
+    "default path). Handheld folders may be written with / or \\.\n\n"
+    "The manual: man kiroconv-cli";
+#endif
 
 // The first word that is not an option names the subcommand (the program itself has
 // only options without values). Empty when it names one, else that word.
@@ -63,6 +76,8 @@ int main(int systemArgc, char** systemArgv) {
                  "kiroconv-cli"};
     // "/My Documents" is a handheld folder, never an option.
     app.allow_windows_style_options(false);
+    // Set before the subcommands are added, which take it over.
+    app.failure_message(kiro::cli::EscapedFailureMessage);
     app.require_subcommand(1);
     app.set_version_flag("--version", kiro::VersionText("kiroconv-cli"));
     kiro::cli::ConvertOptions convertOptions;
@@ -75,10 +90,7 @@ int main(int systemArgc, char** systemArgv) {
     CLI::App* transfer = kiro::cli::AddTransferCommand(app, transferOptions);
     kiro::cli::PlotOptions plotOptions;
     CLI::App* plot = kiro::cli::AddPlotCommand(app, plotOptions);
-    app.footer(
-        "The handheld commands reach kiroscan-sim at $KIROSCAN_SOCKET (or the per-user\n"
-        "default path). Handheld folders may be written with / or \\.\n\n"
-        "The manual: man kiroconv-cli");
+    app.footer(kHelpFooter);
     if (const std::string word = UnknownSubcommand(app, argc, argv); !word.empty()) {
         return ReportUnknownSubcommand(app, word);
     }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <string>
@@ -44,12 +45,6 @@ void WriteOther(const fs::path& path, const std::string& text, int minute) {
     }
 }
 
-SpectrumFixture Background() {
-    SpectrumFixture s = MakeDarkSpectrum(11);
-    s.spectrumRole = 0;
-    return s;
-}
-
 void FillDocuments(const fs::path& documents) {
     fs::create_directories(documents);
     WriteSpectrum(documents / "lamp.scope_ks", MakeLampSpectrum(), 0);
@@ -58,10 +53,12 @@ void FillDocuments(const fs::path& documents) {
     WriteSpectrum(documents / "dye-mix.absorbance_ks", MakeAbsorbanceSpectrum(), 6);
     WriteSpectrum(documents / "dye-mix.transmission_ks", MakeTransmissionSpectrum(), 7);
     WriteSpectrum(documents / "noise.scope_ks", MakeNoiseSpectrum(), 9);
-    WriteSpectrum(documents / "cuvette.background_ks", Background(), 11);
-    WriteSpectrum(documents / "cuvette.backgrounddark_ks", MakeDarkSpectrum(12), 12);
-    WriteSpectrum(documents / "leaf-01.sample_ks", MakeLampSpectrum(13), 14);
-    WriteSpectrum(documents / "Leaf-02.sample_ks", MakeLampSpectrum(14), 15);
+    // Every spectrum converts to an output name of its own: background, background dark
+    // and sample kinds all give ".scope".
+    WriteSpectrum(documents / "cuvette.background_ks", MakeBackgroundSpectrum(11), 11);
+    WriteSpectrum(documents / "cuvette-dark.backgrounddark_ks", MakeBackgroundDarkSpectrum(12), 12);
+    WriteSpectrum(documents / "leaf-01.sample_ks", MakeSampleSpectrum(13, 1.0, 0.4), 14);
+    WriteSpectrum(documents / "Leaf-02.sample_ks", MakeSampleSpectrum(14, 0.4, 0.7), 15);
     WriteOther(documents / "dye-mix.experiment_ks",
                "[Experiment]\r\nName=Dye mix\r\nReference=reference.reference_ks\r\n"
                "Dark=dark.dark_ks\r\n",
@@ -73,9 +70,12 @@ void FillDocuments(const fs::path& documents) {
 
 void FillSeries(const fs::path& series) {
     fs::create_directories(series);
+    // The dye mix fading in the light, a minute apart.
     for (int i = 1; i <= 5; ++i) {
         const std::string name = "kinetics-" + std::to_string(i) + ".absorbance_ks";
-        WriteSpectrum(series / name, MakeAbsorbanceSpectrum(100 + static_cast<unsigned>(i)),
+        const double concentration = std::exp(-0.25 * (i - 1));
+        WriteSpectrum(series / name,
+                      MakeAbsorbanceSpectrum(100 + static_cast<unsigned>(i), concentration),
                       30 + i);
     }
 }

@@ -4,6 +4,8 @@
 #define _GNU_SOURCE
 #endif
 #include <fnmatch.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,6 +18,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/DisplayText.h"
 #include "platform/Utf16.h"
 #include "platform/rapi/RapiConstants.h"
 #include "platform/rapi/SocketPlace.h"
@@ -36,7 +39,7 @@ constexpr int kFrameTimeoutMs = 5000;
 constexpr int kSendBufferBytes = 4 * 1024 * 1024;
 
 std::string Printable(std::u16string_view text) {
-    return Utf16ToUtf8Lossy(text);
+    return EscapeControlCharacters(Utf16ToUtf8Lossy(text));
 }
 
 // Reads a request holding one text and nothing else.
@@ -81,7 +84,7 @@ bool SleepUnlessWoken(int wakeFd, int milliseconds) {
 
 std::string BaseName(const std::u16string& path) {
     const std::size_t separator = path.rfind(u'\\');
-    return Printable(separator == std::u16string::npos ? path : path.substr(separator + 1));
+    return Utf16ToUtf8Lossy(separator == std::u16string::npos ? path : path.substr(separator + 1));
 }
 
 }  // namespace
@@ -351,15 +354,58 @@ CSimServer::~CSimServer() {
     DropClient();
     if (m_listenFd >= 0) {
         ::close(m_listenFd);
-        ::unlink(m_socketPath.c_str());
     }
     if (m_loopbackFd >= 0) {
         ::close(m_loopbackFd);
     }
-    if (!m_linkFile.empty()) {
-        ::unlink(m_linkFile.c_str());
-    }
 }
+
+namespace {
+
+// Whether a handheld still listens on the socket at `address`: "" when none does (the
+// connection is refused), else why it may not be replaced.
+std::string WhyTheSocketIsInUse(const sockaddr_un& address) {
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const bool connected =
+        ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const int reason = errno;
+    ::close(probe);
+    if (connected) {
+        return std::string("another handheld already listens at ") + address.sun_path;
+    }
+    return reason == ECONNREFUSED ? ""
+                                  : std::string("cannot tell whether a handheld listens at ") +
+                                        address.sun_path + ": " + std::strerror(reason);
+}
+
+// Clears the socket path for binding. Only a socket of the user's own that nothing listens
+// on (left by a handheld that died) is removed; anything else there is the user's to look
+// at: "" or why it stays.
+std::string RemoveStaleSocket(const sockaddr_un& address) {
+    const std::string path = address.sun_path;
+    struct stat seen {};
+    if (::lstat(path.c_str(), &seen) != 0) {
+        return errno == ENOENT ? "" : "cannot examine " + path + ": " + std::strerror(errno);
+    }
+    if (S_ISLNK(seen.st_mode)) {
+        return RefusalToReplace("socket", path, "it is a symbolic link");
+    }
+    if (!S_ISSOCK(seen.st_mode)) {
+        return RefusalToReplace("socket", path, "it is not a socket");
+    }
+    // Another user's socket is neither replaced nor served beside.
+    std::string error = wire::CheckSocketFile(path, false);
+    if (error.empty()) {
+        error = WhyTheSocketIsInUse(address);
+    }
+    if (error.empty() &&
+        (!StillTheFile(path, seen.st_dev, seen.st_ino) || ::unlink(path.c_str()) != 0)) {
+        error = RefusalToReplace("socket", path, "it changed while it was examined");
+    }
+    return error;
+}
+
+}  // namespace
 
 bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
     sockaddr_un address{};
@@ -368,37 +414,29 @@ bool CSimServer::Listen(const std::string& socketPath, std::string& error) {
         error = "the socket path is empty or too long";
         return false;
     }
-    // Another user's socket is neither replaced nor served beside.
-    error = wire::CheckSocketFile(socketPath, false);
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    error = RemoveStaleSocket(address);
     if (!error.empty()) {
         return false;
     }
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
     m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    // A socket left behind by a handheld that died is replaced; a live one is not.
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-        ::close(probe);
-        error = "another handheld already listens at " + socketPath;
-        return false;
-    }
-    ::close(probe);
-    ::unlink(socketPath.c_str());
     const mode_t oldMask = ::umask(0177);
     const bool bound =
         ::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::umask(oldMask);
+    if (bound) {
+        m_socketFile = COwnFile::At(socketPath);
+    }
     if (!bound || ::chmod(socketPath.c_str(), 0600) != 0 || ::listen(m_listenFd, 4) != 0) {
         error = std::string("cannot listen at ") + socketPath + ": " + std::strerror(errno);
         return false;
     }
-    m_socketPath = socketPath;
     return true;
 }
 
-void CSimServer::ServeLoopback(int listenFd, std::string secret, std::string linkFile) {
+void CSimServer::ServeLoopback(int listenFd, std::string secret, COwnFile linkFile) {
     m_loopbackFd = listenFd;
-    m_secret = std::move(secret);
+    m_gate = std::make_unique<CSecretGate>(std::move(secret), m_log);
     m_linkFile = std::move(linkFile);
 }
 
@@ -410,10 +448,15 @@ void CSimServer::Run(int wakeFd) {
             fds.push_back({m_loopbackFd, POLLIN, 0});
         }
         const std::size_t client = fds.size();
-        if (m_clientFd >= 0) {
+        const bool hasClient = m_clientFd >= 0;
+        if (hasClient) {
             fds.push_back({m_clientFd, POLLIN, 0});
         }
-        if (::poll(fds.data(), static_cast<nfds_t>(fds.size()), -1) < 0) {
+        const int timeoutMs = m_gate ? m_gate->MillisecondsToDeadline() : -1;
+        if (m_gate) {
+            m_gate->Watch(fds);
+        }
+        if (::poll(fds.data(), static_cast<nfds_t>(fds.size()), timeoutMs) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -426,28 +469,32 @@ void CSimServer::Run(int wakeFd) {
             AcceptClient(::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC));
         }
         if (m_loopbackFd >= 0 && (fds[loopback].revents & POLLIN)) {
-            AcceptLoopbackClient();
+            AcceptLoopbackClients();
         }
-        if (client < fds.size() && fds[client].revents != 0) {
+        if (m_gate) {
+            for (const int admitted : m_gate->Advance()) {
+                // Small request and reply frames must not wait for the network's batching.
+                const int on = 1;
+                ::setsockopt(admitted, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                AcceptClient(admitted);
+            }
+        }
+        if (hasClient && fds[client].revents != 0 && m_clientFd >= 0) {
             ServeRequest(wakeFd);
         }
     }
 }
 
-// A loopback client that does not present the secret is dropped unanswered.
-void CSimServer::AcceptLoopbackClient() {
-    const int fd = ::accept4(m_loopbackFd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) {
-        return;
-    }
-    if (!PresentsSecret(fd, m_secret)) {
-        ::close(fd);
-        if (m_log != nullptr) {
-            std::fprintf(m_log, "kiroscan-sim: refused a loopback client without the secret\n");
+// Loopback clients wait at the gate until they have presented the secret; the handheld
+// serves its other clients meanwhile.
+void CSimServer::AcceptLoopbackClients() {
+    for (;;) {
+        const int fd = ::accept4(m_loopbackFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            return;
         }
-        return;
+        m_gate->Admit(fd);
     }
-    AcceptClient(fd);
 }
 
 void CSimServer::AcceptClient(int fd) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@
 
 #include "platform/rapi/BulkMemory.h"
 #include "platform/rapi/WireCodec.h"
+#include "sim/LoopbackLink.h"
+#include "sim/OwnFile.h"
 #include "sim/SimFileSystem.h"
 
 namespace kiro::sim {
@@ -86,18 +89,19 @@ public:
     CSimServer(const CSimServer&) = delete;
     CSimServer& operator=(const CSimServer&) = delete;
 
-    // Binds the socket (mode 0600); false with a reason when it cannot.
+    // Binds the socket (mode 0600), replacing only a socket of the user's own that no
+    // handheld listens on any more; false with a reason when it cannot.
     bool Listen(const std::string& socketPath, std::string& error);
     // Also serves clients that reach listenFd (a loopback TCP listener, now owned here)
-    // and present the secret first; the link file that holds the secret (when named) is
-    // removed on the way out.
-    void ServeLoopback(int listenFd, std::string secret, std::string linkFile);
+    // and present the secret first; the link file that holds the secret is removed on the
+    // way out.
+    void ServeLoopback(int listenFd, std::string secret, COwnFile linkFile);
     // Serves until wakeFd becomes readable; removes the socket on the way out.
     void Run(int wakeFd);
 
 private:
     void AcceptClient(int fd);
-    void AcceptLoopbackClient();
+    void AcceptLoopbackClients();
     bool ClientHasLeft() const;
     void RefuseClient(int fd);
     bool GreetClient(int fd, int wakeFd);
@@ -107,11 +111,11 @@ private:
     const CSimFileSystem& m_files;
     SimFaults m_faults;
     std::FILE* m_log;
-    std::string m_socketPath;
+    COwnFile m_socketFile;
     int m_listenFd = -1;
     int m_loopbackFd = -1;
-    std::string m_secret;
-    std::string m_linkFile;
+    std::unique_ptr<CSecretGate> m_gate;
+    COwnFile m_linkFile;
     int m_clientFd = -1;
     bool m_clientGreeted = false;
     CSimSession m_session;

@@ -38,6 +38,9 @@ constexpr rapi::HRESULT kOk = 0;
 constexpr auto kFail = static_cast<rapi::HRESULT>(0x80004005u);
 constexpr auto kInvalidArgument = static_cast<rapi::HRESULT>(0x80070057u);
 constexpr auto kAlreadyInitialised = static_cast<rapi::HRESULT>(0x80041001u);
+// What the remote API's own error says once the link to the handheld broke: the RPC
+// server is unavailable.
+constexpr auto kLinkBroken = static_cast<rapi::HRESULT>(0x800706BAu);
 constexpr rapi::DWORD kInvalidFileSize = 0xFFFFFFFFu;
 constexpr int kGreetingTimeoutMs = 2000;
 constexpr int kCallTimeoutMs = 10000;
@@ -118,6 +121,7 @@ public:
     rapi::DWORD Size(rapi::HANDLE file, rapi::DWORD* high);
     rapi::BOOL Close(rapi::HANDLE file);
     rapi::BOOL PathCall(Op op, rapi::LPCWSTR path);
+    rapi::HRESULT LastRapiError();
 
 private:
     enum class Greeting { Accepted, Refused, NoAnswer };
@@ -136,6 +140,8 @@ private:
     std::thread m_seeker;
     bool m_initialised = false;
     bool m_stop = false;
+    // The link to the handheld broke while connected.
+    bool m_linkBroken = false;
     SOCKET m_link = INVALID_SOCKET;
     HANDLE m_event = nullptr;
     std::map<rapi::CE_FIND_DATA*, std::unique_ptr<rapi::CE_FIND_DATA[]>> m_buffers;
@@ -159,6 +165,7 @@ rapi::HRESULT CStandIn::Init(rapi::RAPIINIT* init) {
     }
     m_initialised = true;
     m_stop = false;
+    m_linkBroken = false;
     m_seeker = std::thread(&CStandIn::Seek, this);
     init->heRapiInit = m_event;
     init->hrRapiInit = kOk;
@@ -181,6 +188,7 @@ rapi::HRESULT CStandIn::Uninit() {
     m_event = nullptr;
     m_buffers.clear();
     m_initialised = false;
+    m_linkBroken = false;
     return kOk;
 }
 
@@ -264,6 +272,7 @@ std::optional<std::string> CStandIn::Call(const CWireWriter& request) {
         reply ? wire::ReplyFields(*reply, op) : std::nullopt;
     if (!fields) {
         Drop();
+        m_linkBroken = true;
         return std::nullopt;
     }
     return std::string(*fields);
@@ -395,6 +404,11 @@ rapi::BOOL CStandIn::PathCall(Op op, rapi::LPCWSTR path) {
     return OkCall(wire::PathRequest(op, *text)).value_or(false) ? TRUE : FALSE;
 }
 
+rapi::HRESULT CStandIn::LastRapiError() {
+    std::lock_guard lock(m_mutex);
+    return m_linkBroken ? kLinkBroken : kOk;
+}
+
 // Never destroyed: a process may end without giving the API back, and joining the
 // seeking thread while the library is unloaded would hang it.
 CStandIn& StandIn() {
@@ -443,4 +457,7 @@ KIRO_STANDIN_EXPORT rapi::BOOL CeDeleteFile(rapi::LPCWSTR lpFileName) {
 }
 KIRO_STANDIN_EXPORT rapi::BOOL CeCreateDirectory(rapi::LPCWSTR lpPathName, void*) {
     return StandIn().PathCall(Op::CreateDirectory, lpPathName);
+}
+KIRO_STANDIN_EXPORT rapi::HRESULT CeRapiGetError() {
+    return StandIn().LastRapiError();
 }

@@ -9,6 +9,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "cli/UsageError.h"
 #include "platform/DisplayText.h"
 #include "platform/ProgramVersion.h"
 #include "platform/rapi/SocketPlace.h"
@@ -38,7 +39,13 @@ struct Options {
     std::uint16_t loopbackPort = 0;
 };
 
+// Every message names paths the user gave, shown with their control characters escaped.
+void Report(const std::string& message) {
+    std::fprintf(stderr, "kiroscan-sim: %s\n", kiro::EscapeControlCharacters(message).c_str());
+}
+
 void AddOptions(CLI::App& app, Options& o) {
+    app.failure_message(kiro::cli::EscapedFailureMessage);
     auto* root = app.add_option("--root", o.root, "Serve this folder as the handheld's \\");
     auto* demo = app.add_option("--demo", o.demo,
                                 "Fill this folder with a realistic handheld (files already "
@@ -58,13 +65,17 @@ void AddOptions(CLI::App& app, Options& o) {
                    "With --loopback-link: this port (default: a free one)")
         ->needs(link);
     app.add_option("--refuse-delete", o.faults.refuseDeletePattern,
-                   "Fault: refuse to delete files whose names match this glob");
+                   "Fault: refuse to delete files whose names match this glob")
+        ->option_text("GLOB");
     app.add_option("--fail-read-after", o.failReadAfter,
-                   "Fault: fail reading any file past this many bytes");
+                   "Fault: each opened file gives its first BYTES bytes, then its reads fail")
+        ->option_text("BYTES");
     app.add_option("--drop-after", o.dropAfter,
-                   "Fault: drop the connection after this many requests");
+                   "Fault: drop the connection after this many requests")
+        ->option_text("REQUESTS");
     app.add_option("--greeting-delay", o.faults.greetingDelayMs,
-                   "Fault: answer a client's greeting only after this many milliseconds");
+                   "Fault: answer a client's greeting only after this many milliseconds")
+        ->option_text("MS");
     app.footer(
         "Examples:\n"
         "  kiroscan-sim --demo /tmp/handheld          # fill and serve a demo handheld\n"
@@ -81,28 +92,45 @@ bool FillDemoFolder(const std::string& folder) {
         return true;
     } catch (const std::filesystem::filesystem_error& e) {
         const std::string where = e.path1().empty() ? folder : e.path1().string();
-        std::fprintf(stderr,
-                     "kiroscan-sim: could not create the folder %s for the demo handheld: %s.\n",
-                     kiro::EscapeControlCharacters(where).c_str(), e.code().message().c_str());
+        Report("could not create the folder " + where +
+               " for the demo handheld: " + e.code().message() + ".");
         return false;
     }
 }
 
-bool ServeLoopback(kiro::sim::CSimServer& server, const Options& o) {
-    std::string error;
-    const kiro::sim::LoopbackListener listener = kiro::sim::ListenOnLoopback(o.loopbackPort, error);
+// The link file is claimed before the door opens, so that a link file in the way is judged
+// stale only while no port of this run answers.
+std::string OpenLoopbackDoor(kiro::sim::CSimServer& server, const Options& o, std::uint16_t& port) {
     const std::string secret = kiro::sim::MakeLinkSecret();
-    if (listener.fd >= 0) {
-        error = kiro::sim::WriteLinkFile(o.linkFile, listener.port, secret);
-        server.ServeLoopback(listener.fd, secret, error.empty() ? o.linkFile : "");
+    if (secret.empty()) {
+        return "no secret could be made for the loopback link";
     }
+    std::string error;
+    const int fd = kiro::sim::CreateLinkFile(o.linkFile, error);
+    if (fd < 0) {
+        return error;
+    }
+    kiro::sim::COwnFile linkFile = kiro::sim::COwnFile::Opened(o.linkFile, fd);
+    const kiro::sim::LoopbackListener listener = kiro::sim::ListenOnLoopback(o.loopbackPort, error);
+    if (listener.fd >= 0) {
+        error = kiro::sim::WriteLinkFile(fd, o.linkFile, listener.port, secret);
+    }
+    ::close(fd);
+    if (listener.fd >= 0) {
+        server.ServeLoopback(listener.fd, secret, std::move(linkFile));
+    }
+    port = listener.port;
+    return error;
+}
+
+bool ServeLoopback(kiro::sim::CSimServer& server, const Options& o) {
+    std::uint16_t port = 0;
+    const std::string error = OpenLoopbackDoor(server, o, port);
     if (!error.empty()) {
-        std::fprintf(stderr, "kiroscan-sim: %s\n", kiro::EscapeControlCharacters(error).c_str());
+        Report(error);
         return false;
     }
-    std::fprintf(stderr, "kiroscan-sim: also serving on 127.0.0.1:%u (secret in %s)\n",
-                 static_cast<unsigned>(listener.port),
-                 kiro::EscapeControlCharacters(o.linkFile).c_str());
+    Report("also serving on 127.0.0.1:" + std::to_string(port) + " (secret in " + o.linkFile + ")");
     return true;
 }
 
@@ -118,7 +146,7 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : 2;
     }
     if (o.root.empty() && o.demo.empty()) {
-        std::fprintf(stderr, "kiroscan-sim: give --root DIR or --demo DIR\n");
+        Report("give --root DIR or --demo DIR");
         return 2;
     }
     if (o.failReadAfter > 0) {
@@ -138,7 +166,7 @@ int main(int argc, char** argv) {
         }
         const std::string rootPath = o.demo.empty() ? o.root : o.demo;
         if (!std::filesystem::is_directory(rootPath)) {
-            std::fprintf(stderr, "kiroscan-sim: %s is not a folder\n", rootPath.c_str());
+            Report(rootPath + " is not a folder");
             return 1;
         }
         const kiro::sim::CSimFileSystem files(rootPath);
@@ -153,7 +181,7 @@ int main(int argc, char** argv) {
                                 ? kiro::wire::MakePrivateFolder(place.folder)
                                 : "";
         if (!error.empty() || !server.Listen(socketPath, error)) {
-            std::fprintf(stderr, "kiroscan-sim: %s\n", error.c_str());
+            Report(error);
             return 1;
         }
         int wake[2];
@@ -166,12 +194,11 @@ int main(int argc, char** argv) {
         sigaction(SIGINT, &action, nullptr);
         sigaction(SIGTERM, &action, nullptr);
         ::signal(SIGPIPE, SIG_IGN);
-        std::fprintf(stderr, "kiroscan-sim: serving %s at %s\n", files.Root().c_str(),
-                     socketPath.c_str());
+        Report("serving " + files.Root().string() + " at " + socketPath);
         server.Run(wake[0]);
-        std::fprintf(stderr, "kiroscan-sim: stopped\n");
+        Report("stopped");
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "kiroscan-sim: %s\n", e.what());
+        Report(e.what());
         return 1;
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "testdata/DeviceFileWriter.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <fstream>
@@ -51,34 +52,119 @@ double Gaussian(double x, double centre, double width) {
     return std::exp(-0.5 * d * d);
 }
 
-// A tungsten-halogen lamp seen through a silicon detector: a broad hump.
-double LampShape(double nm) {
-    return 3200.0 * Gaussian(nm, 640.0, 150.0) + 600.0 * Gaussian(nm, 820.0, 90.0);
+double Logistic(double x, double middle, double width) {
+    return 1.0 / (1.0 + std::exp(-(x - middle) / width));
 }
 
-SpectrumFixture Fill(SpectrumFixture s, unsigned seed, double (*shape)(double), double noise) {
+// Fills the values with shape(nm) plus noise of deviation sigma(nm).
+template <typename Shape, typename Sigma>
+SpectrumFixture Fill(SpectrumFixture s, unsigned seed, Shape shape, Sigma sigma) {
     CNoise random(seed);
     for (std::size_t i = 0; i < s.values.size(); ++i) {
-        s.values[i] = static_cast<float>(shape(WavelengthOf(s, i)) + noise * random.Next());
+        const double nm = WavelengthOf(s, i);
+        s.values[i] = static_cast<float>(shape(nm) + sigma(nm) * random.Next());
     }
     return s;
 }
 
-double DarkShape(double) {
-    return 92.0;
+// The detector's offset with the light off, in counts, and its read noise.
+constexpr double kDarkLevel = 92.0;
+constexpr double kReadNoise = 4.0;
+// The lamp's brightest pixel above the dark at the usual settings.
+constexpr double kLampPeakCounts = 3300.0;
+
+// Counts that light raises above the dark carry shot noise besides the read noise.
+double CountsSigma(double countsAboveDark) {
+    return std::sqrt(kReadNoise * kReadNoise + std::max(countsAboveDark, 0.0) / 25.0);
 }
-double LampAboveDark(double nm) {
-    return 92.0 + LampShape(nm);
+
+// Fills the values with detector counts: the dark level, what light raises above it,
+// and the noise of both, scaled for fewer spectra averaged.
+template <typename Above>
+SpectrumFixture FillCounts(SpectrumFixture s, unsigned seed, Above above, double noiseScale = 1.0) {
+    return Fill(
+        s, seed, [&](double nm) { return kDarkLevel + above(nm); },
+        [&](double nm) { return noiseScale * CountsSigma(above(nm)); });
 }
-double AbsorbanceShape(double nm) {
-    return 0.02 + 0.85 * Gaussian(nm, 430.0, 18.0) + 0.42 * Gaussian(nm, 515.0, 25.0) +
-           0.63 * Gaussian(nm, 662.0, 12.0) + 0.18 * Gaussian(nm, 760.0, 40.0);
+
+// A silicon detector's response: blind below about 350 nm, fading out past 900 nm.
+double SiliconResponse(double nm) {
+    return Logistic(nm, 420.0, 35.0) * (1.0 - Logistic(nm, 870.0, 55.0));
 }
-double TransmissionShape(double nm) {
-    return 100.0 * std::pow(10.0, -AbsorbanceShape(nm));
+
+// A black body at the filament's 2900 K, by Planck's law, in arbitrary units.
+double Planck2900K(double nm) {
+    constexpr double kSecondRadiationConstant = 1.4388e7;  // nm K
+    return std::pow(nm / 1000.0, -5.0) / std::expm1(kSecondRadiationConstant / (nm * 2900.0));
 }
-double Flat(double) {
-    return 0.0;
+
+// A tungsten-halogen lamp seen by the handheld: a broad hump that rises slowly from the
+// blue, peaks in the deep red and falls off in the near infrared; 1 at its peak.
+double LampShape(double nm) {
+    static const double peak = [] {
+        double highest = 0.0;
+        for (double at = 300.0; at <= 1100.0; at += 0.5) {
+            highest = std::max(highest, Planck2900K(at) * SiliconResponse(at));
+        }
+        return highest;
+    }();
+    return Planck2900K(nm) * SiliconResponse(nm) / peak;
+}
+
+// A 1 cm plastic cuvette of water, the blank of every measurement: the plastic cuts the
+// near ultraviolet off, water absorbs in the near infrared.
+double BlankTransmittance(double nm) {
+    const double waterAbsorbance = 0.19 * Gaussian(nm, 972.0, 22.0) +
+                                   0.025 * Gaussian(nm, 840.0, 18.0) +
+                                   0.012 * Gaussian(nm, 745.0, 15.0);
+    return 0.82 * Logistic(nm, 378.0, 7.0) * std::pow(10.0, -waterAbsorbance);
+}
+
+// Counts above the dark of the lamp through the blank.
+double ThroughBlank(double nm) {
+    return kLampPeakCounts * LampShape(nm) * BlankTransmittance(nm);
+}
+
+// The dye mix, 0.1 mM: a yellow (427 nm), a red (504 nm) and a blue with its shoulder
+// (630 and 585 nm), on the rise of every dye towards the ultraviolet.
+double DyeMixAbsorbance(double nm) {
+    return 0.012 + 0.55 * Gaussian(nm, 427.0, 36.0) + 0.40 * Gaussian(nm, 504.0, 38.0) +
+           0.78 * Gaussian(nm, 630.0, 21.0) + 0.21 * Gaussian(nm, 585.0, 19.0) +
+           0.30 * std::exp(-(nm - 340.0) / 22.0);
+}
+
+// Absorbance is a ratio of counts, ten spectra averaged: where little light gets through it
+// is noisy, capped so that the dim ends do not swamp a plot of the bands.
+double AbsorbanceSigma(double nm, double absorbance) {
+    const double sample = std::max(ThroughBlank(nm) * std::pow(10.0, -absorbance), 1.0);
+    return std::min(0.4343 * CountsSigma(sample) / sample / std::sqrt(10.0), 0.03);
+}
+
+// A leaf held in the light path: chlorophyll absorbs the blue and the red, carotenoids the
+// blue-green; green light and, past the red edge at 700 nm, the near infrared pass. A
+// greener leaf is also a thicker one.
+double LeafAbsorbance(double nm, double chlorophyll, double carotenoids) {
+    return 0.26 + 0.1 * chlorophyll + 0.35 * (1.0 - Logistic(nm, 705.0, 12.0)) +
+           chlorophyll * (1.3 * Gaussian(nm, 440.0, 28.0) + 1.1 * Gaussian(nm, 672.0, 15.0) +
+                          0.45 * Gaussian(nm, 615.0, 35.0)) +
+           carotenoids * 0.9 * Gaussian(nm, 485.0, 22.0);
+}
+
+// The room's fluorescent lights reaching the cuvette holder with the lamp shut: mercury and
+// phosphor lines on a faint continuum.
+double RoomLightCounts(double nm) {
+    struct Line {
+        double nm;
+        double counts;
+    };
+    static constexpr Line kLines[] = {{404.7, 70.0},  {435.8, 260.0}, {487.7, 90.0}, {542.4, 150.0},
+                                      {546.1, 330.0}, {577.0, 35.0},  {579.1, 35.0}, {587.6, 45.0},
+                                      {611.6, 290.0}, {631.0, 40.0},  {650.0, 25.0}, {707.7, 30.0}};
+    double counts = 12.0 * Gaussian(nm, 560.0, 70.0);
+    for (const Line& line : kLines) {
+        counts += line.counts * Gaussian(nm, line.nm, 0.7);
+    }
+    return counts * SiliconResponse(nm);
 }
 
 }  // namespace
@@ -138,37 +224,67 @@ SpectrumFixture Measured(std::uint32_t role, std::uint32_t dataMode = 0) {
 SpectrumFixture MakeLampSpectrum(unsigned seed) {
     SpectrumFixture s = Measured(2);
     s.boxcarSmoothing = 2;
-    return Fill(s, seed, LampAboveDark, 6.0);
+    return FillCounts(s, seed, [](double nm) { return kLampPeakCounts * LampShape(nm); });
 }
 
 SpectrumFixture MakeDarkSpectrum(unsigned seed) {
-    return Fill(Measured(0), seed, DarkShape, 4.0);
+    return FillCounts(Measured(0), seed, [](double) { return 0.0; });
 }
 
 SpectrumFixture MakeReferenceSpectrum(unsigned seed) {
     SpectrumFixture s = Measured(1);
     s.referenceChannel = 1;
-    return Fill(s, seed, LampAboveDark, 6.0);
+    return FillCounts(s, seed, ThroughBlank);
 }
 
-SpectrumFixture MakeAbsorbanceSpectrum(unsigned seed) {
+SpectrumFixture MakeAbsorbanceSpectrum(unsigned seed, double concentration) {
     SpectrumFixture s = Measured(3, 1);
     s.boxcarSmoothing = 3;
     s.referenceChannel = 1;
-    return Fill(s, seed, AbsorbanceShape, 0.004);
+    const auto absorbance = [concentration](double nm) {
+        return concentration * DyeMixAbsorbance(nm);
+    };
+    return Fill(s, seed, absorbance,
+                [&](double nm) { return AbsorbanceSigma(nm, absorbance(nm)); });
 }
 
 SpectrumFixture MakeTransmissionSpectrum(unsigned seed) {
     SpectrumFixture s = Measured(3, 2);
     s.referenceChannel = 1;
-    return Fill(s, seed, TransmissionShape, 0.3);
+    const auto percent = [](double nm) { return 100.0 * std::pow(10.0, -DyeMixAbsorbance(nm)); };
+    return Fill(s, seed, percent, [&](double nm) {
+        return std::log(10.0) * percent(nm) * AbsorbanceSigma(nm, DyeMixAbsorbance(nm));
+    });
 }
 
 SpectrumFixture MakeNoiseSpectrum(unsigned seed) {
+    // One quick look at the lamp: 5 ms, nothing averaged, so the noise of ten times as many.
     SpectrumFixture s = Measured(2);
     s.integrationTimeMs = 5;
     s.spectraAveraged = 1;
-    return Fill(s, seed, Flat, 25.0);
+    return FillCounts(
+        s, seed, [](double nm) { return kLampPeakCounts * LampShape(nm) * 5.0 / 120.0; },
+        std::sqrt(10.0));
+}
+
+SpectrumFixture MakeSampleSpectrum(unsigned seed, double chlorophyll, double carotenoids) {
+    SpectrumFixture s = Measured(2);
+    s.referenceChannel = 1;
+    return FillCounts(s, seed, [=](double nm) {
+        return ThroughBlank(nm) * std::pow(10.0, -LeafAbsorbance(nm, chlorophyll, carotenoids));
+    });
+}
+
+SpectrumFixture MakeBackgroundSpectrum(unsigned seed) {
+    return FillCounts(Measured(0), seed, RoomLightCounts);
+}
+
+SpectrumFixture MakeBackgroundDarkSpectrum(unsigned seed) {
+    // A long dark: the detector's warm end adds a few counts.
+    SpectrumFixture s = Measured(0);
+    s.integrationTimeMs = 500;
+    s.spectraAveraged = 3;
+    return FillCounts(s, seed, [](double nm) { return 6.0 + 9.0 * Logistic(nm, 900.0, 60.0); });
 }
 
 std::vector<std::string> WriteSampleSpectra(const std::filesystem::path& folder) {

@@ -32,13 +32,19 @@ struct SpectrumFixture {
 // A typical calibration of a 2048-pixel handheld: about 340 to 1000 nm.
 SpectrumFixture WithTypicalCalibration(SpectrumFixture fixture);
 
-// Realistic spectra, deterministic for a given seed.
-SpectrumFixture MakeLampSpectrum(unsigned seed = 1);
-SpectrumFixture MakeDarkSpectrum(unsigned seed = 2);
-SpectrumFixture MakeReferenceSpectrum(unsigned seed = 3);
-SpectrumFixture MakeAbsorbanceSpectrum(unsigned seed = 4);
-SpectrumFixture MakeTransmissionSpectrum(unsigned seed = 5);
-SpectrumFixture MakeNoiseSpectrum(unsigned seed = 6);
+// Realistic spectra, deterministic for a given seed: what each kind holds, as the handheld
+// measures it through a 1 cm cuvette of water as the blank.
+SpectrumFixture MakeLampSpectrum(unsigned seed = 1);       // the lamp straight into the handheld
+SpectrumFixture MakeDarkSpectrum(unsigned seed = 2);       // the detector's offset, lamp shut
+SpectrumFixture MakeReferenceSpectrum(unsigned seed = 3);  // the lamp through the blank
+// A dye mix against the blank; concentration 1 is 0.1 mM.
+SpectrumFixture MakeAbsorbanceSpectrum(unsigned seed = 4, double concentration = 1.0);
+SpectrumFixture MakeTransmissionSpectrum(unsigned seed = 5);  // the dye mix, in percent
+SpectrumFixture MakeNoiseSpectrum(unsigned seed = 6);         // one 5 ms look at the lamp
+// A leaf in the light path; a green one has chlorophyll 1, a yellowing one less.
+SpectrumFixture MakeSampleSpectrum(unsigned seed, double chlorophyll, double carotenoids);
+SpectrumFixture MakeBackgroundSpectrum(unsigned seed = 7);      // room light, lamp shut
+SpectrumFixture MakeBackgroundDarkSpectrum(unsigned seed = 8);  // a long dark
 
 // Writes the demo set of samples (one file per kind of spectrum) into a folder;
 // returns the names written.

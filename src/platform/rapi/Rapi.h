@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/rapi/LinkFault.h"
 #include "platform/rapi/RapiTypes.h"
 
 namespace kiro::rapi {
@@ -31,15 +32,6 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 std::string LastConnectionProblem();
 
 // The kind of that problem, for callers that word their own advice.
-enum class LinkFault {
-    None,
-    NothingAnswers,  // no handheld listens at the socket
-    NoAnswerInTime,  // a handheld took the connection but did not greet in time
-    Refused,         // refused: busy, another version, permission, another user's
-    Malformed,       // a reply that cannot be decoded; the connection was closed
-    Lost,            // closed, reset or silent while connected
-    NotInstalled,    // Windows: the remote API library is missing or incomplete
-};
 LinkFault LastConnectionFault();
 
 // Also outside it: how many entries the last CeFindAllFiles left out because their

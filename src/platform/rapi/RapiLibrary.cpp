@@ -1,8 +1,11 @@
 // The remote API on Windows: the library that the device-sync software installs, loaded
-// when first needed, so that the program starts and converts PC files without it.
+// when first needed, so that the program starts and converts PC files without it. It is
+// taken from the system folder only, where that software puts it: a rapi.dll planted
+// beside the program or in the current folder is never loaded.
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -29,6 +32,7 @@ using SizeFn = DWORD(WINAPI*)(HANDLE, DWORD*);
 using CloseFn = BOOL(WINAPI*)(HANDLE);
 using PathFn = BOOL(WINAPI*)(LPCWSTR);
 using MakeFolderFn = BOOL(WINAPI*)(LPCWSTR, void*);
+using ErrorFn = HRESULT(WINAPI*)();
 
 // The library's functions, all found or none.
 struct Library {
@@ -42,6 +46,8 @@ struct Library {
     CloseFn close = nullptr;
     PathFn remove = nullptr;
     MakeFolderFn makeFolder = nullptr;
+    // Whether a failed call failed for a broken link; optional.
+    ErrorFn rapiError = nullptr;
     std::string problem;
 };
 
@@ -53,7 +59,7 @@ bool Find(HMODULE module, const char* name, Function& function) {
 
 Library Load() {
     Library library;
-    const HMODULE module = ::LoadLibraryW(L"rapi.dll");
+    const HMODULE module = ::LoadLibraryExW(L"rapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) {
         library.problem = kLibraryMissing;
         return library;
@@ -71,9 +77,11 @@ Library Load() {
     if (!complete) {
         library = Library{};
         library.problem =
-            "rapi.dll lacks functions this program needs; reinstall the "
+            "the rapi.dll installed lacks functions this program needs; reinstall the "
             "device-sync software";
+        return library;
     }
+    Find(module, "CeRapiGetError", library.rapiError);
     return library;
 }
 
@@ -85,6 +93,9 @@ const Library& TheLibrary() {
 
 std::mutex g_problemMutex;
 std::string g_problem;
+// Set when a call failed because the link to the handheld broke, until the API is given
+// back.
+std::atomic<bool> g_linkBroken{false};
 
 void SetProblem(const std::string& problem) {
     std::lock_guard<std::mutex> lock(g_problemMutex);
@@ -104,15 +115,26 @@ HANDLE InvalidHandle() {
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 }
 
+// After a failed call: the library tells a refusal (no such file) from a broken link.
+template <typename Result>
+Result Checked(const Library& library, Result result, Result failure) {
+    if (result == failure && library.rapiError != nullptr && library.rapiError() < 0) {
+        g_linkBroken = true;
+    }
+    return result;
+}
+
 }  // namespace
 
 HRESULT CeRapiInitEx(RAPIINIT* pRapiInit) {
     SetProblem("");
+    g_linkBroken = false;
     const Library* library = Usable();
     return library != nullptr ? library->init(pRapiInit) : kFailure;
 }
 
 HRESULT CeRapiUninit() {
+    g_linkBroken = false;
     const Library* library = Usable();
     return library != nullptr ? library->uninit() : kFailure;
 }
@@ -120,7 +142,9 @@ HRESULT CeRapiUninit() {
 BOOL CeFindAllFiles(LPCWSTR szPath, DWORD dwFlags, DWORD* lpdwFoundCount,
                     CE_FIND_DATA** ppFindDataArray) {
     const Library* library = Usable();
-    return library != nullptr && library->findAll(szPath, dwFlags, lpdwFoundCount, ppFindDataArray);
+    return library != nullptr &&
+           Checked<BOOL>(*library,
+                         library->findAll(szPath, dwFlags, lpdwFoundCount, ppFindDataArray), FALSE);
 }
 
 HRESULT CeRapiFreeBuffer(void* Buffer) {
@@ -132,37 +156,44 @@ HANDLE CeCreateFile(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode
                     void* lpSecurityAttributes, DWORD dwCreationDisposition,
                     DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
     const Library* library = Usable();
-    return library != nullptr
-               ? library->create(lpFileName, dwDesiredAccess, dwShareMode, lpSecurityAttributes,
-                                 dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile)
-               : InvalidHandle();
+    return library != nullptr ? Checked(*library,
+                                        library->create(lpFileName, dwDesiredAccess, dwShareMode,
+                                                        lpSecurityAttributes, dwCreationDisposition,
+                                                        dwFlagsAndAttributes, hTemplateFile),
+                                        InvalidHandle())
+                              : InvalidHandle();
 }
 
 BOOL CeReadFile(HANDLE hFile, void* lpBuffer, DWORD nNumberOfBytesToRead,
                 DWORD* lpNumberOfBytesRead, void* lpOverlapped) {
     const Library* library = Usable();
-    return library != nullptr &&
-           library->read(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped);
+    return library != nullptr && Checked<BOOL>(*library,
+                                               library->read(hFile, lpBuffer, nNumberOfBytesToRead,
+                                                             lpNumberOfBytesRead, lpOverlapped),
+                                               FALSE);
 }
 
 DWORD CeGetFileSize(HANDLE hFile, DWORD* lpFileSizeHigh) {
     const Library* library = Usable();
-    return library != nullptr ? library->size(hFile, lpFileSizeHigh) : 0xFFFFFFFFu;
+    return library != nullptr
+               ? Checked<DWORD>(*library, library->size(hFile, lpFileSizeHigh), 0xFFFFFFFFu)
+               : 0xFFFFFFFFu;
 }
 
 BOOL CeCloseHandle(HANDLE hObject) {
     const Library* library = Usable();
-    return library != nullptr && library->close(hObject);
+    return library != nullptr && Checked<BOOL>(*library, library->close(hObject), FALSE);
 }
 
 BOOL CeDeleteFile(LPCWSTR lpFileName) {
     const Library* library = Usable();
-    return library != nullptr && library->remove(lpFileName);
+    return library != nullptr && Checked<BOOL>(*library, library->remove(lpFileName), FALSE);
 }
 
 BOOL CeCreateDirectory(LPCWSTR lpPathName, void* lpSecurityAttributes) {
     const Library* library = Usable();
-    return library != nullptr && library->makeFolder(lpPathName, lpSecurityAttributes);
+    return library != nullptr &&
+           Checked<BOOL>(*library, library->makeFolder(lpPathName, lpSecurityAttributes), FALSE);
 }
 
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
@@ -182,9 +213,10 @@ DWORD SkippedFindEntries() {
     return 0;
 }
 
-// The published interface has no such notion: a broken link shows as failing calls.
+// A broken link shows as failing calls, which the library's own error tells apart from
+// refusals.
 bool IsConnectionLost() {
-    return false;
+    return g_linkBroken;
 }
 
 }  // namespace kiro::rapi

@@ -34,20 +34,20 @@ CExistingFileDlg::CExistingFileDlg(wxWindow* parent, const ExistingFileQuestion&
 
 void CExistingFileDlg::CreateControls(const ExistingFileQuestion& question) {
     const int gap = wxDLG_UNIT(this, wxSize(5, 5)).y;
-    const std::filesystem::path path(question.path);
+    const std::filesystem::path path = PathFromUtf8(question.path);
     auto* column = new wxBoxSizer(wxVERTICAL);
     const auto addText = [&](const std::string& text, int top) {
         auto* label = new wxStaticText(this, wxID_ANY, ToWx(text));
         label->Wrap(wxDLG_UNIT(this, wxSize(220, -1)).x);
         column->Add(label, wxSizerFlags().Border(wxTOP, top));
     };
-    addText("The folder " + path.parent_path().string() + " already holds a different file named " +
-                path.filename().string() + ".",
+    addText("The folder " + Utf8FromPath(path.parent_path()) +
+                " already holds a different file named " + Utf8FromPath(path.filename()) + ".",
             0);
     addText(Describe("Existing file: ", question.existingSize, question.existingDate), gap);
     addText(Describe("Copy from the handheld: ", question.newSize, question.newDate), gap / 2);
     // A no-break space keeps the new name on one line.
-    std::string numbered = NumberedName(path, 2).filename().string();
+    std::string numbered = Utf8FromPath(NumberedName(path, 2).filename());
     numbered.replace(numbered.rfind(" ("), 1, "\xC2\xA0");
     addText("Keep Both saves the copy beside it as " + numbered + ".", gap);
     m_forRest = new wxCheckBox(this, kIdForRest, "Do the same for the rest of this job");

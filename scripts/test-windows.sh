@@ -29,7 +29,7 @@ KIROCONV_WINDOWS_BUILD=$PWD/$windows_build \
     --output-on-failure --timeout 900
 
 scripts/package-windows.sh "$windows_build" >/dev/null
-zip_file=$(ls "$windows_build"/kiroconv-*-win64.zip)
+zip_file=$(ls "$windows_build"/kiroconv-[0-9]*-win64.zip)
 listing=$(unzip -Z1 "$zip_file")
 for expected in kiroconv.exe kiroconv-cli.exe README.txt LICENSE.txt licenses/CLI11.txt \
                 licenses/wxWidgets.txt; do

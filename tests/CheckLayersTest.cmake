@@ -50,11 +50,11 @@ write_tree(${WORK_DIR}/clean
     "src/settings/Settings.cpp: \"seams/SettingsStore.h\""
     "src/conversion/ConvertFile.cpp: \"log/ActivityLog.h\""
     "src/transfer/TransferJob.cpp: \"conversion/ConvertFile.h\""
-    "src/render/CairoPlot.cpp: \"plot/PlotLayout.h\""
+    "src/render/CairoPng.cpp: \"plot/PlotLayout.h\""
     "src/commands/CommandIds.h: \"conversion/OutputFormats.h\""
     "src/ui/MainFrame.cpp: \"commands/CommandIds.h\""
     "src/ui/MainFrame.h: <wx/frame.h>"
-    "tools/cli/PlotCommand.cpp: \"render/CairoPlot.h\"")
+    "tools/cli/PlotCommand.cpp: \"render/PlotFiles.h\"")
 run_checker(${WORK_DIR}/clean result output)
 if(NOT result EQUAL 0)
     list(APPEND failures "a tree that keeps the layers was refused:\n${output}")

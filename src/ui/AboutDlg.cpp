@@ -5,6 +5,8 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 #include "KiroConvVersion.h"
 #include "ui/ResourceFiles.h"
 #include "ui/WxText.h"
@@ -23,10 +25,14 @@ void CAboutDlg::CreateControls() {
     const auto dlu = [this](int x, int y) { return wxDLG_UNIT(this, wxSize(x, y)); };
     const int gap = dlu(5, 5).y;
     const auto centredLine = [&](wxWindowID id, const std::string& text) {
+        // As wide as the template's line, or as the text where the system's font is wider
+        // (Windows' cut the copyright line short).
+        const wxString label = ToWx(text);
+        const int width = std::max(dlu(119, -1).x, GetTextExtent(label).x + dlu(4, -1).x);
         // No mnemonic prefix: an "&" in a version text is shown as it is.
-        auto* line = new wxStaticText(this, id, wxString(), wxDefaultPosition, dlu(119, -1),
+        auto* line = new wxStaticText(this, id, wxString(), wxDefaultPosition, wxSize(width, -1),
                                       wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
-        line->SetLabelText(ToWx(text));
+        line->SetLabelText(label);
         return line;
     };
 

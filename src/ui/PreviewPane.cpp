@@ -9,22 +9,11 @@
 #include <memory>
 
 #include "commands/CommandIds.h"
-#include "render/CairoPlot.h"
+#include "render/PlotFiles.h"
 #include "ui/PlotPainter.h"
 #include "ui/WxText.h"
 
 namespace kiro {
-
-namespace {
-
-// Picture files are written with Cairo, which the Windows build does not have yet.
-#ifdef __WXMSW__
-constexpr bool kWritesPictureFiles = false;
-#else
-constexpr bool kWritesPictureFiles = true;
-#endif
-
-}  // namespace
 
 CSpectrumPreview::CSpectrumPreview(wxWindow* parent, IFileDialogs& dialogs)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(100, 100), wxBORDER_SUNKEN),
@@ -157,9 +146,8 @@ void CSpectrumPreview::OnContextMenu(wxContextMenuEvent& /*event*/) {
     menu.Append(WxCommandId(kIdPreviewSavePng), "Save as &PNG...");
     menu.Append(WxCommandId(kIdPreviewSaveSvg), "Save as &SVG...");
     const bool plotted = m_content.plot.has_value();
-    menu.Enable(WxCommandId(kIdPreviewCopy), plotted);
-    for (const int id : {kIdPreviewSavePng, kIdPreviewSaveSvg}) {
-        menu.Enable(WxCommandId(id), plotted && kWritesPictureFiles);
+    for (const int id : {kIdPreviewCopy, kIdPreviewSavePng, kIdPreviewSaveSvg}) {
+        menu.Enable(WxCommandId(id), plotted);
     }
     PopupMenu(&menu);
 }

@@ -4,9 +4,10 @@
 #include <cmath>
 #include <limits>
 #include <map>
-#include <sstream>
 
 #include "cli/RunProgram.h"
+#include "support/PictureChecks.h"
+#include "support/PngPictures.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"
 
@@ -19,51 +20,13 @@ test::ProgramResult Cli(const std::vector<std::string>& args) {
     return test::RunProgram(KIROCONV_CLI_PATH, args, {}, std::chrono::seconds(20));
 }
 
-// A PNG's size stands in its header: width and height, big-endian, at bytes 16 and 20.
-std::pair<unsigned, unsigned> PngSize(const std::string& png) {
-    const auto at = [&png](std::size_t offset) {
-        unsigned value = 0;
-        for (std::size_t i = 0; i < 4; ++i) {
-            value = value << 8 | static_cast<unsigned char>(png[offset + i]);
-        }
-        return value;
-    };
-    return {at(16), at(20)};
-}
-
-struct Vertex {
-    double x;
-    double y;
-};
-// The curves of an SVG picture by their stroke colour, each a polyline per run between
-// gaps: the paths in the first two colours of the palette at the curves' width (the
-// legend's swatches are wider).
-using Curve = std::vector<std::vector<Vertex>>;
+// The curves of an SVG picture by their colour, each a polyline per run between gaps.
+using Curve = std::vector<std::vector<PlotPoint>>;
 
 std::map<std::string, Curve> CurvesOf(const std::string& svg) {
     std::map<std::string, Curve> curves;
-    for (std::size_t at = svg.find("<path "); at != std::string::npos;
-         at = svg.find("<path ", at + 1)) {
-        const std::string path = svg.substr(at, svg.find("/>", at) - at);
-        const std::size_t colour = path.find(";stroke:rgb(");
-        const bool palette =
-            path.find("stroke:rgb(12.156863%,46.666667%,70.588235%)") != std::string::npos ||
-            path.find("stroke:rgb(83.921569%,15.294118%,15.686275%)") != std::string::npos;
-        if (!palette || path.find("stroke-width:1.25;") == std::string::npos) {
-            continue;
-        }
-        Curve& curve = curves[path.substr(colour, path.find(')', colour) - colour)];
-        std::istringstream data(path.substr(path.find(" d=\"") + 4));
-        std::string word;
-        while (data >> word && word != "\"") {
-            Vertex vertex{};
-            if (word == "M") {
-                curve.emplace_back();
-            }
-            if ((word == "M" || word == "L") && data >> vertex.x >> vertex.y) {
-                curve.back().push_back(vertex);
-            }
-        }
+    for (test::SvgPolyline& line : test::SvgPolylines(svg)) {
+        curves[line.colour].push_back(std::move(line.points));
     }
     return curves;
 }
@@ -73,7 +36,7 @@ std::map<std::string, Curve> CurvesOf(const std::string& svg) {
 std::map<long, std::pair<double, double>> ColumnSpans(const Curve& curve) {
     std::map<long, std::pair<double, double>> spans;
     for (const auto& run : curve) {
-        for (const Vertex& v : run) {
+        for (const PlotPoint& v : run) {
             const auto column = static_cast<long>(std::floor(v.x));
             const auto [at, added] = spans.try_emplace(column, v.y, v.y);
             at->second = {std::min(at->second.first, v.y), std::max(at->second.second, v.y)};
@@ -167,7 +130,7 @@ TEST(PlotCommand, DrawsSvgAndPngOfTheAskedSizeAndNamesWhatItCouldNot) {
     EXPECT_EQ(svg.exitStatus, 0) << svg.out << svg.err;
     const std::string text = ReadFileBytes(dir / "both.svg");
     EXPECT_EQ(text.rfind("<?xml", 0), 0u);
-    EXPECT_NE(text.find("width=\"640px\" height=\"360px\""), std::string::npos);
+    EXPECT_NE(text.find("width=\"640\" height=\"360\""), std::string::npos);
     EXPECT_NE(text.find("</svg>\r\n"), std::string::npos);
     EXPECT_EQ(text.find("nan"), std::string::npos);
 
@@ -176,10 +139,13 @@ TEST(PlotCommand, DrawsSvgAndPngOfTheAskedSizeAndNamesWhatItCouldNot) {
     EXPECT_EQ(png.exitStatus, 1) << "a file was not plotted";
     EXPECT_NE(png.out.find("not plotted: notes.txt: not a spectrum file that KiroConv reads"),
               std::string::npos);
-    const std::string picture = ReadFileBytes(dir / "lamp.PNG");
-    ASSERT_GT(picture.size(), 24u);
-    EXPECT_EQ(picture.substr(1, 3), "PNG");
-    EXPECT_EQ(PngSize(picture), std::make_pair(333u, 222u));
+    // The PNG shows the layout that the SVG of the same plot holds.
+    ASSERT_EQ(Cli({"plot", dir / "lamp.scope_ks", "-o", dir / "lamp.svg", "--size", "333x222"})
+                  .exitStatus,
+              0);
+    EXPECT_EQ(test::PngCurveMisplacement(ReadFileBytes(dir / "lamp.PNG"),
+                                         ReadFileBytes(dir / "lamp.svg")),
+              "");
 
     // A name of any bytes is drawn, and named escaped.
     testdata::MakeLampSpectrum().WriteTo(dir / "l\xFF\x1B.scope_ks");

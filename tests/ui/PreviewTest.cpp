@@ -1,12 +1,14 @@
 // The spectrum preview below the file list: the real window on a virtual display, fed
 // spectrum files of the PC through File > Open Spectrum File.
 #include <wx/image.h>
+#include <wx/imagpng.h>
 #include <wx/splitter.h>
 #include <wx/xml/xml.h>
 
 #include "FrameFixture.h"
 #include "commands/CommandIds.h"
 #include "conversion/JcampWriter.h"
+#include "support/PictureChecks.h"
 #include "testdata/DeviceFileWriter.h"
 #include "ui/PreviewPane.h"
 #include "ui/WxText.h"
@@ -128,20 +130,59 @@ TEST_F(PreviewTest, EveryTextOfThePlotIsDrawn) {
     }
 }
 
-TEST_F(PreviewTest, SaveAsSvgWritesAWellFormedPicture) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the Windows build cannot write picture files yet";
-#endif
-    const std::string lamp = Sample("lamp.scope_ks", testdata::MakeLampSpectrum());
+// The PNG shows the layout on screen: its size, and the curve's pixels where the layout
+// puts the curve. The SVG is a document an XML reader takes, whose texts are the layout's,
+// a name with markup characters included. (Names beyond ASCII: WindowsBuildTest; this
+// fixture writes its files through the system's code page.)
+TEST_F(PreviewTest, SavesThePictureOnScreenAsPngAndSvg) {
+    const std::string lamp = Sample("a&b 'c'.scope_ks", testdata::MakeLampSpectrum());
     OpenFrame();
     Open({lamp});
+    Idle();
+    const std::optional<PlotLayout> layout = Preview().CurrentLayout();
+    ASSERT_TRUE(layout);
+    const std::string png = m_home / "out.png";
+    m_dialogs.answers.push_back({png});
+    Preview().SaveAs(false);
+    EXPECT_EQ(Preview().Note(), "");
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
+        wxImage::AddHandler(new wxPNGHandler);
+    }
+    wxImage image;
+    ASSERT_TRUE(image.LoadFile(ToWx(png), wxBITMAP_TYPE_PNG));
+    EXPECT_EQ(image.GetWidth(), static_cast<int>(std::lround(layout->width)));
+    EXPECT_EQ(image.GetHeight(), static_cast<int>(std::lround(layout->height)));
+    RgbPicture picture{
+        image.GetWidth(),
+        image.GetHeight(),
+        {image.GetData(), image.GetData() + 3 * image.GetWidth() * image.GetHeight()}};
+    ASSERT_EQ(layout->lines.size(), 1u);
+    EXPECT_EQ(CurveMisplacement(picture, layout->lines[0].segments, kPlotPalette[0], layout->area),
+              "");
+
     const std::string svg = m_home / "out.svg";
     m_dialogs.answers.push_back({svg});
     Preview().SaveAs(true);
     wxXmlDocument document;
     ASSERT_TRUE(document.Load(ToWx(svg)));
     EXPECT_EQ(document.GetRoot()->GetName(), "svg");
+    std::vector<std::string> texts;
+    for (wxXmlNode* node = document.GetRoot()->GetChildren(); node; node = node->GetNext()) {
+        for (wxXmlNode* child = node->GetChildren(); child; child = child->GetNext()) {
+            if (child->GetName() == "text") {
+                texts.push_back(FromWx(child->GetNodeContent()));
+            }
+        }
+    }
+    ASSERT_EQ(texts.size(), layout->texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(texts[i], layout->texts[i].text);
+    }
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+        return text.starts_with("a&b 'c'.scope_ks: ");
+    })) << "the caption names the file";
     EXPECT_NE(ReadFileBytes(svg).find("\r\n"), std::string::npos);
+
     m_dialogs.answers.push_back({(m_home.Path() / "missing-folder" / "out.png").string()});
     Preview().SaveAs(false);
     EXPECT_EQ(Preview().Note().rfind("Cannot save ", 0), 0u);

@@ -13,7 +13,9 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #endif
 
@@ -127,7 +129,36 @@ bool EndHandheld() {
     return true;
 }
 
+// Wine copies what the program drew onto the display only while the program waits for
+// messages, which Settle never does: a photograph would show a dialog before its controls
+// were painted (black) and the window as it was before the handheld was listed.
+void ShowWhatWasDrawn() {
+    ::GdiFlush();
+    const ULONGLONG until = ::GetTickCount64() + 150;
+    while (::GetTickCount64() < until) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+// The box with its safe answer: No where it has one, else Cancel, else OK. Escape does
+// not close a Windows message box of Yes and No.
+void CloseMessageBox() {
+    const HWND box = ::GetActiveWindow();
+    for (const int answer : {IDNO, IDCANCEL, IDOK}) {
+        if (::GetDlgItem(box, answer) != nullptr) {
+            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+            return;
+        }
+    }
+}
+
 bool TakePhotograph(const wxRect& rect, const std::string& file) {
+    ShowWhatWasDrawn();
     const std::vector<std::string> answer =
         test::AskDriver({"photograph", std::to_string(rect.x), std::to_string(rect.y),
                          std::to_string(rect.width), std::to_string(rect.height), file});
@@ -141,6 +172,11 @@ bool HandheldReachable() {
 bool EndHandheld() {
     const char* handheldPid = std::getenv("KIROSCAN_SIM_PID");
     return handheldPid != nullptr && ::kill(std::atoi(handheldPid), SIGKILL) == 0;
+}
+
+// Escape gives a GTK message box its safe answer, No or Cancel.
+void CloseMessageBox() {
+    wxUIActionSimulator().Char(WXK_ESCAPE);
 }
 
 bool TakePhotograph(const wxRect& rect, const std::string& file) {
@@ -272,15 +308,14 @@ void PhotographTransferMidJob(CMainFrame& frame, const Photograph& photograph) {
     dialog.Hide();
 }
 
-// Photographs a message box once it is up, then closes it as the Escape key does (the
-// safe answer of a Yes/No box).
+// Photographs a message box once it is up, then closes it with its safe answer.
 class CBoxPhotographer final : public wxTimer {
 public:
     explicit CBoxPhotographer(std::function<void()> photograph)
         : m_photograph(std::move(photograph)) {}
     void Notify() override {
         m_photograph();
-        wxUIActionSimulator().Char(WXK_ESCAPE);
+        CloseMessageBox();
     }
 
 private:
@@ -326,6 +361,8 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     if (!realHandheld) {
         return;
     }
+    // The preview left nothing selected.
+    test::SelectListedFiles(frame, {"lamp.scope_ks", "dark.dark_ks"});
     box("box-delete-files", [&] { frame.ProcessCommand(WxCommandId(kIdDeleteFiles)); });
     test::SelectListedFiles(frame, {});
     box("box-delete-nothing-selected", [&] { frame.ProcessCommand(WxCommandId(kIdDeleteFiles)); });

@@ -16,6 +16,7 @@
 
 #include "cli/RunProgram.h"
 #include "sim/SimProcess.h"
+#include "support/PngPictures.h"
 #include "support/TempDir.h"
 #include "testdata/DeviceFileWriter.h"
 #include "windows/WineSupport.h"
@@ -275,13 +276,24 @@ TEST_F(WindowsBuildTest, WithoutTheLibraryItSaysWhatIsMissingAndStillConverts) {
     EXPECT_TRUE(fs::exists(dir.Path() / "lamp.scope"));
 }
 
-TEST_F(WindowsBuildTest, PlotSaysItIsNotAvailableOnWindows) {
-    testdata::MakeLampSpectrum().WriteTo(dir.Path() / "lamp.scope_ks");
-    const ProgramResult plot = RunWindows({"plot", "--output", WinePath(dir.Path() / "lamp.svg"),
-                                           WinePath(dir.Path() / "lamp.scope_ks")},
-                                          false);
-    EXPECT_NE(plot.exitStatus, 0);
-    EXPECT_NE(plot.err.find("not available"), std::string::npos) << plot.err;
+// plot writes on Windows what it writes on Linux: the same SVG, byte for byte, and a PNG
+// drawn by the toolkit whose curve lies where that SVG puts it; a name beyond ASCII too.
+TEST_F(WindowsBuildTest, PlotsTheLinuxBuildsSvgAndAPngOfItsLayout) {
+    const fs::path lamp = dir.Path() / "Lampe \xC3\xA4.scope_ks";
+    testdata::MakeLampSpectrum().WriteTo(lamp.string());
+    const ProgramResult linux =
+        RunLinux({"plot", lamp.string(), "-o", dir / "linux.svg", "--size", "520x330"});
+    ASSERT_EQ(linux.exitStatus, 0) << linux.err;
+    for (const std::string picture : {"windows.svg", "windows.png"}) {
+        const ProgramResult plot = RunWindows(
+            {"plot", WinePath(lamp), "-o", WinePath(dir.Path() / picture), "--size", "520x330"},
+            false);
+        ASSERT_EQ(plot.exitStatus, 0) << plot.out << plot.err;
+    }
+    const std::string svg = ReadFileBytes(dir.Path() / "linux.svg");
+    EXPECT_NE(svg.find(">Lampe \xC3\xA4.scope_ks: "), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir.Path() / "windows.svg"), svg);
+    EXPECT_EQ(test::PngCurveMisplacement(ReadFileBytes(dir.Path() / "windows.png"), svg), "");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "platform/DisplayText.h"
 #include "plot/PlotContent.h"
-#include "render/CairoPlot.h"
+#include "render/PlotFiles.h"
 
 namespace kiro::cli {
 

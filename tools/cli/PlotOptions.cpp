@@ -5,16 +5,11 @@
 namespace kiro::cli {
 
 CLI::App* AddPlotCommand(CLI::App& app, PlotOptions& options) {
-#ifdef _WIN32
-    constexpr const char* kDescription =
-        "Draw spectrum files into a picture (not available on Windows yet)";
-#else
-    constexpr const char* kDescription =
-        "Draw spectrum files (up to 8 overlaid) into an SVG or PNG picture";
-#endif
-    CLI::App* command = app.add_subcommand("plot", kDescription);
-    command->add_option("FILE", options.paths,
-                        "Spectrum files on this PC: the handheld's, or converted ones")
+    CLI::App* command = app.add_subcommand(
+        "plot", "Draw spectrum files (up to 8 overlaid) into an SVG or PNG picture");
+    command
+        ->add_option("FILE", options.paths,
+                     "Spectrum files on this PC: the handheld's, or converted ones")
         ->required();
     command->add_option("-o,--output", options.output, "The picture to write: OUT.svg or OUT.png")
         ->required();
@@ -23,7 +18,9 @@ CLI::App* AddPlotCommand(CLI::App& app, PlotOptions& options) {
     command->footer(
         "Draws what the window's preview shows: one spectrum with its caption, or up to\n"
         "eight overlaid with a legend (more are named but not drawn). The picture is SVG or\n"
-        "PNG as the output's extension says, each side 100 to 8192 pixels.\n"
+        "PNG as the output's extension says, each side 100 to 8192 pixels; both are written\n"
+        "on Windows and Linux alike. The SVG holds its texts as text; the PNG's pixels (font,\n"
+        "smoothing) differ a little between the two systems, never its layout.\n"
         "Reads the handheld's spectrum files (*_ks) and every file convert writes: KiroBench,\n"
         "SPC and JCAMP-DX files, known by their headers, and tab- or comma-delimited text,\n"
         "whose unit its name gives (.scope, .dark, .reference: counts; .absorbance;\n"

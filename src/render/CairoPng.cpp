@@ -1,17 +1,10 @@
-#include "render/CairoPlot.h"
+#include "render/PngPlot.h"
 
-#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <memory>
-
-#include "platform/AtomicFile.h"
-#include "platform/SystemError.h"
 
 namespace kiro {
 
@@ -150,44 +143,14 @@ void Draw(cairo_t* cr, const PlotLayout& layout) {
     DrawLegend(cr, layout);
 }
 
-// Text files the program writes end their lines in CR LF.
-std::string WithCrLf(const std::string& text) {
-    std::string converted;
-    converted.reserve(text.size() + text.size() / 40);
-    for (const char c : text) {
-        if (c == '\n') {
-            converted.push_back('\r');
-        }
-        converted.push_back(c);
-    }
-    return converted;
-}
-
 }  // namespace
 
-std::optional<PlotFileFormat> PlotFileFormatOf(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".svg") {
-        return PlotFileFormat::Svg;
-    }
-    if (extension == ".png") {
-        return PlotFileFormat::Png;
-    }
-    return std::nullopt;
-}
-
-std::string RenderPlot(const PlotLayout& layout, PlotFileFormat format) {
+// Linux draws its PNG pictures with Cairo.
+std::string RenderPlotPng(const PlotLayout& layout) {
     std::string bytes;
     const int width = std::max(1, static_cast<int>(std::lround(layout.width)));
     const int height = std::max(1, static_cast<int>(std::lround(layout.height)));
-    SurfacePtr surface(format == PlotFileFormat::Svg
-                           ? cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height)
-                           : cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-    if (format == PlotFileFormat::Svg) {
-        cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);
-    }
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
     {
         ContextPtr context(cairo_create(surface.get()));
         Draw(context.get(), layout);
@@ -195,31 +158,12 @@ std::string RenderPlot(const PlotLayout& layout, PlotFileFormat format) {
             return {};
         }
     }
-    if (format == PlotFileFormat::Png) {
-        cairo_surface_flush(surface.get());
-        if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &bytes) !=
-            CAIRO_STATUS_SUCCESS) {
-            return {};
-        }
-        return bytes;
-    }
-    cairo_surface_finish(surface.get());
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_flush(surface.get());
+    if (cairo_surface_write_to_png_stream(surface.get(), AppendBytes, &bytes) !=
+        CAIRO_STATUS_SUCCESS) {
         return {};
     }
-    return WithCrLf(bytes);
-}
-
-std::string WritePlotFile(const PlotLayout& layout, const std::string& path,
-                          PlotFileFormat format) {
-    const std::string bytes = RenderPlot(layout, format);
-    if (bytes.empty()) {
-        return "the picture could not be drawn";
-    }
-    if (WriteFileAtomically(path, bytes) != AtomicWriteResult::Written) {
-        return DescribeSystemError(errno);
-    }
-    return {};
+    return bytes;
 }
 
 }  // namespace kiro

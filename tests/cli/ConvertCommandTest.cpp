@@ -48,16 +48,6 @@ TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
     EXPECT_EQ(Cli({"convert", "--overwrite", dir / "dark.dark_ks"}).exitStatus, 0);
     EXPECT_NE(ReadFileBytes(dir / "dark.dark"), "mine");
 
-    for (const auto& [format, output] : {std::pair{"comma", "lamp.scope"},
-                                         {"kirobench", "lamp.Master.scope"},
-                                         {"spc", "lamp.scope.spc"},
-                                         {"jcamp", "lamp.scope.jdx"}}) {
-        test::CTempDir folder;
-        testdata::MakeLampSpectrum().WriteTo(folder / "lamp.scope_ks");
-        run = Cli({"convert", "--format", format, folder.Path().string()});
-        EXPECT_EQ(run.exitStatus, 0) << format << run.out;
-        EXPECT_TRUE(std::filesystem::exists(folder / output)) << format;
-    }
     test::CTempDir empty;
     test::WriteFileBytes(empty / "notes.txt", "no spectrum");
     run = Cli({"convert", empty.Path().string()});

@@ -53,7 +53,7 @@ BENCHMARK(FormatSpcInMemory);
 void FormatJcampInMemory(benchmark::State& state) {
     const kiro::CDeviceSpectrum spectrum = Lamp();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(kiro::FormatJcampFile(spectrum, "lamp.scope_ks"));
+        benchmark::DoNotOptimize(kiro::FormatJcampFile(spectrum, "lamp.scope_ks", "alice"));
     }
     state.SetItemsProcessed(state.iterations() * 2048);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "log/ActivityLog.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
@@ -31,6 +33,8 @@ struct ConversionContext {
     CActivityLog& log;
     const IClock& clock;
     const IUserName& user;
+    // Where outputs go, under the names they have beside their sources; empty: beside them.
+    std::string outputFolder;
 };
 
 }  // namespace kiro

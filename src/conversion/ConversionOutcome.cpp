@@ -29,6 +29,9 @@ std::string DescribeConversionOutcome(const ConversionOutcome& outcome) {
         return DescribeSystemError(outcome.systemError);
     }
     std::string text = DescribeConversionStatus(outcome.status);
+    if (!outcome.formatRefusal.empty()) {
+        return text + ": " + std::string(outcome.formatRefusal);
+    }
     const bool systemSide = outcome.status == ConversionStatus::SourceCannotBeOpened ||
                             outcome.status == ConversionStatus::OutputCannotBeCreated;
     if (outcome.systemError != 0 && systemSide) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kiro {
 
@@ -23,14 +24,17 @@ struct ConversionOutcome {
     int systemError = 0;
     // Where the output goes; empty when the format or the kind gives none.
     std::string outputPath;
+    // Why OutputCannotBeCreated when the system gave no reason: the format cannot hold
+    // this spectrum. Empty otherwise.
+    std::string_view formatRefusal;
 
     bool Converted() const { return status == ConversionStatus::Converted; }
 };
 
 // A short English reason for a status, for reports to the user.
 const char* DescribeConversionStatus(ConversionStatus status);
-// The same, with the system's reason appended when there is one ("cannot create the
-// output file: No space left on device").
+// The same, with the system's or the format's reason appended when there is one
+// ("cannot create the output file: No space left on device").
 std::string DescribeConversionOutcome(const ConversionOutcome& outcome);
 
 }  // namespace kiro

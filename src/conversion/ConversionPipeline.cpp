@@ -17,11 +17,8 @@ constexpr std::size_t kFilesAhead = 4;
 
 CConversionPipeline::CConversionPipeline(std::vector<std::string> sources,
                                          std::optional<OutputFormat> format,
-                                         OutputOverwrite overwrite, const IClock& clock)
-    : m_sources(std::move(sources)),
-      m_format(format),
-      m_asksBeforeReplacing(overwrite != OutputOverwrite::Replace),
-      m_clock(clock) {
+                                         const ConversionContext& context)
+    : m_sources(std::move(sources)), m_format(format), m_context(context) {
     // A single file gains nothing from a second thread.
     if (m_sources.size() > 1) {
         m_worker = std::thread([this] { PrepareAhead(); });
@@ -40,13 +37,14 @@ CConversionPipeline::~CConversionPipeline() {
 }
 
 PreparedConversion CConversionPipeline::Prepare(const std::string& source) const {
-    if (m_asksBeforeReplacing && m_format) {
-        const std::optional<std::string> output = OutputPathFor(source, *m_format);
+    if (m_context.overwrite != OutputOverwrite::Replace && m_format) {
+        const std::optional<std::string> output =
+            OutputPathFor(source, *m_format, m_context.outputFolder);
         if (output && IsReadableFile(PathFromUtf8(*output))) {
-            return CheckConversion(source, source, m_format);
+            return CheckConversion(source, source, m_format, m_context);
         }
     }
-    return PrepareConversion(source, source, m_format, m_clock);
+    return PrepareConversion(source, source, m_format, m_context);
 }
 
 void CConversionPipeline::PrepareAhead() {
@@ -92,9 +90,9 @@ PreparedConversion CConversionPipeline::TakeNext() {
     return prepared;
 }
 
-ConversionOutcome CConversionPipeline::ConvertNext(const ConversionContext& context) {
+ConversionOutcome CConversionPipeline::ConvertNext() {
     const std::string& source = m_sources.at(m_next);
-    return FinishConversion(TakeNext(), source, source, m_format, context);
+    return FinishConversion(TakeNext(), source, source, m_format, m_context);
 }
 
 }  // namespace kiro

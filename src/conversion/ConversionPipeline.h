@@ -21,9 +21,10 @@ namespace kiro {
 class CConversionPipeline {
 public:
     // When the batch does not simply replace outputs, a file whose output exists is read
-    // only after the answer, so that keeping existing outputs costs no reading.
+    // only after the answer, so that keeping existing outputs costs no reading. The
+    // context serves the whole batch and outlives it.
     CConversionPipeline(std::vector<std::string> sources, std::optional<OutputFormat> format,
-                        OutputOverwrite overwrite, const IClock& clock);
+                        const ConversionContext& context);
     ~CConversionPipeline();
     CConversionPipeline(const CConversionPipeline&) = delete;
     CConversionPipeline& operator=(const CConversionPipeline&) = delete;
@@ -32,7 +33,7 @@ public:
     const std::string& Source(std::size_t index) const { return m_sources[index]; }
 
     // Converts the next file of the batch (they are taken in order).
-    ConversionOutcome ConvertNext(const ConversionContext& context);
+    ConversionOutcome ConvertNext();
 
 private:
     PreparedConversion TakeNext();
@@ -41,8 +42,7 @@ private:
 
     const std::vector<std::string> m_sources;
     const std::optional<OutputFormat> m_format;
-    const bool m_asksBeforeReplacing;
-    const IClock& m_clock;
+    const ConversionContext& m_context;
     std::size_t m_next = 0;  // the caller's place in the batch; only its thread uses it
 
     std::mutex m_mutex;

@@ -31,7 +31,6 @@ public:
     }
 
     // Reads up to size bytes; -1 on a read error.
-    // Reads up to size bytes; -1 on a read error.
     std::int64_t ReadUpTo(unsigned char* buffer, std::size_t size) {
         return ReadFully(m_fd, buffer, size);
     }
@@ -88,11 +87,12 @@ PreparedConversion Refused(ConversionStatus status, int systemError = 0) {
 // The checks made before anything is read: a known format, a convertible kind and a
 // source that opens, which is left open in `source`.
 PreparedConversion OpenForConversion(const std::string& readFrom, const std::string& namedAs,
-                                     std::optional<OutputFormat> format, CSourceFile& source) {
+                                     std::optional<OutputFormat> format,
+                                     const std::string& outputFolder, CSourceFile& source) {
     if (!format) {
         return Refused(ConversionStatus::UnknownOutputFormat);
     }
-    std::optional<std::string> outputPath = OutputPathFor(namedAs, *format);
+    std::optional<std::string> outputPath = OutputPathFor(namedAs, *format, outputFolder);
     if (!outputPath) {
         return Refused(ConversionStatus::KindNotConvertible);
     }
@@ -104,6 +104,21 @@ PreparedConversion OpenForConversion(const std::string& readFrom, const std::str
     prepared.sourceOpened = true;
     prepared.outcome.outputPath = std::move(*outputPath);
     return prepared;
+}
+
+// The output's bytes, or the reason the format cannot hold this spectrum.
+void MakeOutput(const CDeviceSpectrum& spectrum, const std::string& namedAs, OutputFormat format,
+                const ConversionContext& context, ConversionOutcome& outcome, std::string& bytes) {
+    const OutputFormatRow& row = RowOf(format);
+    if (row.refusal != nullptr) {
+        outcome.formatRefusal = row.refusal(spectrum);
+        if (!outcome.formatRefusal.empty()) {
+            outcome.status = ConversionStatus::OutputCannotBeCreated;
+            return;
+        }
+    }
+    const std::string sourceName = Utf8FromPath(PathFromUtf8(namedAs).filename());
+    bytes = row.writer(spectrum, {context.clock, sourceName, LoggedUserName(context.user)});
 }
 
 int ConvertResultOf(ConversionStatus status) {
@@ -128,9 +143,11 @@ int ConvertResultOf(ConversionStatus status) {
 }  // namespace
 
 PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
-                                     std::optional<OutputFormat> format, const IClock& clock) {
+                                     std::optional<OutputFormat> format,
+                                     const ConversionContext& context) {
     CSourceFile source;
-    PreparedConversion prepared = OpenForConversion(readFrom, namedAs, format, source);
+    PreparedConversion prepared =
+        OpenForConversion(readFrom, namedAs, format, context.outputFolder, source);
     if (!prepared.sourceOpened) {
         return prepared;
     }
@@ -146,8 +163,7 @@ PreparedConversion PrepareConversion(const std::string& readFrom, const std::str
     } else if (spectrum.Load(bytes, static_cast<std::size_t>(size)) != SpectrumLoadResult::Loaded) {
         prepared.outcome.status = ConversionStatus::NotDeviceSpectrum;
     } else {
-        const std::string sourceName = Utf8FromPath(PathFromUtf8(namedAs).filename());
-        prepared.bytes = RowOf(*format).writer(spectrum, {clock, sourceName});
+        MakeOutput(spectrum, namedAs, *format, context, prepared.outcome, prepared.bytes);
     }
     return prepared;
 }
@@ -166,7 +182,7 @@ ConversionOutcome FinishConversion(PreparedConversion prepared, const std::strin
     // Read now when nothing was read yet; after a Yes, read again, since the user may
     // have taken a while: the output is made from the source as it is now, and dated now.
     if (answer || !prepared.contentRead) {
-        prepared = PrepareConversion(readFrom, namedAs, format, context.clock);
+        prepared = PrepareConversion(readFrom, namedAs, format, context);
     }
     ConversionOutcome& outcome = prepared.outcome;
     if (!outcome.Converted()) {
@@ -183,9 +199,10 @@ ConversionOutcome FinishConversion(PreparedConversion prepared, const std::strin
 }
 
 PreparedConversion CheckConversion(const std::string& readFrom, const std::string& namedAs,
-                                   std::optional<OutputFormat> format) {
+                                   std::optional<OutputFormat> format,
+                                   const ConversionContext& context) {
     CSourceFile probe;
-    return OpenForConversion(readFrom, namedAs, format, probe);
+    return OpenForConversion(readFrom, namedAs, format, context.outputFolder, probe);
 }
 
 ConversionOutcome ConvertSpectrumFileAs(const std::string& readFrom, const std::string& namedAs,
@@ -193,8 +210,8 @@ ConversionOutcome ConvertSpectrumFileAs(const std::string& readFrom, const std::
                                         const ConversionContext& context) {
     // One file on its own is only checked before the overwrite question and read after
     // it, so that declining never costs a read.
-    return FinishConversion(CheckConversion(readFrom, namedAs, format), readFrom, namedAs, format,
-                            context);
+    return FinishConversion(CheckConversion(readFrom, namedAs, format, context), readFrom, namedAs,
+                            format, context);
 }
 
 int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,

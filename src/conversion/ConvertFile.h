@@ -22,8 +22,8 @@ enum ConvertResult : int {
 };
 
 // Converts one device spectrum file on the PC into the chosen format, next to the
-// source, and returns one of the codes above. Never throws: every failure is one of
-// the result codes, and only a successful conversion writes its log line.
+// source (or in the context's output folder), and returns one of the codes above. Never throws:
+// every failure is one of the result codes, and only a successful conversion writes its log line.
 int ConvertSpectrumFile(const std::string& sourcePath, unsigned outputFormat,
                         const ConversionContext& context);
 
@@ -37,7 +37,8 @@ ConversionOutcome ConvertSpectrumFileAs(const std::string& readFrom, const std::
 
 // The first half of a conversion: the source read and checked and the output's bytes
 // made in memory. It writes nothing and asks nothing, so a batch may run it on a worker
-// thread ahead of the file being finished (the clock is read from that thread).
+// thread ahead of the file being finished: of the context it reads only the clock, the
+// user's name and the output folder, from that thread.
 struct PreparedConversion {
     ConversionOutcome outcome;  // Converted when `bytes` hold the whole output
     bool sourceOpened = false;  // false: refused before the source was opened
@@ -46,12 +47,14 @@ struct PreparedConversion {
 };
 
 PreparedConversion PrepareConversion(const std::string& readFrom, const std::string& namedAs,
-                                     std::optional<OutputFormat> format, const IClock& clock);
+                                     std::optional<OutputFormat> format,
+                                     const ConversionContext& context);
 
 // Only the checks made before anything is read (format, kind, a source that opens);
 // FinishConversion reads the source after its question.
 PreparedConversion CheckConversion(const std::string& readFrom, const std::string& namedAs,
-                                   std::optional<OutputFormat> format);
+                                   std::optional<OutputFormat> format,
+                                   const ConversionContext& context);
 
 // The second half, on the caller's thread: the overwrite question, the output written
 // atomically and the log line. After a "Yes" the source is read and formatted again, so

@@ -71,23 +71,62 @@ std::string_view YUnitsText(SpectrumYUnit unit) {
     return "ARBITRARY UNITS";
 }
 
-// A title is one line of text: control characters are shown escaped, and "$$", which
-// would start a comment and hide the rest, is split.
-std::string TitleText(std::string_view title) {
-    std::string text = EscapeControlCharacters(title);
-    for (std::size_t at = text.find("$$"); at != std::string::npos; at = text.find("$$", at)) {
-        text.insert(at + 1, " ");
+// A free text holds no line break of its own: control characters are shown escaped, and
+// "$$", which would start a comment and hide the rest, is split, and so is "##", so that no
+// line of a folded text can begin a label.
+std::string FreeText(std::string_view text) {
+    std::string shown = EscapeControlCharacters(text);
+    for (const std::string_view pair : {"$$", "##"}) {
+        for (std::size_t at = shown.find(pair); at != std::string::npos;
+             at = shown.find(pair, at)) {
+            shown.insert(at + 1, " ");
+        }
     }
-    return text;
+    return shown;
 }
 
-void AppendHeader(std::string& out, const CDeviceSpectrum& spectrum, std::string_view title) {
-    AppendLabel(out, "TITLE", TitleText(title));
+bool StartsACharacter(std::string_view text, std::size_t at) {
+    return at >= text.size() || (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+}
+
+// Where the next line of a folded text ends, at most `room` bytes on: after the last space
+// that fits, else between two characters. A reader joins the lines as they stand, so the
+// break adds and drops nothing.
+std::size_t FoldAt(std::string_view text, std::size_t room) {
+    const std::size_t space = text.substr(0, room).rfind(' ');
+    std::size_t at = space != std::string_view::npos && space > 0 ? space + 1 : room;
+    while (at > 1 && !StartsACharacter(text, at)) {
+        --at;
+    }
+    return at;
+}
+
+// A text label, folded so that no line is longer than JCAMP-DX allows.
+void AppendTextLabel(std::string& out, std::string_view label, std::string_view value) {
+    const std::string text = FreeText(value);
+    std::string_view rest = text;
+    std::size_t room = kJcampMaxLineBytes - (label.size() + 3);  // "##", the label and "="
+    out.append("##");
+    out.append(label);
+    out.push_back('=');
+    while (rest.size() > room) {
+        const std::size_t at = FoldAt(rest, room);
+        out.append(rest.substr(0, at));
+        out.append(kLineEnd);
+        rest.remove_prefix(at);
+        room = kJcampMaxLineBytes;
+    }
+    out.append(rest);
+    out.append(kLineEnd);
+}
+
+void AppendHeader(std::string& out, const CDeviceSpectrum& spectrum, std::string_view title,
+                  std::string_view owner) {
+    AppendTextLabel(out, "TITLE", title);
     AppendLabel(out, "JCAMP-DX", "5.01");
     AppendLabel(out, "DATA TYPE", "UV/VIS SPECTRUM");
     AppendLabel(out, "ORIGIN", "Corvane Tech Kiro-SCAN");
-    // The file does not say who measured it.
-    AppendLabel(out, "OWNER", "");
+    AppendTextLabel(out, "OWNER", owner);
     AppendLabel(out, "XUNITS", "NANOMETERS");
     AppendLabel(out, "YUNITS", YUnitsText(YUnitOf(spectrum)));
     AppendLabel(out, "XFACTOR", "1");
@@ -137,14 +176,24 @@ void AppendPoints(std::string& out, const CDeviceSpectrum& spectrum) {
 
 }  // namespace
 
-std::string FormatJcampFile(const CDeviceSpectrum& spectrum, std::string_view title) {
+std::string FormatJcampFile(const CDeviceSpectrum& spectrum, std::string_view title,
+                            std::string_view owner) {
     std::string text;
     text.reserve(1024);
-    AppendHeader(text, spectrum, title);
+    AppendHeader(text, spectrum, title, owner);
     AppendAcquisition(text, spectrum);
     AppendPoints(text, spectrum);
     AppendLabel(text, "END", "");
     return text;
+}
+
+std::string_view JcampRefusal(const CDeviceSpectrum& spectrum) {
+    for (std::size_t i = 0; i < kSpectrumPointCount; ++i) {
+        if (!std::isfinite(spectrum.WavelengthAt(i))) {
+            return "the wavelength scale is not finite";
+        }
+    }
+    return {};
 }
 
 }  // namespace kiro

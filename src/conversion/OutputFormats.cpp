@@ -27,29 +27,29 @@ constexpr std::array<OutputFormatRow, 5> kFormats{{
      [](const CDeviceSpectrum& spectrum, const WriterInputs&) {
          return FormatDelimitedAscii(spectrum, '\t');
      },
-     kFormatHelpPage},
+     nullptr, kFormatHelpPage},
     {OutputFormat::Comma, "comma", "Comma-delimited", kIdFormatComma,
      "Converts file to a comma-delimited ASCII file", SuffixRule::Plain, "",
      "Comma-delimited ASCII File",
      [](const CDeviceSpectrum& spectrum, const WriterInputs&) {
          return FormatDelimitedAscii(spectrum, ',');
      },
-     kFormatHelpPage},
+     nullptr, kFormatHelpPage},
     {OutputFormat::KiroBench, "kirobench", "&KiroBench", kIdFormatKiroBench,
      "Converts file to an KiroBench data file", SuffixRule::KiroBench, "", "KiroBench Data File",
      [](const CDeviceSpectrum& spectrum, const WriterInputs& inputs) {
          return FormatKiroBenchFile(spectrum, inputs.clock.LocalNow());
      },
-     kFormatHelpPage},
+     nullptr, kFormatHelpPage},
     {OutputFormat::Spc, "spc", "Grams/32 SPC", kIdFormatSpc,
      "Converts file to Grams/32-compatible SPC file", SuffixRule::Plain, ".spc",
-     "Grams/32-compatible SPC File", WriteSpc, kFormatHelpPage},
+     "Grams/32-compatible SPC File", WriteSpc, nullptr, kFormatHelpPage},
     {OutputFormat::Jcamp, "jcamp", "&JCAMP-DX", kIdFormatJcamp, "Converts file to a JCAMP-DX file",
      SuffixRule::Plain, ".jdx", "JCAMP-DX File",
      [](const CDeviceSpectrum& spectrum, const WriterInputs& inputs) {
-         return FormatJcampFile(spectrum, inputs.sourceName);
+         return FormatJcampFile(spectrum, inputs.sourceName, inputs.owner);
      },
-     kFormatHelpPage},
+     JcampRefusal, kFormatHelpPage},
 }};
 
 // A format's code is its row's place in the table.

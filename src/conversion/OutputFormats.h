@@ -30,10 +30,13 @@ enum class SuffixRule { Plain, KiroBench };
 struct WriterInputs {
     const IClock& clock;          // read by the formats that carry the conversion's date
     std::string_view sourceName;  // the source file's name, without its folder
+    std::string_view owner;       // the user the log names, for the formats that name one
 };
 
 // Makes the whole output file in memory.
 using OutputWriter = std::string (*)(const CDeviceSpectrum& spectrum, const WriterInputs& inputs);
+// Why the format cannot hold this spectrum, or nothing when it can.
+using OutputRefusal = std::string_view (*)(const CDeviceSpectrum& spectrum);
 
 // Everything that differs from one output format to the next.
 struct OutputFormatRow {
@@ -46,6 +49,7 @@ struct OutputFormatRow {
     std::string_view extension;    // added after the kind's suffix
     std::string_view description;  // the conversion's log line: "(a ...)"
     OutputWriter writer;
+    OutputRefusal refusal;      // none: every spectrum goes into this format
     std::string_view helpPage;  // the help book's page for the menu item
 };
 

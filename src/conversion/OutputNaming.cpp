@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/FileCalls.h"
+
 namespace kiro {
 namespace {
 
@@ -42,7 +44,8 @@ SourceNameParts SplitSourcePath(const std::string& sourcePath) {
     return {sourcePath.substr(0, dot), sourcePath.substr(dot + 1)};
 }
 
-std::optional<std::string> OutputPathFor(const std::string& sourcePath, OutputFormat format) {
+std::optional<std::string> OutputPathFor(const std::string& sourcePath, OutputFormat format,
+                                         const std::string& outputFolder) {
     const SourceNameParts parts = SplitSourcePath(sourcePath);
     const auto suffix = OutputSuffixFor(parts.kind, format);
     if (!suffix) {
@@ -51,7 +54,10 @@ std::optional<std::string> OutputPathFor(const std::string& sourcePath, OutputFo
     std::string output = parts.base;
     output += *suffix;
     output += RowOf(format).extension;
-    return output;
+    if (outputFolder.empty()) {
+        return output;
+    }
+    return Utf8FromPath(PathFromUtf8(outputFolder) / PathFromUtf8(output).filename());
 }
 
 }  // namespace kiro

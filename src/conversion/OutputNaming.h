@@ -20,7 +20,9 @@ struct SourceNameParts {
 // Splits at the last "." of the whole path; a path without "." is all kind.
 SourceNameParts SplitSourcePath(const std::string& sourcePath);
 
-// The output path for a source, or nothing when its kind does not convert.
-std::optional<std::string> OutputPathFor(const std::string& sourcePath, OutputFormat format);
+// The output path for a source, or nothing when its kind does not convert: beside the
+// source, or under the same name in `outputFolder` when one is given.
+std::optional<std::string> OutputPathFor(const std::string& sourcePath, OutputFormat format,
+                                         const std::string& outputFolder = {});
 
 }  // namespace kiro

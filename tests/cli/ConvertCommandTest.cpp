@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "cli/RunProgram.h"
 #include "cli/TerminalProgress.h"
@@ -37,7 +39,8 @@ TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
           "not converted " + (dir / "missing.dark_ks") +
               ": cannot open the source file: No such file or directory\n",
           "converted " + (dir / "lamp.scope_ks") + " -> " + (dir / "lamp.scope") + "\n",
-          "not converted " + (dir / "dark.dark_ks") + ": output exists: " + (dir / "dark.dark")}) {
+          "kept the existing output " + (dir / "dark.dark") +
+              " (use --overwrite to replace it)\n"}) {
         EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
     }
     EXPECT_NE(ReadFileBytes(dir / "lamp.scope").find("\t"), std::string::npos);
@@ -45,20 +48,14 @@ TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
     EXPECT_EQ(Cli({"convert", "--overwrite", dir / "dark.dark_ks"}).exitStatus, 0);
     EXPECT_NE(ReadFileBytes(dir / "dark.dark"), "mine");
 
-    for (const auto& [format, output] : {std::pair{"comma", "lamp.scope"},
-                                         {"kirobench", "lamp.Master.scope"},
-                                         {"spc", "lamp.scope.spc"},
-                                         {"jcamp", "lamp.scope.jdx"}}) {
-        test::CTempDir folder;
-        testdata::MakeLampSpectrum().WriteTo(folder / "lamp.scope_ks");
-        run = Cli({"convert", "--format", format, folder.Path().string()});
-        EXPECT_EQ(run.exitStatus, 0) << format << run.out;
-        EXPECT_TRUE(std::filesystem::exists(folder / output)) << format;
-    }
     test::CTempDir empty;
+    test::WriteFileBytes(empty / "notes.txt", "no spectrum");
     run = Cli({"convert", empty.Path().string()});
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_NE(run.out.find("holds no files"), std::string::npos);
+    EXPECT_EQ(run.out, empty.Path().string() +
+                           ": the directory holds no device spectrum files\n"
+                           "1 file of another kind was left alone\n");
+    std::filesystem::remove(empty / "notes.txt");
     // The log is the engine's, which also decides what may be one (a regular file, or a
     // link to one); an unusable log is refused with the command's own words before any work.
     testdata::MakeLampSpectrum().WriteTo(empty / "lamp.scope_ks");
@@ -70,6 +67,81 @@ TEST(ConvertCommand, ConvertsFilesAndFoldersReportingEachAndWhyOthersFailed) {
                            ": not a regular file\n");
     EXPECT_EQ(test::ListNames(empty.Path()),
               (std::vector<std::string>{"lamp.scope_ks", "log\xFF", "pipe"}));
+}
+
+// A folder's spectra convert again and again with the same exit status; what is not a
+// spectrum there (earlier outputs among it) is left alone, and what was kept or left alone
+// is said once, however many files there are.
+TEST(ConvertCommand, AFolderConvertsRepeatedlyInShortReportsLeavingOtherKindsAlone) {
+    test::CTempDir dir;
+    const std::string spectra = dir / "spectra";
+    const auto in = [&](const std::string& name) { return spectra + "/" + name; };
+    std::filesystem::create_directories(in("sub"));
+    constexpr int kSpectra = 60;
+    for (int k = 0; k < kSpectra; ++k) {
+        testdata::MakeLampSpectrum().WriteTo(in("run " + std::to_string(k) + ".scope_ks"));
+    }
+    test::WriteFileBytes(in("notes.txt"), "notes");
+    test::WriteFileBytes(in("LAMP.SCOPE_KS"), "kinds are case-sensitive");
+    ASSERT_TRUE(test::MakeFifo(in("pipe.txt")));  // left alone, never opened
+    const auto lines = [](const std::string& text) {
+        return std::count(text.begin(), text.end(), '\n');
+    };
+
+    auto run = Cli({"convert", spectra});
+    EXPECT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_EQ(lines(run.out), kSpectra + 1);
+    EXPECT_TRUE(run.out.ends_with("\n3 files of other kinds were left alone\n")) << run.out;
+    run = Cli({"convert", spectra});
+    EXPECT_EQ(run.exitStatus, 1) << "outputs kept for want of --overwrite";
+    EXPECT_EQ(run.out, std::to_string(kSpectra + 3) + " files of other kinds were left alone\n" +
+                           "kept " + std::to_string(kSpectra) +
+                           " existing outputs (use --overwrite to replace them)\n");
+    run = Cli({"convert", "--overwrite", spectra});
+    EXPECT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_EQ(lines(run.out), kSpectra + 1);
+    run = Cli({"convert", in("notes.txt")});
+    EXPECT_EQ(run.exitStatus, 1) << "a file named is refused when its kind does not convert";
+    EXPECT_EQ(run.out, "not converted " + (in("notes.txt")) + ": kind not convertible\n");
+
+    // --to writes under the same names into an existing folder, and the log names the
+    // outputs where they are. A second source of one output name finds it there.
+    const std::string out = dir / "out dir";
+    std::filesystem::create_directory(out);
+    const std::string log = dir / "activity.log";
+    testdata::MakeDarkSpectrum().WriteTo(in("sub/run 0.scope_ks"));
+    run = Cli({"convert", "-f", "spc", "--to", out, "--log", log, in("run 0.scope_ks"),
+               in("sub/run 0.scope_ks")});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "converted " + (in("run 0.scope_ks")) + " -> " + (out + "/run 0.scope.spc") +
+                           "\nkept the existing output " + (out + "/run 0.scope.spc") +
+                           " (use --overwrite to replace it)\n");
+    EXPECT_EQ(test::ListNames(out), std::vector<std::string>{"run 0.scope.spc"});
+    EXPECT_NE(test::ReadFileBytes(log).find(" converted file " + (in("run 0.scope_ks")) + " to " +
+                                            (out + "/run 0.scope.spc") + " (a "),
+              std::string::npos);
+    const std::string logBefore = test::ReadFileBytes(log);
+    for (const auto& [folder, why] : {std::pair{dir / "missing", "does not exist"},
+                                      {dir / "activity.log", "is not a directory"}}) {
+        run = Cli({"convert", "--to", folder, "--log", log, spectra});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "kiroconv-cli: the output folder " + folder + " " + why + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+    EXPECT_EQ(test::ReadFileBytes(log), logBefore);
+
+    // x values must be numbers: a spectrum without a finite wavelength scale has no
+    // JCAMP-DX file, and the line says why.
+    testdata::SpectrumFixture noScale = testdata::MakeLampSpectrum();
+    noScale.wlCoef1 = std::numeric_limits<float>::infinity();
+    noScale.WriteTo(dir / "noscale.scope_ks");
+    run = Cli({"convert", "-f", "jcamp", dir / "noscale.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "not converted " + (dir / "noscale.scope_ks") +
+                           ": cannot create the output file " + (dir / "noscale.scope.jdx") +
+                           ": the wavelength scale is not finite\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "noscale.scope.jdx"));
 }
 
 // The progress line shows names as every other line does: none can drive the terminal,

@@ -8,6 +8,7 @@
 #include "devicelink/RapiRemoteApi.h"
 #include "sim/SimProcess.h"
 #include "support/Fakes.h"
+#include "testdata/DeviceFileWriter.h"
 
 namespace kiro {
 namespace {
@@ -220,6 +221,68 @@ TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles)
           {"transfer", "-a", "copy", "--to", "."}}) {
         EXPECT_EQ(Cli(usage).exitStatus, 2) << usage[1] << " " << usage[2];
     }
+}
+
+// "*" and "?" name the files of the handheld's listing of that folder, letter case ignored;
+// a pattern that names no file is a failure of its own, and a folder is never a file.
+TEST_F(DeviceCommandsTest, PatternsNameTheFilesOfAFolderSpacesAndAllButNeverAFolder) {
+    const std::filesystem::path documents = sim.Root() / "My Documents";
+    testdata::MakeLampSpectrum().WriteTo(documents / "Lamp after warm up.scope_ks");
+    testdata::MakeDarkSpectrum().WriteTo(documents / "dark at 20 ms.dark_ks");
+    const std::string out = pcDir / "out";
+    std::filesystem::create_directory(out);
+    auto run = Cli({"transfer", "-a", "copy-convert", "--to", out, "/My Documents", "*"});
+    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+    std::vector<std::string> onHandheld;
+    for (const auto& entry : std::filesystem::directory_iterator(documents)) {
+        if (entry.is_regular_file()) {
+            onHandheld.push_back(entry.path().filename().string());
+            EXPECT_EQ(test::ReadFileBytes(out + "/" + onHandheld.back()),
+                      test::ReadFileBytes(entry.path()));
+        }
+    }
+    EXPECT_EQ(onHandheld.size(), 15u);
+    EXPECT_TRUE(std::filesystem::exists(out + "/Lamp after warm up.scope"));
+    EXPECT_TRUE(std::filesystem::exists(out + "/dark at 20 ms.dark"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/Series")) << "a folder is not a file";
+
+    const std::string some = pcDir / "some";
+    std::filesystem::create_directory(some);
+    run = Cli({"get", "/My Documents", "LAMP*.SCOPE_KS", "dark at ?? ms.dark_ks", "*.xyz",
+               "*AMP.scope_ks", "--to", some});
+    EXPECT_EQ(run.exitStatus, 1) << run.out;
+    EXPECT_NE(
+        run.out.find("not copied \\My Documents\\*.xyz: no file in \\My Documents matches it\n"),
+        std::string::npos)
+        << run.out;
+    const std::string lampCopied = "copied \\My Documents\\lamp.scope_ks ->";
+    EXPECT_EQ(run.out.find(lampCopied), run.out.rfind(lampCopied)) << "copied once";
+    EXPECT_EQ(test::ListNames(some),
+              (std::vector<std::string>{"Lamp after warm up.scope_ks", "dark at 20 ms.dark_ks",
+                                        "lamp.scope_ks"}));
+    run = Cli({"transfer", "-a", "copy", "--to", some, "/My Documents", "*.xyz", "lamp.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out.rfind("FAILED: \\My Documents\\*.xyz: no file in \\My Documents matches it\n"
+                            "copied \\My Documents\\lamp.scope_ks -> ",
+                            0),
+              0u)
+        << run.out;
+    run = Cli({"get", "/Nowhere", "*", "--to", some});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "kiroconv-cli: no such folder on the Kiro-SCAN: \\Nowhere\n");
+
+    // rm deletes each file matched and says so; the folders stay, and a second time
+    // nothing matches.
+    std::filesystem::create_directories(sim.Root() / "Temp/Run 7/inner");
+    test::WriteFileBytes(sim.Root() / "Temp/Run 7/a b.txt", "a");
+    test::WriteFileBytes(sim.Root() / "Temp/Run 7/c.scope_ks", "c");
+    run = Cli({"rm", "/Temp/Run 7", "*"});
+    EXPECT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_EQ(run.out, "deleted \\Temp\\Run 7\\a b.txt\ndeleted \\Temp\\Run 7\\c.scope_ks\n");
+    EXPECT_EQ(test::ListNames(sim.Root() / "Temp/Run 7"), std::vector<std::string>{"inner"});
+    run = Cli({"rm", "/Temp/Run 7", "*"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "not deleted \\Temp\\Run 7\\*: no file in \\Temp\\Run 7 matches it\n");
 }
 
 TEST(DeviceCommandsInterrupt, CtrlCCancelsATransferBetweenFiles) {

@@ -86,8 +86,10 @@ TEST_F(ConvertFileTest, WritesEachFormatNextToTheSourceAndLogsIt) {
                                 ".Master.scope (a KiroBench Data File)" + stamp + prefix +
                                 ".scope.spc (a Grams/32-compatible SPC File)" + stamp + prefix +
                                 ".scope.jdx (a JCAMP-DX File)" + stamp);
-    // The title names the spectrum by its source file.
-    EXPECT_EQ(ReadFileBytes(dir / "run1.scope.jdx").rfind("##TITLE=run1.scope_ks\r\n", 0), 0u);
+    // The title names the spectrum by its source file, the owner is the user the log names.
+    const std::string jcamp = ReadFileBytes(dir / "run1.scope.jdx");
+    EXPECT_EQ(jcamp.rfind("##TITLE=run1.scope_ks\r\n", 0), 0u);
+    EXPECT_NE(jcamp.find("\r\n##OWNER=alice\r\n"), std::string::npos);
     EXPECT_TRUE(messageBox.shown.empty());
 }
 
@@ -117,6 +119,22 @@ TEST_F(ConvertFileTest, RefusesWhatItCannotConvertWithoutOutputOrLogLine) {
     EXPECT_TRUE(messageBox.shown.empty()) << "a folder in the way is not offered for overwrite";
     std::filesystem::remove(dir / "lamp.scope");
     EXPECT_EQ(ListNames(dir.Path()), before);
+    EXPECT_EQ(LogEntries(), "");
+
+    // A wavelength scale that is not finite gives x values that are no numbers, which a
+    // JCAMP-DX file cannot hold: that output cannot be made, and one already there stays.
+    testdata::SpectrumFixture noScale = testdata::MakeLampSpectrum();
+    noScale.wlCoef2 = std::numeric_limits<float>::quiet_NaN();
+    noScale.WriteTo(dir / "noscale.scope_ks");
+    WriteFileBytes(dir / "noscale.scope.jdx", "earlier");
+    const ConversionOutcome outcome = ConvertSpectrumFileAs(
+        dir / "noscale.scope_ks", dir / "noscale.scope_ks", OutputFormat::Jcamp,
+        {OutputOverwrite::Replace, messageBox, log, clock, user});
+    EXPECT_EQ(outcome.status, ConversionStatus::OutputCannotBeCreated);
+    EXPECT_EQ(DescribeConversionOutcome(outcome),
+              "cannot create the output file: the wavelength scale is not finite");
+    EXPECT_EQ(Convert(dir / "noscale.scope_ks", OutputFormat::Jcamp), kOutputCannotBeCreated);
+    EXPECT_EQ(ReadFileBytes(dir / "noscale.scope.jdx"), "earlier");
     EXPECT_EQ(LogEntries(), "");
 }
 
@@ -299,11 +317,11 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     };
 
     std::vector<ConversionStatus> results;
+    const ConversionContext asking(OutputOverwrite::Ask, messageBox, log, clock, user);
     {
-        CConversionPipeline pipeline(sources, OutputFormat::Tab, OutputOverwrite::Ask, clock);
+        CConversionPipeline pipeline(sources, OutputFormat::Tab, asking);
         for (std::size_t k = 0; k < pipeline.Size(); ++k) {
-            results.push_back(
-                pipeline.ConvertNext({OutputOverwrite::Ask, messageBox, log, clock, user}).status);
+            results.push_back(pipeline.ConvertNext().status);
         }
     }
     std::vector<ConversionStatus> expected(12, ConversionStatus::Converted);
@@ -331,10 +349,9 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     std::filesystem::remove(dir / "f0.scope");
     std::filesystem::remove(dir / "f1.scope");
     {
-        CConversionPipeline pipeline(sources, OutputFormat::Tab, OutputOverwrite::Replace, clock);
-        EXPECT_EQ(
-            pipeline.ConvertNext({OutputOverwrite::Replace, messageBox, log, clock, user}).status,
-            ConversionStatus::Converted);
+        const ConversionContext replacing(OutputOverwrite::Replace, messageBox, log, clock, user);
+        CConversionPipeline pipeline(sources, OutputFormat::Tab, replacing);
+        EXPECT_EQ(pipeline.ConvertNext().status, ConversionStatus::Converted);
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "f0.scope"));
     EXPECT_FALSE(std::filesystem::exists(dir / "f1.scope"));
@@ -342,14 +359,12 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
     // A file read ahead before its output appeared is asked about, and after the Yes read
     // again: what the user agreed to replace is made from the file as it is then.
     const std::string ahead = WriteLamp("ahead.scope_ks");
-    PreparedConversion early = PrepareConversion(ahead, ahead, OutputFormat::Tab, clock);
+    PreparedConversion early = PrepareConversion(ahead, ahead, OutputFormat::Tab, asking);
     ASSERT_TRUE(early.contentRead);
     WriteFileBytes(dir / "ahead.scope", "appeared meanwhile");
     messageBox.answers = {MessageAnswer::Yes};
     messageBox.onShow = [&] { testdata::MakeDarkSpectrum().WriteTo(ahead); };
-    EXPECT_EQ(FinishConversion(std::move(early), ahead, ahead, OutputFormat::Tab,
-                               {OutputOverwrite::Ask, messageBox, log, clock, user})
-                  .status,
+    EXPECT_EQ(FinishConversion(std::move(early), ahead, ahead, OutputFormat::Tab, asking).status,
               ConversionStatus::Converted);
     EXPECT_EQ(messageBox.shown.size(), 3u);
     testdata::MakeDarkSpectrum().WriteTo(dir / "dark.scope_ks");
@@ -359,8 +374,8 @@ TEST_F(ConvertFileTest, ABatchFinishesInOrderOnTheCallersThreadWhileLaterFilesAr
 
 TEST(LocalConversionFailures, ALongListIsCutAndCounted) {
     std::vector<LocalConversion> conversions(
-        30, {"x.txt", {ConversionStatus::KindNotConvertible, 0, ""}});
-    conversions.push_back({"ok.scope_ks", {ConversionStatus::Converted, 0, ""}});
+        30, {"x.txt", {ConversionStatus::KindNotConvertible, 0, "", ""}});
+    conversions.push_back({"ok.scope_ks", {ConversionStatus::Converted, 0, "", ""}});
     const std::string text = FormatLocalConversionFailures(conversions);
     EXPECT_EQ(text.rfind("Not converted (30 of 31 files):\n", 0), 0u);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 20 + 1);
@@ -377,6 +392,10 @@ TEST(OutputNaming, TakesTheKindAfterTheLastDotOfTheWholePathAndMatchesItExactly)
     EXPECT_EQ(SplitSourcePath("noextension").base, "");
     EXPECT_EQ(SplitSourcePath("noextension").kind, "noextension");
     EXPECT_FALSE(OutputPathFor("/data/run.1/plain", OutputFormat::Tab).has_value());
+    // In an output folder an output keeps the name it has beside its source.
+    EXPECT_EQ(OutputPathFor("/data/run.1/a.dark_ks", OutputFormat::Spc, "/out/"),
+              "/out/a.dark.spc");
+    EXPECT_FALSE(OutputPathFor("/data/run.1/plain", OutputFormat::Tab, "/out/").has_value());
     for (const char* kind : {"SCOPE_KS", "irradiance_ks", "", "scope_ks ", "log_ks"}) {
         EXPECT_FALSE(OutputSuffixFor(kind, OutputFormat::Tab).has_value()) << kind;
     }

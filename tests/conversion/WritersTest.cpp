@@ -14,6 +14,8 @@
 #include "conversion/LineFormatter.h"
 #include "conversion/SpcWriter.h"
 #include "platform/Clock.h"
+#include "platform/DisplayText.h"
+#include "readers/JcampReader.h"
 #include "testdata/DeviceFileWriter.h"
 
 namespace kiro {
@@ -201,6 +203,7 @@ JcampFile ParseJcamp(const std::string& text) {
     bool inPoints = false;
     for (const std::string& line : SplitCrLfLines(text)) {
         EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+        EXPECT_LE(line.size(), 80u) << line;
         if (line.starts_with("##")) {
             const std::size_t equals = line.find('=');
             EXPECT_NE(equals, std::string::npos) << line;
@@ -208,8 +211,12 @@ JcampFile ParseJcamp(const std::string& text) {
             inPoints = line == "##XYPOINTS=(XY..XY)";
             continue;
         }
-        EXPECT_TRUE(inPoints) << line;
-        EXPECT_LE(line.size(), 80u) << line;
+        if (!inPoints) {
+            // A text goes on over further lines, which a reader joins as they stand.
+            EXPECT_FALSE(file.labels.empty());
+            file.labels.back().second += line;
+            continue;
+        }
         const std::size_t comma = line.find(", ");
         file.x.push_back(ParseJcampNumber<double>(line.substr(0, comma)));
         file.y.push_back(ParseJcampNumber<float>(line.substr(comma + 2)));
@@ -244,12 +251,10 @@ TEST(Jcamp, EveryPointReadsBackExactlyWhateverTheValues) {
     for (float& value : backwards.values) {
         value = -value - 1e6f;
     }
-    testdata::SpectrumFixture noScale = testdata::MakeLampSpectrum();
-    noScale.wlCoef2 = std::numeric_limits<float>::quiet_NaN();
-    noScale.wlCoef3 = std::numeric_limits<float>::infinity();
-    for (const testdata::SpectrumFixture* fixture : {&damaged, &backwards, &noScale, &damaged}) {
+    for (const testdata::SpectrumFixture* fixture : {&damaged, &backwards, &damaged}) {
         const CDeviceSpectrum spectrum = Loaded(*fixture);
-        const JcampFile file = ParseJcamp(FormatJcampFile(spectrum, "run1.scope_ks"));
+        EXPECT_EQ(JcampRefusal(spectrum), "");
+        const JcampFile file = ParseJcamp(FormatJcampFile(spectrum, "run1.scope_ks", "alice"));
         ASSERT_EQ(file.x.size(), 2048u);
         EXPECT_EQ(file.Label("NPOINTS"), "2048");
         EXPECT_EQ(file.Label("XFACTOR"), "1");
@@ -263,6 +268,15 @@ TEST(Jcamp, EveryPointReadsBackExactlyWhateverTheValues) {
         EXPECT_TRUE(SameOrBothMissing(ParseJcampNumber<float>(file.Label("FIRSTY")), file.y[0]));
         EXPECT_TRUE(SameOrBothMissing(ParseJcampNumber<float>(file.Label("$WAVELENGTH COEF2")),
                                       fixture->wlCoef2));
+    }
+    // x values must be numbers: a scale that is not finite at one point has no JCAMP-DX file.
+    for (const auto& [coefficient, value] :
+         {std::pair{&testdata::SpectrumFixture::wlCoef3, std::numeric_limits<float>::infinity()},
+          {&testdata::SpectrumFixture::wlIntercept, std::numeric_limits<float>::quiet_NaN()},
+          {&testdata::SpectrumFixture::wlCoef1, -std::numeric_limits<float>::infinity()}}) {
+        testdata::SpectrumFixture noScale = testdata::MakeLampSpectrum();
+        noScale.*coefficient = value;
+        EXPECT_EQ(JcampRefusal(Loaded(noScale)), "the wavelength scale is not finite") << value;
     }
 }
 
@@ -280,7 +294,8 @@ TEST(Jcamp, WritesTheRequiredLabelsInOrderWithTheYUnitsOfTheSpcFile) {
             fixture.spectrumRole = role;
             fixture.dataMode = mode;
             const CDeviceSpectrum spectrum = Loaded(fixture);
-            const JcampFile file = ParseJcamp(FormatJcampFile(spectrum, "line\nbreak $$x"));
+            const JcampFile file =
+                ParseJcamp(FormatJcampFile(spectrum, "line\nbreak $$x", "alice"));
             ASSERT_GE(file.labels.size(), required.size());
             for (std::size_t k = 0; k < required.size(); ++k) {
                 EXPECT_EQ(file.labels[k].first, required[k]);
@@ -290,12 +305,60 @@ TEST(Jcamp, WritesTheRequiredLabelsInOrderWithTheYUnitsOfTheSpcFile) {
             EXPECT_EQ(file.labels.back().first, "END");
         }
     }
-    const JcampFile file = ParseJcamp(FormatJcampFile(Loaded(fixture), "line\nbreak $$x$$$y"));
-    EXPECT_EQ(file.Label("TITLE"), "line\\nbreak $ $x$ $ $y") << "one line, no comment in it";
+    const JcampFile file =
+        ParseJcamp(FormatJcampFile(Loaded(fixture), "line\nbreak $$x$$$y ##z", "ali$$ce"));
+    EXPECT_EQ(file.Label("TITLE"), "line\\nbreak $ $x$ $ $y # #z")
+        << "one line, no comment and no label in it";
+    EXPECT_EQ(file.Label("OWNER"), "ali$ $ce");
     EXPECT_EQ(file.Label("JCAMP-DX"), "5.01");
     EXPECT_EQ(file.Label("DATA TYPE"), "UV/VIS SPECTRUM");
     EXPECT_EQ(file.Label("XUNITS"), "NANOMETERS");
     EXPECT_EQ(file.Label("$INTEGRATION TIME MS"), "65535");
+}
+
+// A text too long for one line goes on over further lines of at most 80 bytes, each of
+// whole characters, and our reader joins them back into the text as written.
+TEST(Jcamp, LongTitlesAndOwnersFoldIntoLinesOfEightyAndReadBackWhole) {
+    std::string hashes = "#";
+    for (int i = 0; i < 99; ++i) {
+        hashes += " #";  // "##" would begin a label on a line of its own, so it is split
+    }
+    std::string accents;
+    for (int i = 0; i < 150; ++i) {
+        accents += "\xC3\xA9";
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(72, 't'), std::string(72, 't')},  // "##TITLE=" and 72 fill one line
+        {std::string(73, 't'), std::string(73, 't')},
+        {std::string(200, 'x'), std::string(200, 'x')},
+        {"Leaf sample from the north-facing slope of the garden, second week of the run, "
+         "measured at noon with the lid closed.scope_ks",
+         "Leaf sample from the north-facing slope of the garden, second week of the run, "
+         "measured at noon with the lid closed.scope_ks"},
+        {"x" + accents, "x" + accents},  // a line's 80th byte falls inside an "é"
+        {std::string(100, '#'), hashes},
+    };
+    const CDeviceSpectrum lamp = Loaded(testdata::MakeLampSpectrum());
+    const std::string owner(199, 'o');
+    for (const auto& [title, expected] : cases) {
+        const std::string text = FormatJcampFile(lamp, title, owner);
+        const std::vector<std::string> lines = SplitCrLfLines(text);
+        std::size_t titleLines = 0;
+        while (titleLines < lines.size() && !lines[titleLines].starts_with("##JCAMP-DX=")) {
+            ++titleLines;
+        }
+        EXPECT_EQ(titleLines, (8 + expected.size() + 79) / 80) << title;
+        for (const std::string& line : lines) {
+            EXPECT_LE(line.size(), 80u) << line;
+            EXPECT_EQ(EscapeControlCharacters(line), line) << "whole characters only";
+        }
+        const JcampFile file = ParseJcamp(text);
+        EXPECT_EQ(file.Label("TITLE"), expected);
+        EXPECT_EQ(file.Label("OWNER"), owner);
+        const SpectrumReading reading = ReadJcamp(text);
+        ASSERT_TRUE(reading.spectrum) << reading.failure;
+        EXPECT_EQ(reading.spectrum->title, expected);
+    }
 }
 
 }  // namespace

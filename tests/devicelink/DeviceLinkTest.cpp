@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <random>
+
+#ifndef _WIN32
+#include <fnmatch.h>
+#endif
 
 #include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/FakeRemoteApi.h"
 #include "devicelink/FileKinds.h"
 #include "devicelink/HandheldCommands.h"
 #include "devicelink/MemoryControls.h"
+#include "devicelink/NamePatterns.h"
 #include "platform/rapi/RapiConstants.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
@@ -458,6 +464,35 @@ TEST(FileKind, FollowsTheLastExtensionIgnoringCase) {
     EXPECT_TRUE(longKind.text.ends_with(" file"));
     EXPECT_TRUE(IsNeverConverted(GetFileKind(u"a.app_log_ks").code));
     EXPECT_FALSE(IsNeverConverted(GetFileKind(u"a.scope_ks").code));
+}
+
+// "*" and "?" as the shell's own matcher takes them, letter case ignored, checked against
+// it over many short texts; and the characters beyond ASCII that it does not fold.
+TEST(NamePattern, MatchesAsTheSystemMatcherDoesAndCountsCharactersNotBytes) {
+#ifndef _WIN32
+    std::mt19937 random(25);
+    const std::string alphabet = "aAbB.* ?";
+    const auto text = [&](std::size_t longest) {
+        std::string made(random() % (longest + 1), ' ');
+        for (char& c : made) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        return made;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string pattern = text(6);
+        const std::string name = text(8);
+        ASSERT_EQ(MatchesNamePattern(pattern, name),
+                  ::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
+            << '"' << pattern << "\" against \"" << name << '"';
+    }
+#endif
+    EXPECT_TRUE(MatchesNamePattern("BLATT \xC3\x84*", "blatt \xC3\xA4 2.scope_ks"));  // Ä, ä
+    EXPECT_TRUE(MatchesNamePattern("\xD0\x9F?", "\xD0\xBF\xF0\x9F\x98\x80"));  // П, п, one emoji
+    EXPECT_FALSE(MatchesNamePattern("??", "\xC3\xA4"));
+    EXPECT_FALSE(MatchesNamePattern("*", "\xFF")) << "a name that is not UTF-8 matches nothing";
+    EXPECT_TRUE(IsNamePattern("lamp?.scope_ks"));
+    EXPECT_FALSE(IsNamePattern("[lamp].scope_ks")) << "nothing else is special";
 }
 
 }  // namespace

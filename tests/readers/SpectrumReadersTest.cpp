@@ -84,7 +84,7 @@ TEST(SpectrumReaders, EveryFormatReadsBackAsTheWriterWroteIt) {
             {base + ".Master" + suffix, FormatKiroBenchFile(spectrum, kWritten),
              SpectrumFormat::KiroBench},
             {base + suffix + ".spc", Spc(spectrum), SpectrumFormat::Spc},
-            {base + suffix + ".jdx", FormatJcampFile(spectrum, base + "_ks"),
+            {base + suffix + ".jdx", FormatJcampFile(spectrum, base + "_ks", "alice"),
              SpectrumFormat::Jcamp}};
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name + " as " + std::string(SpectrumFormatName(c.format)));
@@ -160,7 +160,7 @@ TEST(SpectrumReaders, DamagedFilesAreRefusedWithTheirFault) {
     const CDeviceSpectrum lamp = Loaded(testdata::MakeLampSpectrum());
     const std::string bench = FormatKiroBenchFile(lamp, kWritten);
     const std::string spc = Spc(lamp);
-    const std::string jcamp = FormatJcampFile(lamp, "lamp");
+    const std::string jcamp = FormatJcampFile(lamp, "lamp", "alice");
     const std::string points = "##XYPOINTS=(XY..XY)\r\n";
     const std::string twoBlocks = jcamp + "##TITLE=second block\r\n";
     // The last point lost with the count mended: ##LASTX tells.
@@ -236,7 +236,7 @@ TEST(SpectrumReaders, DamagedFilesAreRefusedWithTheirFault) {
 // renamed file's unit, and a handheld file with bytes after its values.
 TEST(SpectrumReaders, FormsWithinTheFormatsAreRead) {
     const CDeviceSpectrum leaf = Loaded(testdata::MakeAbsorbanceSpectrum());
-    const std::string jcamp = FormatJcampFile(leaf, "leaf");
+    const std::string jcamp = FormatJcampFile(leaf, "leaf", "alice");
     const SpectrumReading folded =
         Read("x", Replaced(Replaced(Replaced(jcamp, "##TITLE=leaf",
                                              "##TITLE=a title folded\r\n"

@@ -62,7 +62,7 @@ TEST_F(PreviewTest, PlotsOneOverlaysSeveralAndGivesAReasonForTheRest) {
     const std::vector<unsigned char> leaf = testdata::MakeAbsorbanceSpectrum(9).Bytes();
     CDeviceSpectrum spectrum;
     ASSERT_EQ(spectrum.Load(leaf.data(), leaf.size()), SpectrumLoadResult::Loaded);
-    WriteFileBytes(converted, FormatJcampFile(spectrum, "run"));
+    WriteFileBytes(converted, FormatJcampFile(spectrum, "run", "alice"));
     const std::string notes = m_home / "notes.txt";
     WriteFileBytes(notes, "not a spectrum\r\n");
     CMainFrame& frame = OpenFrame();

@@ -349,9 +349,9 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     });
     box("box-local-files-not-converted", [&] {
         const std::vector<LocalConversion> conversions = {
-            {UserFile("notes.txt"), {ConversionStatus::NotDeviceSpectrum, 0, ""}},
-            {UserFile("lamp.scope_ks"), {ConversionStatus::OutputCannotBeCreated, ENOSPC, ""}},
-            {UserFile("nir.method_ks"), {ConversionStatus::KindNotConvertible, 0, ""}}};
+            {UserFile("notes.txt"), {ConversionStatus::NotDeviceSpectrum, 0, "", ""}},
+            {UserFile("lamp.scope_ks"), {ConversionStatus::OutputCannotBeCreated, ENOSPC, "", ""}},
+            {UserFile("nir.method_ks"), {ConversionStatus::KindNotConvertible, 0, "", ""}}};
         messageBox.Show({FormatLocalConversionFailures(conversions), "", MessageButtons::Ok,
                          MessageAnswer::Ok, MessageOwner::Application});
     });

@@ -16,6 +16,7 @@ struct ConvertOptions {
     std::string format = "tab";
     bool overwrite = false;
     std::string logFile;
+    std::string outputFolder;  // --to: empty writes each output beside its source
     std::vector<std::string> paths;
 };
 

@@ -9,6 +9,7 @@
 
 #include "cli/DeviceSession.h"
 #include "cli/ExistingOption.h"
+#include "cli/HandheldNames.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
 #include "devicelink/ConnectionTexts.h"
@@ -77,7 +78,11 @@ CLI::App* AddFolderCommand(CLI::App& app, const char* name, const char* descript
         ->add_option("FOLDER", options.folder,
                      "Handheld folder, e.g. \"/My Documents\" or \"\\My Documents\"")
         ->required();
-    command->add_option("NAME", options.names, "File names in that folder")->required();
+    command
+        ->add_option("NAME", options.names,
+                     "File names in that folder, or quoted patterns: * any run of characters, "
+                     "? one character, letter case ignored")
+        ->required();
     return command;
 }
 
@@ -99,10 +104,23 @@ DeviceCommands AddDeviceCommands(CLI::App& app, DeviceOptions& options) {
     commands.get->add_option("--to", options.targetDirectory, "PC folder to copy into")->required();
     AddExistingOption(*commands.get, options.existing);
     commands.get->footer(
-        "Example:\n  kiroconv-cli get \"/My Documents\" lamp.scope_ks dark.dark_ks --to ~/spectra");
+        "A pattern that matches no file of the folder counts as a failure.\n"
+        "Exit status: 0 when every file was copied (or was already there); 1 when the\n"
+        "handheld could not be reached or was lost, a name or a pattern found no file, a\n"
+        "copy failed or was skipped for want of --existing; 2 for a usage error.\n\n"
+        "Examples:\n"
+        "  kiroconv-cli get \"/My Documents\" lamp.scope_ks dark.dark_ks --to ~/spectra\n"
+        "  kiroconv-cli get \"/My Documents\" '*.scope_ks' --to ~/spectra");
 
     commands.rm = AddFolderCommand(app, "rm", "Delete files on the handheld", options);
-    commands.rm->footer("Example:\n  kiroconv-cli rm \"/My Documents\" noise.scope_ks");
+    commands.rm->footer(
+        "Each file a pattern matches is deleted and reported; folders are never deleted.\n"
+        "Exit status: 0 when every file was deleted; 1 when the handheld could not be\n"
+        "reached or was lost, a name or a pattern found no file, or the handheld refused;\n"
+        "2 for a usage error.\n\n"
+        "Examples:\n"
+        "  kiroconv-cli rm \"/My Documents\" noise.scope_ks\n"
+        "  kiroconv-cli rm \"/My Documents\" 'leaf-??.sample_ks'");
 
     commands.mkdir = app.add_subcommand("mkdir", "Create a folder on the handheld");
     commands.mkdir
@@ -175,11 +193,20 @@ int RunGet(const DeviceOptions& options) {
         return 1;
     }
     const std::u16string folder = DeviceFolderFromArgument(options.folder);
+    const std::optional<HandheldNames> selected = HandheldNamesIn(session, folder, options.names);
+    if (!selected) {
+        return 1;
+    }
     CTerminalProgress display;
     const ExistingFileChoice policy = ChoiceOf(ExistingPolicyFromName(options.existing));
-    bool allCopied = true;
+    bool allCopied = selected->unmatched.empty();
+    for (const std::string& pattern : selected->unmatched) {
+        PrintLine(stdout, "not copied %s: %s\n",
+                  DeviceFolderForDisplay(folder, Utf8ToUtf16(pattern).value_or(u"")),
+                  NoMatchReason(folder));
+    }
     std::optional<bool> folderThere;
-    for (const std::string& name : options.names) {
+    for (const std::string& name : selected->names) {
         const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
         const std::string pcPath = JoinPcPath(options.targetDirectory, name);
@@ -222,8 +249,17 @@ int RunRemove(const DeviceOptions& options) {
         return 1;
     }
     const std::u16string folder = DeviceFolderFromArgument(options.folder);
-    bool allDeleted = true;
-    for (const std::string& name : options.names) {
+    const std::optional<HandheldNames> selected = HandheldNamesIn(session, folder, options.names);
+    if (!selected) {
+        return 1;
+    }
+    bool allDeleted = selected->unmatched.empty();
+    for (const std::string& pattern : selected->unmatched) {
+        PrintLine(stdout, "not deleted %s: %s\n",
+                  DeviceFolderForDisplay(folder, Utf8ToUtf16(pattern).value_or(u"")),
+                  NoMatchReason(folder));
+    }
+    for (const std::string& name : selected->names) {
         const std::u16string wideName = Utf8ToUtf16(name).value_or(u"");
         const std::string shown = DeviceFolderForDisplay(folder, wideName);
         if (IsSafeFileName(wideName) &&

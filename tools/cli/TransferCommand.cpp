@@ -9,6 +9,7 @@
 #include "cli/ConvertCommand.h"
 #include "cli/DeviceSession.h"
 #include "cli/ExistingOption.h"
+#include "cli/HandheldNames.h"
 #include "cli/LogOption.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalText.h"
@@ -118,11 +119,18 @@ void ReportRecord(const TransferFileRecord& record) {
     }
 }
 
-// Selects the named files in the list; names the handheld does not have are reported.
+// Selects the named files in the list, and the files that the patterns match; names the
+// handheld does not have and patterns that match nothing are reported.
 int SelectNames(CMemoryFileList& list, const TransferOptions& options,
                 const std::u16string& folder) {
-    int missing = 0;
-    for (const std::string& name : options.names) {
+    const HandheldNames selected = ExpandHandheldNames(options.names, list);
+    for (const std::string& pattern : selected.unmatched) {
+        PrintLine(stdout, "FAILED: %s: %s\n",
+                  DeviceFolderForDisplay(folder, Utf8ToUtf16(pattern).value_or(u"")),
+                  NoMatchReason(folder));
+    }
+    int missing = static_cast<int>(selected.unmatched.size());
+    for (const std::string& name : selected.names) {
         if (!list.SelectByLabel(name)) {
             PrintLine(stdout, "FAILED: %s is not on the handheld\n",
                       DeviceFolderForDisplay(folder, Utf8ToUtf16(name).value_or(u"")));
@@ -151,7 +159,11 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
     command->add_option("--log", options.logFile, "Record every step in this activity log file");
     command->add_option("FOLDER", options.folder, "Handheld folder, e.g. \"/My Documents\"")
         ->required();
-    command->add_option("NAME", options.names, "File names in that folder")->required();
+    command
+        ->add_option("NAME", options.names,
+                     "File names in that folder, or quoted patterns: * any run of characters, "
+                     "? one character, letter case ignored")
+        ->required();
     command->footer(
         "Actions: copy (Copy Only), copy-convert (Copy and Convert), move (Move Only),\n"
         "move-convert (Move and Convert), convert-only (Convert Only: only the converted\n"
@@ -159,12 +171,13 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
         "handheld file is deleted only after its complete copy is on the PC, never when\n"
         "its copy was skipped (--existing). Ctrl-C cancels after the current file.\n"
         "Exit status: 0 when every file was handled as asked; 1 when the handheld could\n"
-        "not be reached or was lost, the folder or a name is not on the handheld, a copy\n"
-        "was skipped for want of --existing, an output was kept for want of --overwrite,\n"
-        "a copy, conversion or deletion failed, the job was cancelled, or the log could\n"
-        "not be written; 2 for a usage error.\n\n"
+        "not be reached or was lost, the folder or a name is not on the handheld, a\n"
+        "pattern matches no file, a copy was skipped for want of --existing, an output\n"
+        "was kept for want of --overwrite, a copy, conversion or deletion failed, the job\n"
+        "was cancelled, or the log could not be written; 2 for a usage error.\n\n"
         "Examples:\n"
         "  kiroconv-cli transfer -a copy-convert --to ~/spectra \"/My Documents\" lamp.scope_ks\n"
+        "  kiroconv-cli transfer -a copy-convert --to ~/spectra \"/My Documents\" '*'\n"
         "  kiroconv-cli transfer -a move-convert -f spc --log LogFile.log --to . /Data a.dark_ks");
     return command;
 }

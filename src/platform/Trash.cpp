@@ -1,8 +1,10 @@
 #include "platform/Trash.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+
+// After windows.h, which it needs.
+#include <shellapi.h>
 #else
 #include <gio/gio.h>
 #endif

@@ -306,7 +306,10 @@ TEST_F(WindowsBuildTest, TwoReplacingMovesIntoOneFolderAtOnceLoseNothing) {
             move->Wait(rest, kWineLimit);
         }
     }
+    // Each name was moved by one of them at least: the other replaced it, or kept its own.
+    EXPECT_EQ(test::ListNames(target).size(), static_cast<std::size_t>(kFiles));
     fs::create_directories(dataHome / "Trash" / "files");
+    EXPECT_FALSE(test::ListNames(dataHome / "Trash" / "files").empty()) << "nothing was replaced";
     for (const fs::path& folder :
          {target, handhelds[0]->Root(), handhelds[1]->Root(), dataHome / "Trash" / "files"}) {
         for (const std::string& name : test::ListNames(folder)) {

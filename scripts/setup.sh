@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
     clang-format locales
     clang libclang-rt-14-dev llvm-14
-    libwxgtk3.2-dev wx-common libx11-dev libcairo2-dev
+    libwxgtk3.2-dev wx-common libx11-dev libcairo2-dev libglib2.0-dev
     xvfb xauth openbox imagemagick xdg-utils
     scdoc librsvg2-bin dpkg-dev file man-db bash-completion lintian
     desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin

@@ -19,6 +19,8 @@ scripts/build.sh "$linux_build"
 # A Windows installation of the tests' own, made on the first run, without the .NET and
 # web engines that wine would offer to download.
 export WINEPREFIX=$PWD/$windows_build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The Recycle Bin that wine keeps (in the desktop's trash) is the tests' own, never the user's.
+export XDG_DATA_HOME=$PWD/$windows_build/test-data-home
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init >/dev/null 2>&1 || true
 fi

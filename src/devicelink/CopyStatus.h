@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "devicelink/ExistingPcFile.h"
+#include "platform/FileCalls.h"
 
 namespace kiro {
 
@@ -33,6 +35,14 @@ struct PcCopy {
     std::string pcPath;  // where the copy is: the PC path or the numbered name
     // The system's reason (an errno value) when the PC side failed; 0 otherwise.
     int systemError = 0;
+    // The copy as it was put under its name, so that a later step can tell whether the
+    // name still holds it.
+    std::optional<FileIdentity> committed;
+    // How many different PC files of the name went to the trash to make room for the copy.
+    int replacedIntoTrash = 0;
+    // Why a file to be replaced could not go to the trash, so that it was kept and the copy
+    // skipped; empty otherwise.
+    std::string trashProblem;
 
     bool Copied() const { return status == CopyStatus::Copied; }
 };

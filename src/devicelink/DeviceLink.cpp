@@ -328,6 +328,34 @@ FolderListing CDeviceLink::ListFolder(const std::u16string& folder, IFileList& l
     return {ListingStatus::Listed, entries, skipped};
 }
 
+std::optional<DeviceFileState> CDeviceLink::LookUpDeviceFile(const std::u16string& folder,
+                                                             const std::u16string& name) {
+    if (!CheckConnected() || folder.empty() || !IsSafeFileName(name)) {
+        return std::nullopt;
+    }
+    // The name is its own pattern; a name that a pattern would read otherwise is looked
+    // for in the whole folder.
+    const bool plainName = name.find_first_of(u"*?[") == std::u16string::npos;
+    const std::u16string pattern = JoinDevicePath(folder, plainName ? name : u"*");
+    if (pattern.size() > kMaxPathChars) {
+        return std::nullopt;
+    }
+    CFindBuffer found(m_api);
+    if (!found.Find(pattern, kListFindFlags)) {
+        NoticeLoss();
+        return std::nullopt;
+    }
+    for (DWORD i = 0; found.entries != nullptr && i < found.count; ++i) {
+        const CE_FIND_DATA& entry = found.entries[i];
+        if (!IsFolder(entry) && EntryNameView(entry) == name) {
+            const FILETIME& time = entry.ftLastWriteTime;
+            return DeviceFileState{entry.nFileSizeLow,
+                                   (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime};
+        }
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 PcCopy CopyFailed(CopyStatus status) {
@@ -379,7 +407,8 @@ std::int64_t CDeviceLink::TransferFile(const std::u16string& deviceFolder,
 PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
                                  const std::u16string& deviceName, const std::string& pcFolder,
                                  const std::string& pcName, std::uint32_t chunkSize,
-                                 IProgressBar* progress, const ExistingFileResolver& resolver) {
+                                 IProgressBar* progress, const ExistingFileResolver& resolver,
+                                 const TrashFunction& trash) {
     if (!CheckConnected()) {
         return CopyFailed(m_bConnectionLost ? CopyStatus::ConnectionLost
                                             : CopyStatus::NotConnected);
@@ -404,7 +433,8 @@ PcCopy CDeviceLink::CopyFileToPc(const std::u16string& deviceFolder,
     if (chunkSize == 0) {
         return CopyFailed(CopyStatus::NoChunkBuffer);
     }
-    PcCopy copy = CTransferCopy(m_api, chunkSize, progress, resolver).Run(devicePath, pcPath);
+    PcCopy copy =
+        CTransferCopy(m_api, chunkSize, progress, resolver, trash).Run(devicePath, pcPath);
     NoticeLoss();
     return copy;
 }

@@ -8,6 +8,7 @@
 #include "devicelink/CopyStatus.h"
 #include "devicelink/ExistingPcFile.h"
 #include "devicelink/FileKinds.h"
+#include "platform/Trash.h"
 #include "seams/DeviceControls.h"
 #include "seams/MessageBox.h"
 #include "seams/RemoteApi.h"
@@ -74,6 +75,14 @@ struct DeviceFolder {
     std::string narrow;
 };
 
+// A handheld file as a listing of its name shows it: what a move compares, before it
+// deletes, with what it saw before the copy.
+struct DeviceFileState {
+    rapi::DWORD size = 0;              // the low 32 bits
+    std::uint64_t lastWriteTicks = 0;  // FILETIME: 100 ns since 1601
+    bool operator==(const DeviceFileState&) const = default;
+};
+
 // How a change asked of the handheld (a deletion, a new folder) ended.
 enum class RemoteChange { Done, Refused, NotConnected, ConnectionLost };
 
@@ -133,11 +142,12 @@ public:
                               std::uint32_t chunkSize, IProgressBar* progress);
 
     // The same copy, with `resolver` deciding what becomes of a different PC file that
-    // has the name.
+    // has the name; one replaced goes to `trash`.
     PcCopy CopyFileToPc(const std::u16string& deviceFolder, const std::u16string& deviceName,
                         const std::string& pcFolder, const std::string& pcName,
                         std::uint32_t chunkSize, IProgressBar* progress,
-                        const ExistingFileResolver& resolver);
+                        const ExistingFileResolver& resolver,
+                        const TrashFunction& trash = MoveToTrash);
     struct DeviceFileBytes {
         CopyStatus status = CopyStatus::NotConnected;  // Copied when the bytes are there
         std::vector<unsigned char> bytes;
@@ -146,6 +156,10 @@ public:
     // nothing is written on the PC.
     DeviceFileBytes ReadFileToMemory(const std::u16string& folder, const std::u16string& name,
                                      std::size_t maxBytes);
+    // The file of that name in the folder as the handheld lists it; none when it has no
+    // such file or cannot say (ConnectionLost() tells a lost handheld).
+    std::optional<DeviceFileState> LookUpDeviceFile(const std::u16string& folder,
+                                                    const std::u16string& name);
     // Nonzero when the handheld deleted the file, or created the folder.
     int DeleteDeviceFile(const std::u16string& folder, const std::u16string& name);
     RemoteChange DeleteOnHandheld(const std::u16string& folder, const std::u16string& name);

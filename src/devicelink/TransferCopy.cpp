@@ -83,13 +83,20 @@ private:
 }  // namespace
 
 CTransferCopy::CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgressBar* progress,
-                             ExistingFileResolver resolver)
-    : m_api(api), m_chunkSize(chunkSize), m_progress(progress), m_resolver(std::move(resolver)) {}
+                             ExistingFileResolver resolver, TrashFunction trash)
+    : m_api(api),
+      m_chunkSize(chunkSize),
+      m_progress(progress),
+      m_resolver(std::move(resolver)),
+      m_trash(std::move(trash)) {}
 
 PcCopy CTransferCopy::Run(const std::u16string& devicePath, const std::string& pcPath) {
     m_pcError = 0;
     m_placement = CopyPlacement::New;
     m_placedPath = pcPath;
+    m_committed.reset();
+    m_replacedIntoTrash = 0;
+    m_trashProblem.clear();
     CDeviceFile source(m_api, devicePath);
     if (!source.IsOpen()) {
         return DeviceFailure(CopyStatus::DeviceFileCannotBeOpened);
@@ -154,6 +161,8 @@ PcCopy CTransferCopy::Commit(CAtomicFileWriter& target, std::uint64_t total) {
     if (target.Complete() != AtomicWriteResult::Written) {
         return PcFailure(target, CopyStatus::FailedPartWay);
     }
+    // A rename keeps the file's identity: this is the copy under whatever name it takes.
+    m_committed = IdentityOf(target.TemporaryPath());
     if (target.PlaceWithoutReplacing()) {
         return Ended(CopyStatus::Copied, total);
     }
@@ -187,18 +196,65 @@ bool CTransferCopy::PlaceBesideExisting(CAtomicFileWriter& target, std::uint64_t
             m_placement = CopyPlacement::Skipped;
             target.Abandon();
             return true;
-        case ExistingFileChoice::KeepBoth: {
+        case ExistingFileChoice::KeepBoth:
             m_placement = CopyPlacement::KeptBoth;
-            const auto kept = target.PlaceUnderFreeName();
-            if (kept) {
-                m_placedPath = Utf8FromPath(*kept);
-            }
-            return kept.has_value();
-        }
+            return PlaceUnderFreeOrSameName(target);
         default:
             m_placement = CopyPlacement::Replaced;
-            return target.PlaceReplacing(existing);
+            return ReplaceThroughTrash(target, existing);
     }
+}
+
+bool CTransferCopy::PlaceUnderFreeOrSameName(CAtomicFileWriter& target) {
+    const std::filesystem::path plain = PathFromUtf8(m_placedPath);
+    // A run repeated finds its earlier copy under a numbered name: that counts as done.
+    for (int number = 2; number < 10000; ++number) {
+        const std::filesystem::path numbered = NumberedName(plain, number);
+        FileIdentity found;
+        if (SameContents(target.TemporaryPath(), numbered, &found)) {
+            m_placedPath = Utf8FromPath(numbered);
+            m_committed = found;
+            target.Abandon();
+            return true;
+        }
+        if (!IdentityOf(numbered)) {
+            break;  // the first free number: no later one is looked at
+        }
+    }
+    const auto kept = target.PlaceUnderFreeName();
+    if (kept) {
+        m_placedPath = Utf8FromPath(*kept);
+    }
+    return kept.has_value();
+}
+
+bool CTransferCopy::ReplaceThroughTrash(CAtomicFileWriter& target, const FileIdentity& existing) {
+    const std::filesystem::path placed = PathFromUtf8(m_placedPath);
+    const std::optional<FileIdentity> now = IdentityOf(placed);
+    if (!now) {
+        return target.PlaceWithoutReplacing();  // it has gone by itself
+    }
+    if (*now != existing) {
+        errno = EEXIST;  // another file took the name: it is compared afresh
+        return false;
+    }
+    if (!now->regular) {
+        errno = now->folder ? EISDIR : EEXIST;  // only a file is ever replaced
+        return false;
+    }
+    // Should another program put a file there between that look and the trash, the trash
+    // takes that one: it is not lost either, and the copy then never replaces a file.
+    const TrashOutcome trashed = m_trash(placed);
+    if (!trashed.trashed) {
+        m_placement = CopyPlacement::Skipped;
+        m_trashProblem = trashed.reason;
+        target.Abandon();
+        return true;
+    }
+    ++m_replacedIntoTrash;
+    // If the copy cannot take the name now, the old file is in the trash and the handheld
+    // keeps its own: both are still there.
+    return target.PlaceWithoutReplacing();
 }
 
 PcCopy CTransferCopy::DeviceFailure(CopyStatus status) {
@@ -217,6 +273,11 @@ PcCopy CTransferCopy::Ended(CopyStatus status, std::uint64_t bytes) const {
     copy.placement = m_placement;
     copy.pcPath = m_placedPath;
     copy.systemError = m_pcError;
+    copy.replacedIntoTrash = m_replacedIntoTrash;
+    copy.trashProblem = m_trashProblem;
+    if (status == CopyStatus::Copied) {
+        copy.committed = m_committed;
+    }
     return copy;
 }
 

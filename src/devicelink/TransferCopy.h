@@ -7,6 +7,7 @@
 #include "devicelink/CopyStatus.h"
 #include "devicelink/ExistingPcFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/Trash.h"
 #include "seams/DeviceControls.h"
 #include "seams/RemoteApi.h"
 
@@ -23,11 +24,13 @@ namespace kiro {
 //
 // A PC file that already has the name is never replaced unseen: the same bytes count
 // as done, different bytes go to the resolver (none replaces). Whatever is decided,
-// a file other than the one compared is never replaced.
+// a file other than the one compared is never replaced, and a replaced file goes to the
+// trash rather than to nothing: one that the trash will not take is kept, and the copy
+// skipped.
 class CTransferCopy {
 public:
     CTransferCopy(IRemoteApi& api, std::uint32_t chunkSize, IProgressBar* progress,
-                  ExistingFileResolver resolver = {});
+                  ExistingFileResolver resolver = {}, TrashFunction trash = MoveToTrash);
     // How the copy ended: the bytes copied and where they went, or why nothing was kept.
     PcCopy Run(const std::u16string& devicePath, const std::string& pcPath);
 
@@ -39,6 +42,12 @@ private:
     PcCopy Commit(CAtomicFileWriter& target, std::uint64_t total);
     // Decides what happens when the name is taken; false when the copy is not kept.
     bool PlaceBesideExisting(CAtomicFileWriter& target, std::uint64_t total);
+    // True with the copy in place of the file compared, that file in the trash; true
+    // with the copy skipped when the trash will not take it; false (errno EEXIST) when
+    // another file has taken the name meanwhile.
+    bool ReplaceThroughTrash(CAtomicFileWriter& target, const FileIdentity& existing);
+    // False with errno EEXIST when the name is taken again.
+    bool PlaceUnderFreeOrSameName(CAtomicFileWriter& target);
     // A failure of the handheld's side: a lost connection when it broke.
     PcCopy DeviceFailure(CopyStatus status);
     // A failure of the PC side, with the writer's reason.
@@ -54,8 +63,12 @@ private:
     std::uint64_t m_blocks = 1;
     int m_pcError = 0;
     ExistingFileResolver m_resolver;
+    TrashFunction m_trash;
     CopyPlacement m_placement = CopyPlacement::New;
     std::string m_placedPath;
+    std::optional<FileIdentity> m_committed;
+    int m_replacedIntoTrash = 0;
+    std::string m_trashProblem;
 };
 
 }  // namespace kiro

@@ -23,6 +23,8 @@ constexpr int kMaxProgressRange = 65535;
 // The list's texts are read as into the original fixed buffers.
 constexpr std::size_t kMaxNameChars = 259;
 constexpr std::size_t kMaxSizeTextChars = 49;
+constexpr const char* kRemoteKeptCopyGone = "its PC copy is gone";
+constexpr const char* kRemoteKeptChanged = "it changed after it was copied";
 
 std::string Bounded(std::string text, std::size_t maxChars) {
     return TruncateUtf8(text, maxChars);
@@ -43,9 +45,14 @@ std::string TransferSummary(const TransferOutcome& outcome) {
                (notStarted == 1 ? "was" : "were") + " not handled.";
     }
     if (outcome.failures > 0) {
-        return "The transfer finished with failures: " + std::to_string(outcome.failures) + " of " +
-               FilesText(outcome.handled) + (outcome.failures == 1 ? " was" : " were") +
-               " not handled as asked.";
+        std::string summary =
+            "The transfer finished with failures: " + std::to_string(outcome.failures) + " of " +
+            FilesText(outcome.handled) + (outcome.failures == 1 ? " was" : " were") +
+            " not handled as asked.";
+        for (const std::string& problem : outcome.problems) {
+            summary += "\n" + problem;
+        }
+        return summary;
     }
     return "";
 }
@@ -142,6 +149,11 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
     }
     const TransferAction action = *m_settings.action;
     m_env.status.SetText(CopyStatusText(action, texts));
+    // What the handheld file is before the copy, so that a move deletes only that file.
+    std::optional<DeviceFileState> before;
+    if (IsMoveAction(action)) {
+        before = m_env.context.link.LookUpDeviceFile(m_deviceFolder, record.deviceName);
+    }
     if (CopyFile(record, texts)) {
         const bool convertible = !IsNeverConverted(kind.code);
         if (ConvertsFiles(action) && !convertible) {
@@ -155,7 +167,7 @@ void CTransferJob::HandleFile(int item, const std::string& user) {
                 ConvertCopy(record);
             }
             if (IsMoveAction(action) && MakeCopyDurable(record)) {
-                DeleteRemote(record, texts);
+                DeleteRemote(record, texts, before);
             } else if (action == kActionConvertOnly) {
                 DeleteLocal(record, texts);
             }
@@ -183,17 +195,32 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
     }
     const PcCopy copy = m_env.context.link.CopyFileToPc(
         m_deviceFolder, record.deviceName, m_settings.targetDirectory, pcName, kTransferChunkBytes,
-        &m_env.fileProgress, [this, &texts](ExistingFileQuestion question) {
+        &m_env.fileProgress,
+        [this, &texts](ExistingFileQuestion question) {
             question.newDate = texts.dateText;
             return ResolveExisting(question);
-        });
+        },
+        m_env.trash ? m_env.trash : TrashFunction(MoveToTrash));
     record.copyStatus = copy.status;
     record.placement = copy.placement;
     record.systemError = copy.systemError;
+    record.bytes = copy.bytes;
+    record.committedCopy = copy.committed;
+    record.replacedIntoTrash = copy.replacedIntoTrash;
+    record.trashProblem = copy.trashProblem;
+    const std::string replacedPath = record.localPath;
     // Only a copy of the whole file counts, and none once the handheld is lost.
     const bool lost = NoteLostConnection(record);
     if (record.placement == CopyPlacement::Skipped && !lost) {
         m_env.context.log.WriteLogEntry(SkippedLine(texts));
+        LogReplacedFiles(record, texts, replacedPath);
+        // Replace was asked for and could not be done safely: the user must hear why.
+        if (!record.trashProblem.empty()) {
+            record.failed = true;
+            m_problems.push_back(replacedPath +
+                                 " was not replaced: it could not be put in the trash (" +
+                                 record.trashProblem + ").");
+        }
         return false;  // the handheld's file is all there is of it: nothing more is done
     }
     record.copied = copy.Copied() && !lost;
@@ -203,7 +230,16 @@ bool CTransferJob::CopyFile(TransferFileRecord& record, TransferFileTexts& texts
         texts.localPath = copy.pcPath;
     }
     m_env.context.log.WriteLogEntry(CopiedLine(texts, record.copied));
+    LogReplacedFiles(record, texts, replacedPath);
     return record.copied;
+}
+
+void CTransferJob::LogReplacedFiles(const TransferFileRecord& record,
+                                    const TransferFileTexts& texts,
+                                    const std::string& replacedPath) {
+    for (int i = 0; i < record.replacedIntoTrash; ++i) {
+        m_env.context.log.WriteLogEntry(TrashedLine(texts, replacedPath));
+    }
 }
 
 ExistingFileChoice CTransferJob::ResolveExisting(const ExistingFileQuestion& question) {
@@ -249,9 +285,41 @@ bool CTransferJob::MakeCopyDurable(TransferFileRecord& record) {
     return record.madeDurable;
 }
 
-void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts) {
+std::optional<std::string> CTransferJob::ReasonToKeepRemote(
+    const TransferFileRecord& record, const std::optional<DeviceFileState>& before) {
+    // Another program, or a second job, may have replaced or removed the copy meanwhile:
+    // then the handheld's file may be the only one left.
+    if (!record.committedCopy ||
+        IdentityOf(PathFromUtf8(record.copyPath)) != record.committedCopy) {
+        return std::string(kRemoteKeptCopyGone);
+    }
+    // A handheld file written since it was read is not the file that was copied; one
+    // that the PC folder itself serves changes as the copy takes its name.
+    const auto after = m_env.context.link.LookUpDeviceFile(m_deviceFolder, record.deviceName);
+    if (!before || !after || *after != *before ||
+        before->size != static_cast<rapi::DWORD>(record.bytes)) {
+        return std::string(kRemoteKeptChanged);
+    }
+    return std::nullopt;
+}
+
+void CTransferJob::DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts,
+                                const std::optional<DeviceFileState>& before) {
     if (NoteLostConnection(record)) {
         return;  // nothing is deleted on a handheld we no longer hear from
+    }
+    const std::optional<std::string> keep = ReasonToKeepRemote(record, before);
+    if (NoteLostConnection(record)) {
+        return;
+    }
+    if (keep) {
+        record.remoteDeleted = false;
+        record.remoteKept = *keep;
+        record.failed = true;
+        m_problems.push_back(record.devicePath + " was kept on the handheld: " + *keep + ".");
+        m_env.context.log.WriteLogEntry(RemoteDeleteLine(texts, false));
+        m_env.context.log.WriteLogEntry(KeptRemoteLine(texts, *keep));
+        return;
     }
     m_env.status.SetText(DeletingRemoteStatusText(texts));
     record.remoteDeleted = m_env.context.link.DeleteOnHandheld(m_deviceFolder, record.deviceName) ==
@@ -287,6 +355,7 @@ void CTransferJob::Finish(TransferOutcome& outcome, const std::string& lastUser)
     m_env.context.log.FlushLog();
     outcome.failures = static_cast<int>(std::count_if(
         m_records.begin(), m_records.end(), [](const TransferFileRecord& r) { return r.failed; }));
+    outcome.problems = m_problems;
     outcome.skipped = static_cast<int>(std::count_if(
         m_records.begin(), m_records.end(),
         [](const TransferFileRecord& r) { return r.placement == CopyPlacement::Skipped; }));

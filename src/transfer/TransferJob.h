@@ -52,6 +52,11 @@ struct TransferFileRecord {
     bool skippedConversion = false;                // experiment or log file
     std::optional<bool> remoteDeleted;             // when a deletion on the handheld was tried
     std::optional<bool> localDeleted;              // when the PC copy was to be removed
+    std::uint64_t bytes = 0;                       // copied
+    std::optional<FileIdentity> committedCopy;     // the copy as placed, for a move's check
+    int replacedIntoTrash = 0;        // different PC files of the name put in the trash
+    std::string trashProblem;         // why the PC's file was kept and the copy skipped
+    std::string remoteKept;           // why a move kept the handheld file after its copy
     bool madeDurable = true;          // false when the copy could not be flushed before a move
     bool keptExistingPcFile = false;  // Convert Only left a PC file of that name alone
     int systemError = 0;              // the system's reason for the last PC-side failure
@@ -67,6 +72,9 @@ struct TransferOutcome {
     int skipped = 0;              // copies not kept because a different PC file had the name
     bool connectionLost = false;  // the job stopped because the handheld went away
     std::string lossCause;        // why, as the link tells it
+    // What the user must read about files not handled as asked: a file the trash would
+    // not take, a handheld file a move kept.
+    std::vector<std::string> problems;
 };
 
 // What a job takes from the program around it: the handheld, what is selected, the
@@ -97,16 +105,19 @@ struct TransferJobEnvironment {
     // Flushes a PC file to disk before its handheld original is deleted; the system's
     // flush unless a test puts another here.
     std::function<bool(const std::string& path)> syncToDisk = {};
+    // Where a replaced PC file goes: the desktop's trash unless a test puts another here.
+    TrashFunction trash = {};
 };
 
 // Applies the action to every file selected in the list: copies each from the
 // handheld into the target directory and, by the action, converts the copy, deletes
 // the handheld's file, or keeps only the converted output. A handheld file is
-// deleted only after its complete copy is on the PC and flushed to disk. A different
-// PC file of the same name is replaced, kept beside the copy or left alone with the
-// copy skipped, as the policy or the user says. Convert Only copies under a temporary
-// name, so that it never replaces a PC file. The job stops at once when the handheld
-// is lost.
+// deleted only after its complete copy is on the PC and flushed to disk, and only while
+// both the copy and the handheld file are still what they were when it was copied. A
+// different PC file of the same name is replaced (into the trash), kept beside the copy
+// or left alone with the copy skipped, as the policy or the user says. Convert Only copies under a
+// temporary name, so that it never replaces a PC file. The job stops at once when the handheld is
+// lost.
 class CTransferJob {
 public:
     CTransferJob(TransferJobEnvironment environment, ConnectState connectState,
@@ -125,7 +136,13 @@ private:
     void ConvertCopy(TransferFileRecord& record);
     void KeepCopyUnderItsName(TransferFileRecord& record);
     bool MakeCopyDurable(TransferFileRecord& record);
-    void DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts);
+    void DeleteRemote(TransferFileRecord& record, const TransferFileTexts& texts,
+                      const std::optional<DeviceFileState>& before);
+    // Why the handheld file must stay although it was copied; none when it may go.
+    std::optional<std::string> ReasonToKeepRemote(const TransferFileRecord& record,
+                                                  const std::optional<DeviceFileState>& before);
+    void LogReplacedFiles(const TransferFileRecord& record, const TransferFileTexts& texts,
+                          const std::string& replacedPath);
     bool NoteLostConnection(TransferFileRecord& record);
     void DeleteLocal(TransferFileRecord& record, const TransferFileTexts& texts);
     void ShowTotal(int done);
@@ -140,6 +157,7 @@ private:
     std::u16string m_deviceFolder;
     int m_selected = 0;
     std::vector<TransferFileRecord> m_records;
+    std::vector<std::string> m_problems;
 };
 
 // The conversion's outcomes that mean it failed, as opposed to declining a file whose

@@ -28,6 +28,11 @@ std::string SkippedLine(const TransferFileTexts& file) {
            "): " + file.localPath + " already holds a different file on " + file.timeStamp + "\n";
 }
 
+std::string TrashedLine(const TransferFileTexts& file, const std::string& replacedPath) {
+    return "User " + file.user + " put the replaced file " + replacedPath + " in the trash on " +
+           file.timeStamp + "\n";
+}
+
 std::string NoConversionLine(const TransferFileTexts& file) {
     return "No conversion necessary for file " + file.devicePath + " (filetype " + file.kindText +
            ")\n";
@@ -36,6 +41,10 @@ std::string NoConversionLine(const TransferFileTexts& file) {
 std::string RemoteDeleteLine(const TransferFileTexts& file, bool succeeded) {
     return FailurePrefix(succeeded) + "User " + file.user + " deleted remote file " +
            file.devicePath + " on " + file.timeStamp + "\n";
+}
+
+std::string KeptRemoteLine(const TransferFileTexts& file, const std::string& reason) {
+    return "Remote file " + file.devicePath + " was kept: " + reason + "\n";
 }
 
 std::string LocalDeleteLine(const TransferFileTexts& file, bool succeeded) {

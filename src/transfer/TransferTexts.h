@@ -26,8 +26,12 @@ std::string DeletingRemoteStatusText(const TransferFileTexts& file);
 std::string CopiedLine(const TransferFileTexts& file, bool succeeded);
 // A copy not kept because the PC already holds a different file of that name.
 std::string SkippedLine(const TransferFileTexts& file);
+// A different PC file that a copy replaced, put in the trash; `replacedPath` is its path.
+std::string TrashedLine(const TransferFileTexts& file, const std::string& replacedPath);
 std::string NoConversionLine(const TransferFileTexts& file);
 std::string RemoteDeleteLine(const TransferFileTexts& file, bool succeeded);
+// A handheld file a move did not delete, and why, after its "**FAILURE**" delete line.
+std::string KeptRemoteLine(const TransferFileTexts& file, const std::string& reason);
 std::string LocalDeleteLine(const TransferFileTexts& file, bool succeeded);
 std::string CancelledLine(const std::string& user);
 

@@ -51,11 +51,15 @@ std::string SpectrumBytes(unsigned seed) {
 class NothingLostTest : public ::testing::Test {
 protected:
     test::ProgramResult Cli(const std::vector<std::string>& args) {
-        return test::RunProgram(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
+        return test::RunProgram(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry(), TrashHome()});
     }
+    // The programs' trash is the test's own.
+    std::string TrashHome() const { return "XDG_DATA_HOME=" + dataHome.Path().string(); }
+    fs::path TrashFiles() const { return dataHome.Path() / "Trash" / "files"; }
 
     CSimProcess sim{{}, false};
     test::CTempDir pcDir;
+    test::CTempDir dataHome;
 };
 
 TEST_F(NothingLostTest, KilledDuringACopyLeavesNoPartialFileAndTheNextRunCleansUp) {
@@ -198,8 +202,8 @@ TEST_F(NothingLostTest, AHandheldLostDuringAMoveLosesNoFile) {
     }
 }
 
-// Every measurement that existed before still exists somewhere: on its handheld or on
-// the PC. (Replace gives up the PC's earlier file, as asked.)
+// Every measurement that existed before still exists somewhere: on its handheld, on the
+// PC or, replaced, in the trash; one the trash will not take is not replaced.
 TEST_F(NothingLostTest, MovesOfOneNameKeepEveryMeasurementTheUserDidNotGiveUp) {
     const auto move = [&](const fs::path& target, const std::string& policy) {
         std::vector<std::string> args = {"transfer", "-a", "move",      "--to",
@@ -230,7 +234,31 @@ TEST_F(NothingLostTest, MovesOfOneNameKeepEveryMeasurementTheUserDidNotGiveUp) {
         }
         EXPECT_EQ(ReadFileBytes(target / "m.scope_ks"), SpectrumBytes(policy == "replace" ? 2 : 1));
         EXPECT_EQ(fs::exists(target / "m (2).scope_ks"), policy == "keep-both");
+        if (policy == "replace") {
+            EXPECT_EQ(ReadFileBytes(TrashFiles() / "m.scope_ks"), SpectrumBytes(1));
+            EXPECT_NE(second.out.find("put the replaced file " + (target / "m.scope_ks").string() +
+                                      " in the trash"),
+                      std::string::npos)
+                << second.out;
+        }
     }
+    // No trash to be had (its folder cannot be made): the PC's file stays, the handheld's
+    // too, and the reason is told.
+    const fs::path replaced = pcDir.Path() / "to-replace";
+    test::WriteFileBytes(sim.Root() / "m.scope_ks", SpectrumBytes(4));
+    const fs::path notAFolder = dataHome.Path() / "file";
+    test::WriteFileBytes(notAFolder, "");
+    const auto untrashable = test::RunProgram(
+        KIROCONV_CLI_PATH,
+        {"transfer", "--existing", "replace", "-a", "move", "--to", replaced, "/", "m.scope_ks"},
+        {sim.EnvironmentEntry(), "XDG_DATA_HOME=" + notAFolder.string()});
+    EXPECT_EQ(untrashable.exitStatus, 1);
+    EXPECT_NE(untrashable.err.find("cannot put " + (replaced / "m.scope_ks").string() +
+                                   " in the trash: Unable to create trash directory"),
+              std::string::npos)
+        << untrashable.err;
+    EXPECT_EQ(ReadFileBytes(replaced / "m.scope_ks"), SpectrumBytes(2));
+    EXPECT_EQ(ReadFileBytes(sim.Root() / "m.scope_ks"), SpectrumBytes(4));
     // get asks the same way: the same bytes count as copied, different ones are kept.
     test::WriteFileBytes(sim.Root() / "m.scope_ks", SpectrumBytes(1));
     const fs::path target = pcDir.Path() / "to-";
@@ -252,7 +280,7 @@ TEST_F(NothingLostTest, TwoMovesIntoOneFolderAtOnceLoseNothing) {
         wanted[SpectrumBytes(2 * i)] = 0;
         wanted[SpectrumBytes(2 * i + 1)] = 0;
     }
-    for (const std::string policy : {"skip", "keep-both"}) {
+    for (const std::string policy : {"skip", "keep-both", "replace"}) {
         SCOPED_TRACE(policy);
         const fs::path target = pcDir.Path() / policy;
         fs::create_directory(target);
@@ -260,8 +288,9 @@ TEST_F(NothingLostTest, TwoMovesIntoOneFolderAtOnceLoseNothing) {
                                          "move",     "--to",       target, "/"};
         args.insert(args.end(), names.begin(), names.end());
         {
-            CRunningProgram first(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry()});
-            CRunningProgram second(KIROCONV_CLI_PATH, args, {other.EnvironmentEntry()});
+            CRunningProgram first(KIROCONV_CLI_PATH, args, {sim.EnvironmentEntry(), TrashHome()});
+            CRunningProgram second(KIROCONV_CLI_PATH, args,
+                                   {other.EnvironmentEntry(), TrashHome()});
             std::string rest;
             first.Wait(rest);
             second.Wait(rest);
@@ -269,7 +298,8 @@ TEST_F(NothingLostTest, TwoMovesIntoOneFolderAtOnceLoseNothing) {
         for (auto& [bytes, found] : wanted) {
             found = 0;
         }
-        for (const fs::path& folder : {target, sim.Root(), other.Root()}) {
+        fs::create_directories(TrashFiles());
+        for (const fs::path& folder : {target, sim.Root(), other.Root(), TrashFiles()}) {
             for (const std::string& name : test::ListNames(folder)) {
                 const auto it = wanted.find(ReadFileBytes(folder / name));
                 if (it != wanted.end()) {
@@ -285,6 +315,24 @@ TEST_F(NothingLostTest, TwoMovesIntoOneFolderAtOnceLoseNothing) {
             test::WriteFileBytes(sim.Root() / names[i], SpectrumBytes(2 * i));
             test::WriteFileBytes(other.Root() / names[i], SpectrumBytes(2 * i + 1));
         }
+        fs::remove_all(dataHome.Path() / "Trash");
+    }
+}
+
+// The PC folder the handheld serves is the handheld's own: the copy lands on the file
+// itself, which must then not be deleted as if it were the handheld's.
+TEST_F(NothingLostTest, AMoveIntoTheFolderTheHandheldServesKeepsTheFile) {
+    test::WriteFileBytes(sim.Root() / "m.scope_ks", SpectrumBytes(5));
+    for (const std::string policy : {"skip", "keep-both", "replace"}) {
+        SCOPED_TRACE(policy);
+        const auto move = Cli({"transfer", "--existing", policy, "-a", "move-convert", "--to",
+                               sim.Root(), "/", "m.scope_ks"});
+        EXPECT_EQ(move.exitStatus, 1) << move.out << move.err;
+        EXPECT_NE(
+            move.out.find("kept \\m.scope_ks on the handheld: it changed after it was copied"),
+            std::string::npos)
+            << move.out;
+        EXPECT_EQ(ReadFileBytes(sim.Root() / "m.scope_ks"), SpectrumBytes(5));
     }
 }
 

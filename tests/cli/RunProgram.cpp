@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 extern char** environ;
 
@@ -42,9 +44,18 @@ pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& a
     }
     std::vector<std::string> argStrings = {program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
+    // An extra entry takes the place of an inherited one of its name: a program reads the
+    // first it finds.
+    const auto overridden = [&extraEnvironment](std::string_view entry) {
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        return std::any_of(extraEnvironment.begin(), extraEnvironment.end(),
+                           [name](const std::string& extra) { return extra.starts_with(name); });
+    };
     std::vector<std::string> envStrings;
     for (char** e = environ; *e != nullptr; ++e) {
-        envStrings.emplace_back(*e);
+        if (!overridden(*e)) {
+            envStrings.emplace_back(*e);
+        }
     }
     envStrings.insert(envStrings.end(), extraEnvironment.begin(), extraEnvironment.end());
     std::vector<char*> argv = Pointers(argStrings);

@@ -437,6 +437,81 @@ TEST_F(TransferFileTest, AHandheldLostDuringTheCopyKeepsNothing) {
     ExpectOnlyTheEarlierCopy();
 }
 
+// The old file goes to the trash only once the copy is complete beside it, and the
+// copy takes the name only after that; whatever fails between, both are still there.
+TEST_F(TransferFileTest, AReplacedPcFileGoesToTheTrashAndIsKeptWhenTheTrashWillNotTakeIt) {
+    test::CFolderTrash trash(dir.Path() / "trash");
+    const auto copy = [&](ExistingFileChoice choice) {
+        return link.CopyFileToPc(
+            u"\\", u"a.scope_ks", dir.Path().string(), "a.scope_ks", 4096, &bar,
+            [choice](const ExistingFileQuestion&) { return choice; }, trash.Function());
+    };
+    AddBesideEarlierCopy(u"a.scope_ks", 5000);
+    trash.afterTaking = [&](const std::filesystem::path& path) {
+        EXPECT_FALSE(std::filesystem::exists(path)) << "the copy took the name too early";
+        const auto names = ListNames(dir.Path());
+        ASSERT_EQ(names.size(), 2u) << "the copy is not beside it";
+        EXPECT_EQ(ReadFileBytes(dir / names[0]), std::string(5000, 'z'));
+    };
+    const PcCopy replaced = copy(ExistingFileChoice::Replace);
+    EXPECT_TRUE(replaced.Copied());
+    EXPECT_EQ(replaced.placement, CopyPlacement::Replaced);
+    EXPECT_EQ(replaced.replacedIntoTrash, 1);
+    EXPECT_EQ(ReadFileBytes(trash.Item(0)), "earlier copy");
+    EXPECT_EQ(ReadFileBytes(dir / "a.scope_ks"), std::string(5000, 'z'));
+    EXPECT_EQ(replaced.committed, IdentityOf(dir.Path() / "a.scope_ks"));
+
+    // No trash: the PC's file stays and the copy is skipped, with the trash's reason.
+    trash.afterTaking = nullptr;
+    std::filesystem::remove_all(dir.Path() / "trash");
+    AddBesideEarlierCopy(u"a.scope_ks", 5000);
+    trash.refusal = "Unable to find or create trash directory";
+    const PcCopy refused = copy(ExistingFileChoice::Replace);
+    EXPECT_EQ(refused.status, CopyStatus::KeptExistingFile);
+    EXPECT_EQ(refused.placement, CopyPlacement::Skipped);
+    EXPECT_EQ(refused.trashProblem, trash.refusal);
+    EXPECT_EQ(refused.replacedIntoTrash, 0);
+    ExpectOnlyTheEarlierCopy();
+
+    // The name taken again right after the trash took the old file: the copy does not
+    // replace what took it, and fails; the old file is in the trash, the handheld's stays.
+    trash.refusal.clear();
+    trash.afterTaking = [&](const std::filesystem::path& path) {
+        std::filesystem::create_directory(path);
+    };
+    const PcCopy blocked = copy(ExistingFileChoice::Replace);
+    EXPECT_EQ(blocked.status, CopyStatus::PcFileCannotBeCreated);
+    EXPECT_EQ(blocked.replacedIntoTrash, 1);
+    EXPECT_EQ(ReadFileBytes(trash.Item(1)), "earlier copy");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "a.scope_ks"));
+    EXPECT_EQ(ListNames(dir.Path()), (std::vector<std::string>{"a.scope_ks", "trash"}))
+        << "a temporary file is left";
+}
+
+// A run repeated with Keep Both finds its earlier copy under any numbered name up to the
+// first free one, and makes no further copy.
+TEST_F(TransferFileTest, KeepBothCountsAnEarlierNumberedCopyOfTheSameBytesAsDone) {
+    const auto keepBoth = [](const ExistingFileQuestion&) { return ExistingFileChoice::KeepBoth; };
+    api.AddFile(u"\\a.scope_ks", "new bytes");
+    test::WriteFileBytes(dir / "a.scope_ks", "first");
+    test::WriteFileBytes(dir / "a (2).scope_ks", "second");
+    test::WriteFileBytes(dir / "a (3).scope_ks", "new bytes");
+    test::WriteFileBytes(dir / "a (5).scope_ks", "new bytes");
+    const auto copy = [&] {
+        return link.CopyFileToPc(u"\\", u"a.scope_ks", dir.Path().string(), "a.scope_ks", 4096,
+                                 &bar, keepBoth);
+    };
+    const PcCopy again = copy();
+    EXPECT_TRUE(again.Copied());
+    EXPECT_EQ(again.pcPath, dir / "a (3).scope_ks");
+    EXPECT_EQ(again.committed, IdentityOf(dir.Path() / "a (3).scope_ks"));
+    EXPECT_EQ(ListNames(dir.Path()).size(), 4u);
+    // Past the first free number nothing is looked at: "a (5)" is not the same file.
+    std::filesystem::remove(dir.Path() / "a (3).scope_ks");
+    EXPECT_EQ(copy().pcPath, dir / "a (3).scope_ks");
+    EXPECT_EQ(ReadFileBytes(dir / "a (3).scope_ks"), "new bytes");
+}
+
 FILETIME At(long long unixSeconds) {
     const auto ticks = static_cast<std::uint64_t>((unixSeconds + 11644473600LL) * 10000000LL);
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 #include "platform/AtomicFile.h"
@@ -7,6 +8,7 @@
 #include "platform/DisplayText.h"
 #include "platform/FileChecks.h"
 #include "platform/TimeText.h"
+#include "platform/Trash.h"
 #include "platform/UserName.h"
 #include "platform/VersionRecord.h"
 #include "support/TempDir.h"
@@ -118,6 +120,26 @@ TEST(AtomicFile, SameContentsComparesEveryByte) {
     }
     test::WriteFileBytes(dir / "longer", bytes + "x");
     EXPECT_FALSE(SameContents(dir / "a", dir / "longer", nullptr));
+}
+
+// The desktop's trash takes a file whole, and says why when it cannot.
+TEST(Trash, TakesAFileWholeAndGivesAReasonWhenItCannot) {
+    test::CTempDir dir;
+    const std::filesystem::path file = dir.Path() / (dir.Path().filename().string() + " a.txt");
+    test::WriteFileBytes(file, "measured");
+    const TrashOutcome trashed = MoveToTrash(file);
+    ASSERT_TRUE(trashed.trashed) << trashed.reason;
+    EXPECT_FALSE(std::filesystem::exists(file));
+#ifndef _WIN32
+    if (const char* dataHome = std::getenv("XDG_DATA_HOME")) {
+        EXPECT_EQ(test::ReadFileBytes(std::filesystem::path(dataHome) / "Trash" / "files" /
+                                      file.filename()),
+                  "measured");
+    }
+#endif
+    const TrashOutcome missing = MoveToTrash(file);
+    EXPECT_FALSE(missing.trashed);
+    EXPECT_FALSE(missing.reason.empty());
 }
 
 const std::string kFileVersionPath = "\\StringFileInfo\\040904b0\\FileVersion";

@@ -9,11 +9,13 @@
 #include <csignal>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Trash.h"
 #include "seams/DeviceControls.h"
 #include "seams/FileDialogs.h"
 #include "seams/MessageBox.h"
@@ -99,6 +101,43 @@ public:
     int repaints = 0;
     std::vector<int> positions;
     std::function<void()> onRepaint;
+};
+
+// A trash of the test's own, a folder: it takes each file it is given (numbered in the
+// order taken) or, with a refusal set, refuses as a file system without a trash would.
+class CFolderTrash {
+public:
+    explicit CFolderTrash(std::filesystem::path folder) : m_folder(std::move(folder)) {
+        std::filesystem::create_directories(m_folder);
+    }
+    TrashOutcome Take(const std::filesystem::path& path) {
+        if (!refusal.empty()) {
+            return {false, refusal};
+        }
+        std::error_code error;
+        std::filesystem::create_directories(m_folder, error);
+        std::filesystem::rename(path, m_folder / std::to_string(taken.size()), error);
+        if (error) {
+            return {false, error.message()};
+        }
+        taken.push_back(path);
+        if (afterTaking) {
+            afterTaking(path);
+        }
+        return {true, ""};
+    }
+    TrashFunction Function() {
+        return [this](const std::filesystem::path& path) { return Take(path); };
+    }
+    // The bytes of the n-th file taken.
+    std::filesystem::path Item(std::size_t n) const { return m_folder / std::to_string(n); }
+
+    std::string refusal;
+    std::vector<std::filesystem::path> taken;
+    std::function<void(const std::filesystem::path&)> afterTaking;
+
+private:
+    std::filesystem::path m_folder;
 };
 
 // A locale whose decimal separator is a comma, by the system's own name for it.

@@ -65,7 +65,8 @@ protected:
                                            status,
                                            drain,
                                            ask,
-                                           sync},
+                                           sync,
+                                           trash.Function()},
                     connectState, settings);
         const TransferOutcome outcome = job->RunTransferJob();
         converted.clear();
@@ -103,6 +104,8 @@ protected:
     std::function<void()> onDrain;
     std::function<ExistingFileAnswer(const ExistingFileQuestion&)> ask;
     std::function<bool(const std::string&)> sync;
+    test::CTempDir trashDir;
+    test::CFolderTrash trash{trashDir.Path()};
     int drains = 0;
     std::size_t header = 0;
 };
@@ -213,7 +216,14 @@ TEST_F(TransferJobTest, AMoveOntoADifferentPcFileLosesNeitherMeasurement) {
         EXPECT_EQ(outcome.failures, 0);
         if (policy == ExistingFilePolicy::Replace) {
             EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), spectrum);
+            EXPECT_EQ(ReadFileBytes(trash.Item(0)), "earlier measurement");
             EXPECT_EQ(api.deleted.size(), 1u);
+            EXPECT_EQ(entries.rfind(Copied("\\Data\\a.scope_ks", 8254, "a.scope_ks") +
+                                        "User alice put the replaced file " + Local("a.scope_ks") +
+                                        " in the trash" + kStamp,
+                                    0),
+                      0u)
+                << entries;
             continue;
         }
         EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), "earlier measurement");
@@ -265,6 +275,68 @@ TEST_F(TransferJobTest, AnAnswerForTheRestOfTheJobIsAskedOnce) {
     EXPECT_EQ(converted,
               (std::vector<std::string>{Local("b (2).dark_ks"), Local("notes (2).txt")}));
     EXPECT_TRUE(std::filesystem::exists(Local("b (2).dark")));
+}
+
+// Replace asked for, but the trash will not take the PC's file: it is skipped as Skip
+// skips it, and the reason is what the job's closing text says.
+TEST_F(TransferJobTest, AFileTheTrashWillNotTakeIsKeptAndTheCopySkipped) {
+    test::WriteFileBytes(Local("a.scope_ks"), "earlier measurement");
+    trash.refusal = "Unable to find or create trash directory";
+    settings.existingFiles = ExistingFilePolicy::Replace;
+    Browse(u"\\Data", {"a.scope_ks"});
+    const TransferOutcome outcome = Run(kActionMoveOnly);
+    EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), "earlier measurement");
+    EXPECT_TRUE(api.deleted.empty());
+    EXPECT_EQ(outcome.skipped, 1);
+    EXPECT_EQ(outcome.failures, 1);
+    EXPECT_EQ(LogEntries(), "User alice skipped file \\Data\\a.scope_ks (8254 bytes): " +
+                                Local("a.scope_ks") + " already holds a different file" + kStamp);
+    EXPECT_NE(status.texts.back().find(Local("a.scope_ks") +
+                                       " was not replaced: it could not be put in the trash "
+                                       "(Unable to find or create trash directory)."),
+              std::string::npos)
+        << status.texts.back();
+}
+
+// Just before a move deletes the handheld file, its PC copy must still be the file it
+// placed and the handheld file the one it read; otherwise the handheld keeps it.
+TEST_F(TransferJobTest, AMoveKeepsTheHandheldFileWhenItOrItsCopyChanged) {
+    const struct {
+        const char* what;
+        std::function<void(const std::string& copy)> change;
+        const char* reason;
+    } cases[] = {
+        {"copy replaced", [](const std::string& copy) { test::WriteFileBytes(copy, "other"); },
+         "its PC copy is gone"},
+        {"copy removed", [](const std::string& copy) { std::filesystem::remove(copy); },
+         "its PC copy is gone"},
+        {"handheld file rewritten",
+         [this](const std::string&) { api.files[u"\\Data\\a.scope_ks"].lastWrite.dwLowDateTime++; },
+         "it changed after it was copied"},
+        {"handheld file removed",
+         [this](const std::string&) { api.files.erase(u"\\Data\\a.scope_ks"); },
+         "it changed after it was copied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        api.AddFile(u"\\Data\\a.scope_ks", SpectrumBytes());
+        std::filesystem::remove(Local("a.scope_ks"));
+        api.deleted.clear();
+        sync = [&c](const std::string& path) {
+            c.change(path);
+            return true;
+        };
+        Browse(u"\\Data", {"a.scope_ks"});
+        const std::size_t logged = LogEntries().size();
+        const TransferOutcome outcome = Run(kActionMoveOnly);
+        EXPECT_TRUE(api.deleted.empty());
+        EXPECT_EQ(outcome.failures, 1);
+        EXPECT_EQ(LogEntries().substr(logged),
+                  Copied("\\Data\\a.scope_ks", 8254, "a.scope_ks") +
+                      "**FAILURE** User alice deleted remote file \\Data\\a.scope_ks" + kStamp +
+                      "Remote file \\Data\\a.scope_ks was kept: " + c.reason + "\r\n");
+        EXPECT_EQ(job->Records()[0].remoteKept, c.reason);
+    }
 }
 
 // The handheld's file goes only once its copy is on the disk for good.

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -253,6 +255,75 @@ TEST_F(WindowsBuildTest, ListsCopiesMovesAndLogsThroughTheLoadedLibraryAsLinuxDo
     EXPECT_EQ(WithoutCarriageReturns(windowsAfter.out), linuxAfter.out);
     EXPECT_EQ(linuxAfter.out.find("dye-mix.absorbance_ks"), std::string::npos);
     EXPECT_NE(linuxAfter.out.find("lamp.scope_ks"), std::string::npos);
+}
+
+// Two moves with --existing replace of the same names into one folder at once: every
+// measurement is on the PC, in the Recycle Bin (which wine keeps in the desktop's trash)
+// or still on its handheld.
+TEST_F(WindowsBuildTest, TwoReplacingMovesIntoOneFolderAtOnceLoseNothing) {
+    constexpr int kFiles = 12;
+    const fs::path target = dir.Path() / "target";
+    const fs::path dataHome = dir.Path() / "data";
+    fs::create_directories(target);
+    std::vector<std::string> args = {WindowsBuild() + "/tools/kiroconv-cli.exe",
+                                     "transfer",
+                                     "--existing",
+                                     "replace",
+                                     "-a",
+                                     "move",
+                                     "--to",
+                                     WinePath(target),
+                                     "/"};
+    std::vector<std::unique_ptr<test::CSimProcess>> handhelds;
+    std::map<std::string, int> wanted;
+    for (int h = 0; h < 2; ++h) {
+        handhelds.push_back(std::make_unique<test::CSimProcess>(
+            std::vector<std::string>{"--loopback-link",
+                                     (dir.Path() / ("link" + std::to_string(h))).string()},
+            false));
+        for (int i = 0; i < kFiles; ++i) {
+            const auto bytes = testdata::MakeLampSpectrum(static_cast<unsigned>(2 * i + h)).Bytes();
+            const std::string name = "s" + std::to_string(i) + ".scope_ks";
+            test::WriteFileBytes(handhelds.back()->Root() / name,
+                                 std::string(bytes.begin(), bytes.end()));
+            wanted[std::string(bytes.begin(), bytes.end())] = 0;
+            if (h == 0) {
+                args.push_back(name);
+            }
+        }
+    }
+    test::InstallStandInLibrary(WindowsBuild());
+    {
+        std::vector<std::unique_ptr<test::CRunningProgram>> moves;
+        for (int h = 0; h < 2; ++h) {
+            moves.push_back(std::make_unique<test::CRunningProgram>(
+                "/usr/bin/wine", args,
+                std::vector<std::string>{
+                    "WINEDEBUG=-all", "XDG_DATA_HOME=" + dataHome.string(),
+                    "KIROSCAN_LINK_FILE=" + WinePath(dir.Path() / ("link" + std::to_string(h)))}));
+        }
+        for (auto& move : moves) {
+            std::string rest;
+            move->Wait(rest, kWineLimit);
+        }
+    }
+    // Each name was moved by one of them at least: the other replaced it, or kept its own.
+    EXPECT_EQ(test::ListNames(target).size(), static_cast<std::size_t>(kFiles));
+    fs::create_directories(dataHome / "Trash" / "files");
+    EXPECT_FALSE(test::ListNames(dataHome / "Trash" / "files").empty()) << "nothing was replaced";
+    for (const fs::path& folder :
+         {target, handhelds[0]->Root(), handhelds[1]->Root(), dataHome / "Trash" / "files"}) {
+        for (const std::string& name : test::ListNames(folder)) {
+            const auto it = wanted.find(ReadFileBytes(folder / name));
+            if (it != wanted.end()) {
+                ++it->second;
+            }
+        }
+    }
+    EXPECT_EQ(std::count_if(wanted.begin(), wanted.end(),
+                            [](const auto& entry) { return entry.second == 0; }),
+              0)
+        << "measurements lost";
 }
 
 // A rapi.dll beside the program is never loaded: only the system folder's counts.

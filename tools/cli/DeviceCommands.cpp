@@ -215,6 +215,7 @@ int RunGet(const DeviceOptions& options) {
             folder, wideName, options.targetDirectory, name, kTransferChunkBytes, &bar,
             [&](const ExistingFileQuestion&) { return policy; });
         display.Clear();
+        ReportReplacedFiles(pcPath, copy.replacedIntoTrash, copy.trashProblem);
         if (copy.Copied()) {
             PrintLine(stdout, "copied %s -> %s (%llu bytes%s)\n", shown, copy.pcPath,
                       static_cast<unsigned long long>(copy.bytes),
@@ -222,7 +223,9 @@ int RunGet(const DeviceOptions& options) {
             continue;
         }
         if (copy.status == CopyStatus::KeptExistingFile) {
-            PrintLine(stdout, "kept %s: %s\n", pcPath, kKeptExistingHint);
+            if (copy.trashProblem.empty()) {
+                PrintLine(stdout, "kept %s: %s\n", pcPath, kKeptExistingHint);
+            }
             allCopied = false;
             continue;
         }

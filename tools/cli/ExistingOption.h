@@ -20,4 +20,9 @@ inline constexpr const char* kKeptExistingHint =
     "a different file of that name is already there (--existing replace or keep-both "
     "copies it)";
 
+// What became of the PC files a copy was to replace: each one put in the trash, or the one
+// the trash would not take, kept with the copy skipped (its reason on standard error).
+void ReportReplacedFiles(const std::string& pcPath, int replacedIntoTrash,
+                         const std::string& trashProblem);
+
 }  // namespace kiro::cli

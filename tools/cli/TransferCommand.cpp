@@ -72,7 +72,10 @@ void ReportRecord(const TransferFileRecord& record) {
     const std::string& device = record.devicePath;
     const std::string& local = record.localPath;
     if (record.placement == CopyPlacement::Skipped) {
-        PrintLine(stdout, "kept %s: %s\n", local, kKeptExistingHint);
+        if (record.trashProblem.empty()) {
+            PrintLine(stdout, "kept %s: %s\n", local, kKeptExistingHint);
+        }
+        ReportReplacedFiles(local, record.replacedIntoTrash, record.trashProblem);
         return;
     }
     if (!record.copied) {
@@ -80,6 +83,7 @@ void ReportRecord(const TransferFileRecord& record) {
         return;
     }
     PrintLine(stdout, "copied %s -> %s\n", device, local);
+    ReportReplacedFiles(local, record.replacedIntoTrash, "");
     if (record.skippedConversion) {
         PrintLine(stdout, "no conversion necessary for %s (filetype %s)\n", device,
                   record.kindText);
@@ -102,7 +106,9 @@ void ReportRecord(const TransferFileRecord& record) {
         PrintLine(stdout, "FAILED to flush %s to disk, so %s stays on the handheld: %s\n", local,
                   device, std::strerror(record.systemError));
     }
-    if (record.remoteDeleted) {
+    if (!record.remoteKept.empty()) {
+        PrintLine(stdout, "kept %s on the handheld: %s\n", device, record.remoteKept);
+    } else if (record.remoteDeleted) {
         PrintLine(stdout,
                   *record.remoteDeleted ? "deleted %s on the handheld\n"
                                         : "FAILED to delete %s on the handheld\n",
@@ -169,12 +175,16 @@ CLI::App* AddTransferCommand(CLI::App& app, TransferOptions& options) {
         "move-convert (Move and Convert), convert-only (Convert Only: only the converted\n"
         "output is kept). Experiment and log files are copied but never converted. A\n"
         "handheld file is deleted only after its complete copy is on the PC, never when\n"
-        "its copy was skipped (--existing). Ctrl-C cancels after the current file.\n"
+        "its copy was skipped (--existing), and only while the copy and the handheld file\n"
+        "are still what they were when it was copied. A PC file that --existing replace\n"
+        "replaces goes to the trash; one the trash will not take is kept and the copy\n"
+        "skipped. Ctrl-C cancels after the current file.\n"
         "Exit status: 0 when every file was handled as asked; 1 when the handheld could\n"
         "not be reached or was lost, the folder or a name is not on the handheld, a\n"
-        "pattern matches no file, a copy was skipped for want of --existing, an output\n"
-        "was kept for want of --overwrite, a copy, conversion or deletion failed, the job\n"
-        "was cancelled, or the log could not be written; 2 for a usage error.\n\n"
+        "pattern matches no file, a copy was skipped for want of --existing or of a trash,\n"
+        "an output was kept for want of --overwrite, a copy, conversion or deletion\n"
+        "failed, a handheld file was kept because it or its copy changed, the job was\n"
+        "cancelled, or the log could not be written; 2 for a usage error.\n\n"
         "Examples:\n"
         "  kiroconv-cli transfer -a copy-convert --to ~/spectra \"/My Documents\" lamp.scope_ks\n"
         "  kiroconv-cli transfer -a copy-convert --to ~/spectra \"/My Documents\" '*'\n"

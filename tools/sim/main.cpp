@@ -173,6 +173,18 @@ int main(int argc, char** argv) {
         kiro::sim::CSimServer server(files, o.faults, o.verbose ? stderr : nullptr);
         const kiro::wire::SocketPlace place = kiro::wire::DefaultSocketPlace();
         const std::string socketPath = o.socket.empty() ? place.path : o.socket;
+        // A stop asked for as soon as the socket listens must end the serving cleanly (its
+        // socket removed), so the handlers are in place before anything listens.
+        int wake[2];
+        if (::pipe2(wake, O_CLOEXEC) != 0) {
+            return 1;
+        }
+        g_wakeWrite = wake[1];
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        ::signal(SIGPIPE, SIG_IGN);
         // The loopback door opens first: once the socket listens, the handheld is ready.
         if (!o.linkFile.empty() && !ServeLoopback(server, o)) {
             return 1;
@@ -184,16 +196,6 @@ int main(int argc, char** argv) {
             Report(error);
             return 1;
         }
-        int wake[2];
-        if (::pipe2(wake, O_CLOEXEC) != 0) {
-            return 1;
-        }
-        g_wakeWrite = wake[1];
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        sigaction(SIGINT, &action, nullptr);
-        sigaction(SIGTERM, &action, nullptr);
-        ::signal(SIGPIPE, SIG_IGN);
         Report("serving " + files.Root().string() + " at " + socketPath);
         server.Run(wake[0]);
         Report("stopped");

@@ -209,9 +209,8 @@ TEST_F(ConvertFileTest, ProducesTheSameBytesUnderACommaDecimalLocale) {
     };
     const std::string inC = convertBoth();
     const std::string previous = std::setlocale(LC_ALL, nullptr);
-    if (std::setlocale(LC_ALL, test::kCommaDecimalLocale) == nullptr) {
-        GTEST_SKIP() << "the " << test::kCommaDecimalLocale << " locale is not installed";
-    }
+    ASSERT_NE(std::setlocale(LC_ALL, test::kCommaDecimalLocale), nullptr)
+        << "the set-up script installs " << test::kCommaDecimalLocale;
     const std::string inGerman = convertBoth();
     std::setlocale(LC_ALL, previous.c_str());
     EXPECT_EQ(inGerman, inC);

@@ -286,6 +286,9 @@ TEST_F(TransferJobTest, AFileTheTrashWillNotTakeIsKeptAndTheCopySkipped) {
     Browse(u"\\Data", {"a.scope_ks"});
     const TransferOutcome outcome = Run(kActionMoveOnly);
     EXPECT_EQ(ReadFileBytes(Local("a.scope_ks")), "earlier measurement");
+    EXPECT_EQ(test::ListNames(pcDir.Path()),
+              (std::vector<std::string>{"LogFile.log", "a.scope_ks"}))
+        << "the finished copy is not left beside it";
     EXPECT_TRUE(api.deleted.empty());
     EXPECT_EQ(outcome.skipped, 1);
     EXPECT_EQ(outcome.failures, 1);

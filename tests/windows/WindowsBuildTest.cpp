@@ -220,29 +220,16 @@ TEST_F(WindowsBuildTest, ListsCopiesMovesAndLogsThroughTheLoadedLibraryAsLinuxDo
     fs::create_directories(onWindows);
     const auto transfer = [&](const std::string& action, const std::string& format,
                               const std::vector<std::string>& names) {
-        std::vector<std::string> linuxArgs = {"transfer",
-                                              "-a",
-                                              action,
-                                              "-f",
-                                              format,
-                                              "--log",
-                                              (onLinux / "activity.log").string(),
-                                              "--to",
-                                              onLinux.string(),
-                                              "/My Documents"};
-        std::vector<std::string> windowsArgs = {"transfer",
-                                                "-a",
-                                                action,
-                                                "-f",
-                                                format,
-                                                "--log",
-                                                WinePath(onWindows / "activity.log"),
-                                                "--to",
-                                                WinePath(onWindows),
-                                                "/My Documents"};
-        linuxArgs.insert(linuxArgs.end(), names.begin(), names.end());
-        windowsArgs.insert(windowsArgs.end(), names.begin(), names.end());
-        EXPECT_EQ(both(linuxArgs, windowsArgs).first.exitStatus, 0);
+        const auto args = [&](const std::string& folder, const std::string& log) {
+            std::vector<std::string> command = {"transfer", "-a", action, "-f",   format,
+                                                "--log",    log,  "--to", folder, "/My Documents"};
+            command.insert(command.end(), names.begin(), names.end());
+            return command;
+        };
+        EXPECT_EQ(both(args(onLinux.string(), (onLinux / "activity.log").string()),
+                       args(WinePath(onWindows), WinePath(onWindows / "activity.log")))
+                      .first.exitStatus,
+                  0);
     };
     transfer("copy-convert", "jcamp", {"lamp.scope_ks", "dark.dark_ks", "notes.txt"});
     transfer("move-convert", "spc", {"dye-mix.absorbance_ks", "leaf-01.sample_ks"});

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "cli/RunProgram.h"
+#include "conversion/OutputNaming.h"
 #include "devicelink/DeviceLink.h"
 #include "devicelink/RapiRemoteApi.h"
 #include "sim/SimProcess.h"
@@ -145,30 +146,26 @@ TEST_F(DeviceCommandsTest, ASecondClientIsRefusedRatherThanKeptWaiting) {
     EXPECT_NE(run.err.find("already serving another program"), std::string::npos);
 }
 
-TEST_F(DeviceCommandsTest, TransferMoveAndConvertFromTheDemoHandheld) {
+// A move converts before it deletes, keeps log files (never converted, so not moved) and
+// what the handheld refuses to delete, and names each failure.
+TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles) {
     const std::string logPath = pcDir / "LogFile.log";
-    const auto run =
-        Cli({"transfer", "--action", "move-convert", "--format", "spc", "--log", logPath, "--to",
-             pcDir.Path().string(), "/My Documents", "lamp.scope_ks", "session.log_ks"});
-    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
-    EXPECT_TRUE(std::filesystem::exists(pcDir / "lamp.scope.spc"));
-    EXPECT_FALSE(OnHandheld("lamp.scope_ks"));
-    EXPECT_TRUE(OnHandheld("session.log_ks")) << "log files are never converted, so not moved";
-    EXPECT_NE(run.out.find("deleted \\My Documents\\lamp.scope_ks on the handheld"),
+    auto run = Cli({"transfer", "--action", "move-convert", "--format", "spc", "--log", logPath,
+                    "--to", pcDir.Path().string(), "/My Documents", "dark.dark_ks",
+                    "session.log_ks", "noise.scope_ks", "absent.scope_ks"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_TRUE(std::filesystem::exists(pcDir / "dark.dark.spc"));
+    EXPECT_FALSE(OnHandheld("dark.dark_ks"));
+    EXPECT_TRUE(OnHandheld("session.log_ks"));
+    EXPECT_NE(run.out.find("deleted \\My Documents\\dark.dark_ks on the handheld"),
               std::string::npos);
     const std::string log = test::ReadFileBytes(logPath);
-    const std::size_t copied = log.find("copied file \\My Documents\\lamp.scope_ks (8254 bytes)");
+    const std::size_t copied = log.find("copied file \\My Documents\\dark.dark_ks (8254 bytes)");
     const std::size_t converted = log.find("(a Grams/32-compatible SPC File)");
-    const std::size_t deleted = log.find("deleted remote file \\My Documents\\lamp.scope_ks");
+    const std::size_t deleted = log.find("deleted remote file \\My Documents\\dark.dark_ks");
     EXPECT_LT(copied, converted);
     EXPECT_LT(converted, deleted);
     EXPECT_NE(deleted, std::string::npos);
-}
-
-TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles) {
-    auto run = Cli({"transfer", "-a", "move", "--to", pcDir.Path().string(), "/My Documents",
-                    "noise.scope_ks", "absent.scope_ks"});
-    EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.out.find("FAILED to delete \\My Documents\\noise.scope_ks on the handheld"),
               std::string::npos);
     EXPECT_NE(run.out.find("absent.scope_ks is not on the handheld"), std::string::npos);
@@ -224,32 +221,40 @@ TEST_F(DeviceCommandsTest, TransferReportsFailuresAndKeepsTheHandheldAndPcFiles)
 }
 
 // "*" and "?" name the files of the handheld's listing of that folder, letter case ignored;
-// a pattern that names no file is a failure of its own, and a folder is never a file.
+// a pattern that names no file is a failure of its own, and a folder is never a file. The
+// demo's My Documents, names with spaces added, copies and converts whole in every format.
 TEST_F(DeviceCommandsTest, PatternsNameTheFilesOfAFolderSpacesAndAllButNeverAFolder) {
     const std::filesystem::path documents = sim.Root() / "My Documents";
     testdata::MakeLampSpectrum().WriteTo(documents / "Lamp after warm up.scope_ks");
     testdata::MakeDarkSpectrum().WriteTo(documents / "dark at 20 ms.dark_ks");
-    const std::string out = pcDir / "out";
-    std::filesystem::create_directory(out);
-    auto run = Cli({"transfer", "-a", "copy-convert", "--to", out, "/My Documents", "*"});
-    EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
-    std::vector<std::string> onHandheld;
-    for (const auto& entry : std::filesystem::directory_iterator(documents)) {
-        if (entry.is_regular_file()) {
-            onHandheld.push_back(entry.path().filename().string());
-            EXPECT_EQ(test::ReadFileBytes(out + "/" + onHandheld.back()),
-                      test::ReadFileBytes(entry.path()));
+    for (const OutputFormatRow& row : OutputFormats()) {
+        const std::string format(row.commandLineName);
+        const std::string out = pcDir / format;
+        std::filesystem::create_directory(out);
+        const auto run = Cli(
+            {"transfer", "-a", "copy-convert", "-f", format, "--to", out, "/My Documents", "*"});
+        EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
+        std::size_t files = 0;
+        std::size_t spectra = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(documents)) {
+            if (entry.is_regular_file()) {
+                const std::string copy = out + "/" + entry.path().filename().string();
+                ++files;
+                EXPECT_EQ(test::ReadFileBytes(copy), test::ReadFileBytes(entry.path())) << copy;
+                const std::optional<std::string> output = OutputPathFor(copy, row.format);
+                spectra += output ? 1 : 0;
+                EXPECT_TRUE(!output || std::filesystem::exists(*output)) << copy;
+            }
         }
+        EXPECT_EQ(files, 15u);
+        EXPECT_GE(spectra, 10u);
+        EXPECT_FALSE(std::filesystem::exists(out + "/Series")) << "a folder is not a file";
     }
-    EXPECT_EQ(onHandheld.size(), 15u);
-    EXPECT_TRUE(std::filesystem::exists(out + "/Lamp after warm up.scope"));
-    EXPECT_TRUE(std::filesystem::exists(out + "/dark at 20 ms.dark"));
-    EXPECT_FALSE(std::filesystem::exists(out + "/Series")) << "a folder is not a file";
 
     const std::string some = pcDir / "some";
     std::filesystem::create_directory(some);
-    run = Cli({"get", "/My Documents", "LAMP*.SCOPE_KS", "dark at ?? ms.dark_ks", "*.xyz",
-               "*AMP.scope_ks", "--to", some});
+    auto run = Cli({"get", "/My Documents", "LAMP*.SCOPE_KS", "dark at ?? ms.dark_ks", "*.xyz",
+                    "*AMP.scope_ks", "--to", some});
     EXPECT_EQ(run.exitStatus, 1) << run.out;
     EXPECT_NE(
         run.out.find("not copied \\My Documents\\*.xyz: no file in \\My Documents matches it\n"),

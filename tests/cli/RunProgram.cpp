@@ -30,10 +30,15 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 }  // namespace
 
 pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& args,
-                   const std::vector<std::string>& extraEnvironment, int outFd, int errFd) {
+                   const std::vector<std::string>& extraEnvironment, int outFd, int errFd,
+                   int inFd) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (inFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, inFd, 0);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    }
     if (outFd >= 0) {
         posix_spawn_file_actions_adddup2(&actions, outFd, 1);
     }

@@ -14,10 +14,12 @@ struct ProgramResult {
     std::string err;
 };
 
-// Starts a program with standard input closed, standard output into outFd (inherited when
-// negative) and standard error into errFd (discarded when negative).
+// Starts a program with standard input from inFd (empty when negative), standard output
+// into outFd (inherited when negative) and standard error into errFd (discarded when
+// negative).
 pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& args,
-                   const std::vector<std::string>& extraEnvironment, int outFd, int errFd);
+                   const std::vector<std::string>& extraEnvironment, int outFd, int errFd,
+                   int inFd = -1);
 // Waits for a started program to end; returns its exit status, 128 + the signal if killed.
 int WaitForExit(pid_t pid);
 

@@ -9,11 +9,9 @@
 #include <cmath>
 #include <map>
 
-#include "cli/RunProgram.h"
 #include "conversion/DeviceFileReader.h"
 #include "conversion/OutputNaming.h"
 #include "conversion/YUnits.h"
-#include "sim/SimProcess.h"
 #include "support/TempDir.h"
 
 namespace kiro {
@@ -162,40 +160,6 @@ TEST_F(DemoHandheldTest, EachSpectrumLooksLikeWhatItsKindHoldsAndNoTwoLookAlike)
                 EXPECT_GT(widest, 0.05 * scale) << name << " looks like " << otherName;
             }
         }
-    }
-}
-
-// The README's demo job, as scripts/run.sh runs it: all of My Documents copied and
-// converted, in each format, with nothing kept back and exit status 0.
-TEST(DemoJob, MyDocumentsCopiesAndConvertsWithExitStatusZeroInEveryFormat) {
-    test::CSimProcess sim;
-    const std::vector<std::string> environment = {sim.EnvironmentEntry()};
-    const test::ProgramResult listing =
-        test::RunProgram(KIROCONV_CLI_PATH, {"ls", "/My Documents"}, environment);
-    ASSERT_EQ(listing.exitStatus, 0) << listing.err;
-    std::vector<std::string> names;
-    std::size_t spectra = 0;
-    for (std::size_t at = 0, end; (end = listing.out.find('\n', at)) != std::string::npos;
-         at = end + 1) {
-        names.push_back(listing.out.substr(at, end - at));
-        spectra += OutputPathFor(names.back(), OutputFormat::Tab) ? 1 : 0;
-    }
-    ASSERT_GE(spectra, 8u);
-    test::CTempDir pc;
-    for (const char* format : {"tab", "comma", "kirobench", "spc", "jcamp"}) {
-        const fs::path target = pc.Path() / format;
-        fs::create_directory(target);
-        std::vector<std::string> args = {"transfer", "-a",   "copy-convert",  "-f",
-                                         format,     "--to", target.string(), "/My Documents"};
-        args.insert(args.end(), names.begin(), names.end());
-        const test::ProgramResult run = test::RunProgram(KIROCONV_CLI_PATH, args, environment);
-        EXPECT_EQ(run.exitStatus, 0) << format << "\n" << run.out << run.err;
-        std::size_t converted = 0;
-        for (std::size_t at = run.out.find("\nconverted "); at != std::string::npos;
-             at = run.out.find("\nconverted ", at + 1)) {
-            ++converted;
-        }
-        EXPECT_EQ(converted, spectra) << format << "\n" << run.out;
     }
 }
 

@@ -80,11 +80,9 @@ TEST_F(MainFrameTest, EverySettingComesBackAsStored) {
         settings->erase("MainWindowSize/WindowPos");
     }
     EXPECT_EQ(rewritten, expected);
-}
 
-// An action or a format code that names none (only a hand-edited file holds one) selects
-// no entry and checks no item, and is written back as it was read.
-TEST_F(MainFrameTest, UnknownStoredActionAndFormatCodesAreKeptAsRead) {
+    // An action or a format code that names none (only a hand-edited file holds one) selects
+    // no entry and checks no item, and is written back as it was read.
     WriteSettings("[Settings]\nDefaultAction=7\nOutputFormat=9\n");
     OpenFrame();
     EXPECT_EQ(Bar().GetActionList()->GetSelection(), wxNOT_FOUND);

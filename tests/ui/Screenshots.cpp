@@ -1,10 +1,10 @@
-// kiroconv_screenshots [--connected-only] OUTDIR: shows the main window with a handheld
-// folder listed, in each of the four list styles, the program's dialogs and its message
-// boxes, and photographs them (ImageMagick's import) into OUTDIR/*.png, for a look at texts, bars
-// and pictures. When a handheld answers at $KIROSCAN_SOCKET the window connects to it
-// for real; otherwise a made-up folder is shown. Run it on a virtual display:
-// scripts/screenshots.sh. The Windows build's runs under wine, where kiroconv_wine_driver
-// starts its handheld and takes the photographs (scripts/screenshots.sh --windows).
+// kiroconv_screenshots [--connected-only] OUTDIR: shows the main window connected to the
+// handheld at $KIROSCAN_SOCKET with a folder listed, in each of the four list styles, the
+// program's dialogs and its message boxes, and photographs them (ImageMagick's import) into
+// OUTDIR/*.png, for a look at texts, bars and pictures. Without a handheld it photographs
+// nothing and fails. Run it on a virtual display: scripts/screenshots.sh. The Windows build's runs
+// under wine, where kiroconv_wine_driver starts its handheld and takes the photographs
+// (scripts/screenshots.sh --windows).
 #include <wx/app.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
@@ -19,7 +19,6 @@
 #include <signal.h>
 #endif
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,10 +32,7 @@
 #include "conversion/ConvertFile.h"
 #include "conversion/ConvertLocalFiles.h"
 #include "devicelink/ConnectionTexts.h"
-#include "devicelink/DateAndSizeTexts.h"
 #include "devicelink/DeviceLink.h"
-#include "devicelink/FileKinds.h"
-#include "platform/Utf16.h"
 #include "sim/SimProcess.h"
 #include "support/DriverRequests.h"
 #include "ui/AboutDlg.h"
@@ -53,49 +49,6 @@
 namespace {
 
 using namespace kiro;
-
-struct DemoFile {
-    const char* name;
-    std::uint32_t size;
-};
-
-constexpr DemoFile kDemoFiles[] = {
-    {"lamp.scope_ks", 8254},      {"dark.dark_ks", 8254},    {"reference.reference_ks", 8254},
-    {"leaf.absorbance_ks", 8254}, {"noise.scope_ks", 8254},  {"morning.experiment_ks", 1422},
-    {"session.log_ks", 3310},     {"app.app_log_ks", 977},   {"nir.method_ks", 512},
-    {"lamp.calibration_ks", 640}, {"selftest.diag_ks", 288}, {"logo.bmp", 30518},
-    {"readme.htm", 2210},         {"Setup.exe", 145408},
-};
-
-void ShowDemoHandheld(CMainFrame& frame) {
-    IDeviceTree& tree = frame.GetTreeView()->DeviceTree();
-    tree.DeleteAllItems();
-    const TreeItem device =
-        tree.InsertItem("Kiro-SCAN", kKindConnectedDevice, kKindConnectedDevice, 0);
-    const TreeItem documents = tree.InsertItem("My Documents", 0, 0, device);
-    tree.InsertItem("Calibration", 0, 0, device);
-    tree.InsertItem("Temp", 0, 0, device);
-    tree.InsertItem("Run 7", 0, 0, documents);
-    tree.Expand(device);
-    tree.Expand(documents);
-
-    CKiroConvView& view = *frame.GetListView();
-    IFileList& list = view.FileList();
-    rapi::FILETIME when{};
-    when.dwLowDateTime = 0x2A3B4C00u;
-    when.dwHighDateTime = 0x01DC6A10u;
-    for (const DemoFile& file : kDemoFiles) {
-        const DeviceFileKind kind = GetFileKind(*Utf8ToUtf16(file.name));
-        const int item = list.InsertItem(file.name, kind.code);
-        list.SetItemText(item, 1, kind.text);
-        list.SetItemText(item, 2, FormatDeviceSize(file.size));
-        list.SetItemText(item, 3, FormatDeviceDate(when));
-        when.dwLowDateTime += 0x3B9ACA00u;
-    }
-    view.ShowPendingItems();
-    view.SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    frame.SetTitle("KIROSCAN Conversion Utility - \\My Documents");
-}
 
 void Settle();
 
@@ -326,7 +279,7 @@ private:
 // and the lists of failures. The questions come from the real commands, against the
 // real handheld; the others are shown with the texts the program builds for them.
 template <class Snap>
-void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& snap) {
+void PhotographMessageBoxes(CMainFrame& frame, const Snap& snap) {
     const auto box = [&frame, &snap](const std::string& name, const std::function<void()>& raise) {
         CBoxPhotographer photographer([&] { snap(&frame, name); });
         photographer.StartOnce(700);
@@ -357,9 +310,6 @@ void PhotographMessageBoxes(CMainFrame& frame, bool realHandheld, const Snap& sn
     });
     if (frame.GetActivityLog().IsOpen()) {
         box("box-clear-log", [&] { frame.ProcessCommand(WxCommandId(kIdClearLog)); });
-    }
-    if (!realHandheld) {
-        return;
     }
     // The preview left nothing selected.
     test::SelectListedFiles(frame, {"lamp.scope_ks", "dark.dark_ks"});
@@ -395,10 +345,7 @@ public:
         auto* frame = new CMainFrame(GetSettingsStore(), kUserFolder);
         frame->ShowAtStartup();
         Settle();
-        const bool realHandheld = ShowRealHandheld(*frame);
-        if (!realHandheld) {
-            ShowDemoHandheld(*frame);
-        }
+        const bool connected = ShowRealHandheld(*frame);
         int failures = 0;
         // Photographs what is on the screen over the window, without waiting for events:
         // a message box runs its own loop.
@@ -409,33 +356,30 @@ public:
             Settle();
             snap(window, name);
         };
-        if (connectedOnly) {
+        const std::pair<int, const char*> styles[] = {{kIdListLargeIcons, "main-large-icons"},
+                                                      {kIdListDetails, "main-details"},
+                                                      {kIdListSmallIcons, "main-small-icons"},
+                                                      {kIdListList, "main-list"}};
+        if (!connected) {
+            std::fprintf(stderr, "kiroconv_screenshots: no handheld to connect to\n");
+        } else if (connectedOnly) {
             frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
             frame->ProcessCommand(WxCommandId(kIdListDetails));
             photograph(frame, "kiroconv-window");
         } else {
-            const struct {
-                int command;
-                const char* name;
-            } styles[] = {{kIdListLargeIcons, "large-icons"},
-                          {kIdListDetails, "details"},
-                          {kIdListSmallIcons, "small-icons"},
-                          {kIdListList, "list"}};
-            for (const auto& style : styles) {
+            for (const auto& [command, name] : styles) {
                 frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
-                frame->ProcessCommand(WxCommandId(style.command));
-                photograph(frame, std::string("main-") + style.name);
+                frame->ProcessCommand(WxCommandId(command));
+                photograph(frame, name);
             }
-            if (realHandheld) {
-                PhotographPreview(*frame, photograph);
-            }
+            PhotographPreview(*frame, photograph);
             PhotographDialogs(*frame, photograph);
             PhotographTransferMidJob(*frame, photograph);
-            PhotographMessageBoxes(*frame, realHandheld, snap);
+            PhotographMessageBoxes(*frame, snap);
         }
         frame->Close(true);
         Settle();
-        m_result = failures == 0 ? 0 : 1;
+        m_result = connected && failures == 0 ? 0 : 1;
         return true;
     }
     // Everything happened in OnInit; no event loop to run.

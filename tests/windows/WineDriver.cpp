@@ -10,8 +10,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,10 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/RunProgram.h"
 #include "sim/SimProcess.h"
 #include "windows/WineSupport.h"
-
-extern char** environ;
 
 namespace {
 
@@ -92,23 +89,8 @@ pid_t StartUnderWine(const std::vector<std::string>& command, int& toProgram, in
     if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0) {
         return -1;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    std::vector<std::string> strings = {"wine"};
-    strings.insert(strings.end(), command.begin(), command.end());
-    std::vector<char*> argv;
-    for (std::string& word : strings) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    ::setenv("KIROCONV_DRIVER", "1", 1);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, "wine", &actions, nullptr, argv.data(), environ) != 0) {
-        pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = kiro::test::SpawnProgram("/usr/bin/wine", command, {"KIROCONV_DRIVER=1"},
+                                               output[1], STDERR_FILENO, input[0]);
     ::close(input[0]);
     ::close(output[1]);
     toProgram = input[1];
@@ -170,7 +152,5 @@ int main(int argc, char** argv) {
     std::free(line);
     std::fclose(output);
     ::close(toProgram);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return kiro::test::WaitForExit(pid);
 }

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "readers/SpectrumData.h"
-#include "readers/SpectrumFileReader.h"
+#include "readers/AnyFileReader.h"
+#include "readers/ReadingData.h"
 
 namespace kiro::fuzz {
 

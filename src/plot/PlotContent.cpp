@@ -6,7 +6,7 @@
 
 #include "platform/DisplayText.h"
 #include "platform/FileCalls.h"
-#include "readers/SpectrumFileReader.h"
+#include "readers/AnyFileReader.h"
 
 namespace kiro {
 

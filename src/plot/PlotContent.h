@@ -7,7 +7,7 @@
 
 #include "conversion/YUnits.h"
 #include "plot/PlotLayout.h"
-#include "readers/SpectrumData.h"
+#include "readers/ReadingData.h"
 
 namespace kiro {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "readers/SpectrumData.h"
+#include "readers/ReadingData.h"
 #include "readers/TextLines.h"
 
 namespace kiro {

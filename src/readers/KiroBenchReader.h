@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "readers/SpectrumData.h"
+#include "readers/ReadingData.h"
 
 namespace kiro {
 

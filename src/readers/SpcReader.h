@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "readers/SpectrumData.h"
+#include "readers/ReadingData.h"
 
 namespace kiro {
 

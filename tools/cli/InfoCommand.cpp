@@ -10,7 +10,7 @@
 #include "conversion/LineFormatter.h"
 #include "conversion/OutputNaming.h"
 #include "platform/DisplayText.h"
-#include "readers/SpectrumFileReader.h"
+#include "readers/AnyFileReader.h"
 
 namespace kiro::cli {
 namespace {

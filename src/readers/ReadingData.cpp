@@ -1,4 +1,4 @@
-#include "readers/SpectrumData.h"
+#include "readers/ReadingData.h"
 
 namespace kiro {
 

@@ -1,4 +1,4 @@
-#include "readers/SpectrumFileReader.h"
+#include "readers/AnyFileReader.h"
 
 #include <array>
 #include <cerrno>

@@ -12,7 +12,7 @@
 #include "conversion/KiroBenchWriter.h"
 #include "conversion/SpcWriter.h"
 #include "platform/Clock.h"
-#include "readers/SpectrumFileReader.h"
+#include "readers/AnyFileReader.h"
 #include "readers/TextLines.h"
 #include "testdata/DeviceFileWriter.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "readers/SpectrumData.h"
+#include "readers/ReadingData.h"
 
 namespace kiro {
 
